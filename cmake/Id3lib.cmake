@@ -1,0 +1,27 @@
+# Provides the target zdv::id3lib.
+#   Native: Debian's libid3-3.8.3-dev.
+#   Windows: id3lib compiled from Debian's source package id3lib3.8.3 as a
+#   static library, with cmake/id3lib/config.h and zlib from libz-mingw-w64-dev.
+include(DebianSource)
+
+if(NOT CMAKE_CROSSCOMPILING)
+  find_path(ID3LIB_INCLUDE_DIR id3/tag.h REQUIRED)
+  find_library(ID3LIB_LIBRARY NAMES id3 REQUIRED)
+  add_library(zdv_id3lib INTERFACE)
+  target_include_directories(zdv_id3lib SYSTEM INTERFACE ${ID3LIB_INCLUDE_DIR})
+  target_link_libraries(zdv_id3lib INTERFACE ${ID3LIB_LIBRARY})
+else()
+  zdv_debian_source(id3lib3.8.3 ID3LIB_SOURCE_DIR)
+  file(GLOB ID3LIB_SOURCES "${ID3LIB_SOURCE_DIR}/src/*.cpp")
+  add_library(zdv_id3lib STATIC ${ID3LIB_SOURCES})
+  target_compile_definitions(zdv_id3lib PRIVATE HAVE_CONFIG_H PUBLIC ID3LIB_LINKOPTION=1)
+  target_include_directories(zdv_id3lib
+    PRIVATE ${CMAKE_CURRENT_LIST_DIR}/id3lib ${ID3LIB_SOURCE_DIR}/src ${ID3LIB_SOURCE_DIR}/include/id3)
+  target_include_directories(zdv_id3lib SYSTEM PUBLIC ${ID3LIB_SOURCE_DIR}/include)
+  # id3lib tests WIN32, which only the GNU dialects predefine.
+  set_target_properties(zdv_id3lib PROPERTIES CXX_EXTENSIONS ON)
+  target_compile_options(zdv_id3lib PRIVATE -w)
+  find_library(ZLIB_MINGW_LIBRARY NAMES libz.a z REQUIRED)
+  target_link_libraries(zdv_id3lib PUBLIC ${ZLIB_MINGW_LIBRARY})
+endif()
+add_library(zdv::id3lib ALIAS zdv_id3lib)

@@ -1,0 +1,65 @@
+#include "frame_header.h"
+
+namespace {
+
+// Header bits, b1..b3 (b0 is all sync):
+//                                  b1       b2       b3
+//                               AAABBCCD EEEEFFGH IIJJKLMM
+// A sync   B version   C layer   D protection   E bitrate index
+// F sample-rate index   G padding   H private   I..L mode, flags   M emphasis
+constexpr uint8_t kSyncBits = 0xE0;        // 111..... ........ ........
+constexpr uint8_t kVersionBits = 0x18;     // ...11... ........ ........
+constexpr uint8_t kLayerBits = 0x06;       // .....11. ........ ........
+constexpr uint8_t kBitrateBits = 0xF0;     // ........ 1111.... ........
+constexpr uint8_t kSampleRateBits = 0x0C;  // ........ ....11.. ........
+constexpr uint8_t kPaddingBit = 0x02;      // ........ ......1. ........
+constexpr uint8_t kEmphasisBits = 0x03;    // ........ ........ ......11
+
+constexpr unsigned versionIndex(uint8_t b1) { return (b1 & kVersionBits) >> 3; }
+constexpr unsigned layerIndex(uint8_t b1) { return (b1 & kLayerBits) >> 1; }
+constexpr unsigned bitrateIndex(uint8_t b2) { return (b2 & kBitrateBits) >> 4; }
+constexpr unsigned sampleRateIndex(uint8_t b2) { return (b2 & kSampleRateBits) >> 2; }
+constexpr unsigned paddingBytes(uint8_t b2) { return (b2 & kPaddingBit) >> 1; }
+constexpr unsigned emphasis(uint8_t b3) { return b3 & kEmphasisBits; }
+
+constexpr unsigned kVersionReserved = 1;
+constexpr unsigned kVersion1 = 3;
+constexpr unsigned kLayer3 = 1;
+constexpr unsigned kFreeFormat = 0;
+constexpr unsigned kBadBitrate = 15;
+constexpr unsigned kReservedSampleRate = 3;
+constexpr unsigned kReservedEmphasis = 2;
+
+// Sample rate in Hz by version index (0 = MPEG 2.5, 2 = MPEG 2, 3 = MPEG 1)
+// and sample-rate index.
+constexpr int32_t kSampleRateHz[4][3] = {
+    {11025, 12000, 8000},   // MPEG 2.5
+    {0, 0, 0},              // reserved
+    {22050, 24000, 16000},  // MPEG 2
+    {44100, 48000, 32000},  // MPEG 1
+};
+
+// Layer III bitrate in kbit/s by bitrate index 0..15 (0 free, 15 bad).
+constexpr int32_t kBitrateKbpsMpeg1[16] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
+constexpr int32_t kBitrateKbpsMpeg2[16] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0};
+
+}  // namespace
+
+int32_t MP3FrameLength(const uint8_t* header)
+{
+    if (header == nullptr || header[0] != 0xFF || (header[1] & kSyncBits) != kSyncBits) return -1;
+    const uint8_t b1 = header[1], b2 = header[2], b3 = header[3];
+    const unsigned version = versionIndex(b1);
+    if (version == kVersionReserved) return -1;
+    if (layerIndex(b1) != kLayer3) return -1;
+    const unsigned bitrate = bitrateIndex(b2);
+    if (bitrate == kFreeFormat || bitrate == kBadBitrate) return -1;
+    const unsigned rate = sampleRateIndex(b2);
+    if (rate == kReservedSampleRate) return -1;
+    if (emphasis(b3) == kReservedEmphasis) return -1;
+
+    const int32_t samplesPerFrame = version == kVersion1 ? 1152 : 576;
+    const int32_t sampleRateHz = kSampleRateHz[version][rate];
+    const int32_t bitrateBps = (version == kVersion1 ? kBitrateKbpsMpeg1 : kBitrateKbpsMpeg2)[bitrate] * 1000;
+    return bitrateBps * samplesPerFrame / (sampleRateHz * 8) + static_cast<int32_t>(paddingBytes(b2));
+}
