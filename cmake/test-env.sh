@@ -23,6 +23,9 @@ zdv_env_up() {
   fi
   "$(dirname "${BASH_SOURCE[0]}")/wine-prefix.sh" "$WINEPREFIX"
   wineserver -p 120 2>/dev/null || true
+  # Start Wine's own background processes now, detached from any pipe: a
+  # test runner reading a program's output would otherwise wait for them.
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 zdv_env_down() {
