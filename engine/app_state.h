@@ -39,9 +39,16 @@ struct AppState {
     FrameEntry* pFrames = nullptr;  // frame index of the file last indexed
 
     // Tag texts of the source: the library's text, "-", or none (null).
+    // Always allocated with new[] by the tag carry-over, which releases them.
     char* szArtist = nullptr;
     char* szAlbum = nullptr;
     char* szTitle = nullptr;
+    // The same texts as the source held them when it held them in Unicode
+    // (UTF-16 or UTF-8 frames): what the cut writes into the new file. None
+    // when the text came as ANSI bytes, is "-" or is none.
+    char16_t* wszArtist = nullptr;
+    char16_t* wszAlbum = nullptr;
+    char16_t* wszTitle = nullptr;
 
     // Process and window handles.
     HINSTANCE hInstance = nullptr;
