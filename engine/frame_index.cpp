@@ -12,8 +12,6 @@
 namespace {
 
 constexpr int64_t kId3v2HeaderBytes = kId3v2HeaderSize;
-// A file rarely has more than two tags in front; more are scanned as data.
-constexpr int kMaxLeadingTags = 8;
 // Trailing tags can come in any order; each round removes one.
 constexpr int kMaxTrailingTags = 8;
 
@@ -89,7 +87,7 @@ int64_t TrailingTagStart(const uint8_t* data, int64_t start, int64_t end)
 AudioRange MP3FindAudioRange(const uint8_t* data, int64_t size)
 {
     AudioRange range = {0, size};
-    for (int n = 0; n < kMaxLeadingTags && size - range.nStart >= kId3v2HeaderBytes; ++n) {
+    for (int n = 0; n < kMaxLeadingId3v2Tags && size - range.nStart >= kId3v2HeaderBytes; ++n) {
         const int64_t bytes = Id3v2TagSize(data + range.nStart);
         if (bytes < 0) break;
         // A tag claiming more than the file holds leaves no audio.

@@ -202,10 +202,14 @@ Id3v2Info ReadId3v2(const uint8_t* data, size_t size)
         at += headerBytes + frameSize;
 
         std::vector<uint8_t> resynced;
+        if (info.nMajor == 2 && strcmp(id, "CDM") == 0) info.bPackedFrames = true;
         if (info.nMajor >= 3) {
             const uint8_t flags = frame[9];
             const bool v4 = info.nMajor == 4;
-            if (flags & (v4 ? kV4Compressed | kV4Encrypted : kV3Compressed | kV3Encrypted)) continue;
+            if (flags & (v4 ? kV4Compressed | kV4Encrypted : kV3Compressed | kV3Encrypted)) {
+                info.bPackedFrames = true;
+                continue;
+            }
             size_t skip = (flags & (v4 ? kV4Grouped : kV3Grouped)) ? 1 : 0;
             if (v4 && (flags & kV4DataLength)) skip += 4;
             if (skip > contentSize) continue;

@@ -23,6 +23,9 @@ struct Id3v2Info {
     // The frame layout is consistent: every frame's header and size fit in
     // the tag up to its padding.
     bool bWellFormed = false;
+    // Some frame must be expanded before it can be read: compressed or
+    // encrypted (v2.3, v2.4) or a compressed meta frame "CDM" (v2.2).
+    bool bPackedFrames = false;
     Id3Text artist;  // TPE1, else TPE2, TPE3 or TCOM (id3lib's order)
     Id3Text album;   // TALB
     Id3Text title;   // TIT2
@@ -30,6 +33,8 @@ struct Id3v2Info {
 
 // Size of an ID3v2 header.
 constexpr size_t kId3v2HeaderSize = 10;
+// A file rarely has more than two ID3v2 tags in front; more are taken for data.
+constexpr int kMaxLeadingId3v2Tags = 8;
 
 // The tag size an ID3v2 header gives (header, body and footer), or -1 when
 // the ten bytes at header are not an ID3v2 header of version 2.2 to 2.4. With

@@ -97,21 +97,32 @@ Id3Text Id3libUnicodeText(const ID3_Tag& tag, const FieldFrames& frames)
     return text;
 }
 
-// The leading ID3v2 tag of the file as far as it exists, or nothing.
-std::vector<uint8_t> ReadLeadingTag(const char* path)
+// The leading ID3v2 tags of the file, one after the other, as far as the
+// file holds them; empty when it starts with none.
+std::vector<uint8_t> ReadLeadingTags(const char* path)
 {
     std::vector<uint8_t> bytes;
     OsFile file = OsOpenForReading(path);
     if (!file) return bytes;
     const int64_t size = OsFileSize(file);
-    uint8_t header[kId3v2HeaderSize];
-    if (size >= static_cast<int64_t>(kId3v2HeaderSize) && OsReadExact(file, header, sizeof header)) {
-        int64_t tagBytes = Id3v2TagSize(header);
-        if (tagBytes > size) tagBytes = size;
-        if (tagBytes > 0) {
-            bytes.assign(header, header + sizeof header);
-            bytes.resize(static_cast<size_t>(tagBytes));
-            if (!OsReadExact(file, bytes.data() + sizeof header, bytes.size() - sizeof header)) bytes.clear();
+    for (int n = 0; n < kMaxLeadingId3v2Tags; ++n) {
+        const size_t at = bytes.size();
+        if (size - static_cast<int64_t>(at) < static_cast<int64_t>(kId3v2HeaderSize)) break;
+        bytes.resize(at + kId3v2HeaderSize);
+        if (!OsReadExact(file, bytes.data() + at, kId3v2HeaderSize)) {
+            bytes.resize(at);
+            break;
+        }
+        int64_t tagBytes = Id3v2TagSize(bytes.data() + at);
+        if (tagBytes < 0) {
+            bytes.resize(at);
+            break;
+        }
+        if (tagBytes > size - static_cast<int64_t>(at)) tagBytes = size - static_cast<int64_t>(at);
+        bytes.resize(at + static_cast<size_t>(tagBytes));
+        if (!OsReadExact(file, bytes.data() + at + kId3v2HeaderSize, static_cast<size_t>(tagBytes) - kId3v2HeaderSize)) {
+            bytes.resize(at);
+            break;
         }
     }
     OsCloseFile(file);
@@ -126,9 +137,9 @@ SourceTag::~SourceTag() = default;
 
 void ReadSourceTag(SourceTag& tag)
 {
-    const std::vector<uint8_t> leading = ReadLeadingTag(g_state.szSourcePath);
+    const std::vector<uint8_t> leading = ReadLeadingTags(g_state.szSourcePath);
     const Id3v2Info ours = ReadId3v2(leading.data(), leading.size());
-    const flags_t types = Id3libSafeTagTypes(g_state.szSourcePath, leading);
+    const flags_t types = Id3libSafeTagTypes(leading);
     Id3libCall([&] { tag.pTag->Link(g_state.szSourcePath, types); });
 
     // id3lib reads no v2.4 tag, and is not handed a tag it must not see:
@@ -137,6 +148,10 @@ void ReadSourceTag(SourceTag& tag)
     const Id3Text* oursByField[] = {&ours.artist, &ours.album, &ours.title};
     for (size_t k = 0; k < 3; ++k) {
         const FieldFrames& frames = kFieldFrames[k];
+        // The Unicode text first: ID3_GetArtist and friends squeeze the
+        // field through ISO-8859-1 and back.
+        Id3Text unicode;
+        Id3libCall([&] { unicode = Id3libUnicodeText(*tag.pTag, frames); });
         char* text = nullptr;
         Id3libCall([&] { text = frames.get(tag.pTag.get()); });
         if (oursFirst && oursByField[k]->bFound) {
@@ -144,8 +159,6 @@ void ReadSourceTag(SourceTag& tag)
             SetFieldFrom(frames.field, *oursByField[k]);
             continue;
         }
-        Id3Text unicode;
-        if (text) Id3libCall([&] { unicode = Id3libUnicodeText(*tag.pTag, frames); });
         if (unicode.bFound) {
             delete[] text;
             SetFieldFrom(frames.field, unicode);
