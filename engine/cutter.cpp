@@ -1,13 +1,16 @@
 #include "cutter.h"
 
 #include "app_state.h"
+#include "bit_reservoir.h"
 #include "diag_log.h"
 #include "engine_ui.h"
 #include "frame_index.h"
 #include "output_name.h"
 #include "source_file.h"
 #include "tag_carry.h"
+#include "vbr_header.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -32,33 +35,50 @@ int32_t Truncate(double value)
 }
 
 // Writes the new file: the room for its tag, then the selected frames, runs
-// of adjacent frames in one write each. Never reads past the bytes of the
-// source. False on any write error.
+// of adjacent frames in one write each. A frame holding the source's VBR
+// header is left out: it would describe the whole source. The first frame,
+// when its audio begins in frames that are not copied, goes in as a frame of
+// silence that keeps its bytes for the next one. Never reads past the bytes of
+// the source. False on any write error.
 bool WriteNewFile(OsFile file, const SourceBytes& source, FrameSpan span)
 {
+    const uint8_t* data = source.pData.get();
+    auto copied = [&](const FrameEntry& frame) {
+        const int64_t end = static_cast<int64_t>(frame.nOffset) + frame.nLength;
+        return frame.nOffset >= 0 && end <= source.nSize && !IsVbrHeaderFrame(data + frame.nOffset, frame.nLength);
+    };
     // A file without frames gets its tag written in place anyway.
-    if (span.i < span.j) {
+    if (std::any_of(g_state.pFrames + std::max(span.i, 0), g_state.pFrames + std::max(span.j, 0), copied)) {
         const std::vector<uint8_t> placeholder = CutTagPlaceholder();
-        if (!placeholder.empty() && !OsWriteExact(file, placeholder.data(), placeholder.size())) return false;
+        if (!OsWriteExact(file, placeholder.data(), placeholder.size())) return false;
     }
 
     int64_t runStart = 0, runEnd = 0;
+    bool first = true;
+    auto flush = [&]() {
+        const bool ok = runEnd == runStart || OsWriteExact(file, data + runStart, static_cast<size_t>(runEnd - runStart));
+        runStart = runEnd;
+        return ok;
+    };
     for (int32_t k = span.i; k < span.j; ++k) {
         const FrameEntry& frame = g_state.pFrames[k];
         const int64_t end = static_cast<int64_t>(frame.nOffset) + frame.nLength;
-        if (frame.nOffset < 0 || end > source.nSize) break;
-        if (frame.nOffset == runEnd && runEnd > runStart) {
+        if (!copied(frame)) continue;
+        if (first && MP3MainDataBegin(data + frame.nOffset, frame.nLength) > 0) {
+            std::vector<uint8_t> silent(data + frame.nOffset, data + end);
+            MP3MakeSilentFrame(silent.data(), frame.nLength);
+            if (!OsWriteExact(file, silent.data(), silent.size())) return false;
+            runStart = runEnd = end;
+        } else if (frame.nOffset != runEnd) {
+            if (!flush()) return false;
+            runStart = frame.nOffset;
             runEnd = end;
-            continue;
+        } else {
+            runEnd = end;
         }
-        if (runEnd > runStart &&
-            !OsWriteExact(file, source.pData.get() + runStart, static_cast<size_t>(runEnd - runStart)))
-            return false;
-        runStart = frame.nOffset;
-        runEnd = end;
+        first = false;
     }
-    return runEnd == runStart ||
-           OsWriteExact(file, source.pData.get() + runStart, static_cast<size_t>(runEnd - runStart));
+    return flush();
 }
 
 // Asks whether to open another file; Yes posts the open-file command.

@@ -263,17 +263,18 @@ void WriteCutTag(const char* path)
 {
     ID3_Tag tag;
     tag.Link(path, ID3TT_ALL);
-    AttachCutFrames(tag, false);
+    AttachCutFrames(tag, true);
     if (!AnyUnicodeText()) {
         tag.Update(ID3TT_ALL);
         return;
     }
-    // ID3v1 holds single-byte text: it gets the code-page-936 texts, as this
-    // program shows them. ID3v2 then gets the Unicode originals.
-    tag.Update(ID3TT_ID3V1);
+    // ID3v2 gets the Unicode originals; then ID3v1, which holds single-byte
+    // text, gets the code-page-936 texts, as this program shows them. (In
+    // this order, as id3lib itself goes: ID3v2 is written at the front.)
+    tag.Update(ID3TT_ID3V2);
     for (size_t k = 0; k < 3; ++k) {
         ID3_Frame* frame = tag.Find(kCutFrameIds[k]);
-        if (frame) SetFrameText(*frame, kFields[k], true);
+        if (frame) SetFrameText(*frame, kFields[k], false);
     }
-    tag.Update(ID3TT_ID3V2);
+    tag.Update(ID3TT_ID3V1);
 }

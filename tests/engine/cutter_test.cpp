@@ -5,7 +5,6 @@
 #include "cutter.h"
 #include "engine_fixture.h"
 #include "frame_index.h"
-#include "id3v2_text.h"
 #include "output_name.h"
 
 #include <gtest/gtest.h>
@@ -115,20 +114,6 @@ protected:
         return folder + kSep;
     }
 
-    // The new file's frames: what lies between its ID3v2 tag and its ID3v1 tag.
-    static std::vector<uint8_t> AudioOf(const std::vector<uint8_t>& file)
-    {
-        const Id3v2Info tag = ReadId3v2(file.data(), file.size());
-        EXPECT_EQ(tag.nMajor, 3) << "an ID3v2.3 tag in front";
-        EXPECT_TRUE(file.size() >= 128 && memcmp(file.data() + file.size() - 128, "TAG", 3) == 0) << "an ID3v1 tag at the end";
-        return Slice(file, tag.nTagBytes, static_cast<int64_t>(file.size()) - 128);
-    }
-    // Bytes of source frames i..j-1 of the current index.
-    static std::vector<uint8_t> FramesOf(const std::vector<uint8_t>& source, int32_t i, int32_t j)
-    {
-        if (i >= j) return {};
-        return Slice(source, g_state.pFrames[i].nOffset, g_state.pFrames[j - 1].nOffset + g_state.pFrames[j - 1].nLength);
-    }
 };
 
 TEST_F(CutTest, WithoutASourceItOffersToOpenOne)

@@ -1,9 +1,12 @@
 #include "engine_fixture.h"
 
 #include "app_state.h"
+#include "bit_reservoir.h"
 #include "diag_log.h"
 #include "frame_index.h"
+#include "id3v2_text.h"
 #include "tag_carry.h"
+#include "vbr_header.h"
 
 #include <cstring>
 #include <filesystem>
@@ -89,6 +92,31 @@ void EngineTest::Select(float startSeconds, float endSeconds)
 {
     g_state.fStart = startSeconds;
     g_state.fEnd = endSeconds;
+}
+
+std::vector<uint8_t> AudioOf(const std::vector<uint8_t>& file)
+{
+    const Id3v2Info tag = ReadId3v2(file.data(), file.size());
+    EXPECT_EQ(tag.nMajor, 3) << "an ID3v2.3 tag in front";
+    const bool v1 = file.size() >= 128 && memcmp(file.data() + file.size() - 128, "TAG", 3) == 0;
+    EXPECT_TRUE(v1) << "an ID3v1 tag at the end";
+    if (tag.nMajor == 0 || !v1 || static_cast<size_t>(tag.nTagBytes) + 128 > file.size()) return {};
+    return Slice(file, tag.nTagBytes, static_cast<int64_t>(file.size()) - 128);
+}
+
+std::vector<uint8_t> FramesOf(const std::vector<uint8_t>& source, int32_t i, int32_t j)
+{
+    std::vector<uint8_t> bytes;
+    bool first = true;
+    for (int32_t k = i; k < j; ++k) {
+        const FrameEntry& f = g_state.pFrames[k];
+        if (IsVbrHeaderFrame(source.data() + f.nOffset, f.nLength)) continue;
+        const size_t at = bytes.size();
+        bytes.insert(bytes.end(), source.begin() + f.nOffset, source.begin() + f.nOffset + f.nLength);
+        if (first && MP3MainDataBegin(bytes.data() + at, f.nLength) > 0) MP3MakeSilentFrame(bytes.data() + at, f.nLength);
+        first = false;
+    }
+    return bytes;
 }
 
 void MakeFolder(const std::string& path)

@@ -55,6 +55,14 @@ protected:
     RecordingUi ui;
 };
 
+// The frames of a new file: what lies between its ID3v2 tag and its ID3v1
+// tag (a failed check when either is missing).
+std::vector<uint8_t> AudioOf(const std::vector<uint8_t>& file);
+// What a cut of index entries i..j-1 of g_state must hold: the bytes of those
+// frames of the source, the encoder's VBR header frame left out, the first
+// one silent when its audio begins in frames before it.
+std::vector<uint8_t> FramesOf(const std::vector<uint8_t>& source, int32_t i, int32_t j);
+
 // Makes a folder (and its parents).
 void MakeFolder(const std::string& path);
 // The file name part of a path.
