@@ -37,6 +37,7 @@ struct AppState {
     int32_t bFolder = 0;       // 1: new files go beside the source
     int32_t nFrames = 0;       // entries in the frame index
     FrameEntry* pFrames = nullptr;  // frame index of the file last indexed
+    int32_t nSourceBytes = 0;  // size of the file the frame index was built from
 
     // Tag texts of the source: the library's text, "-", or none (null).
     // Always allocated with new[] by the tag carry-over, which releases them.

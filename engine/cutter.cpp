@@ -4,7 +4,9 @@
 #include "bit_reservoir.h"
 #include "diag_log.h"
 #include "engine_ui.h"
+#include "frame_header.h"
 #include "frame_index.h"
+#include "frame_scan.h"
 #include "output_name.h"
 #include "source_file.h"
 #include "tag_carry.h"
@@ -34,42 +36,88 @@ int32_t Truncate(double value)
     return static_cast<int32_t>(value);
 }
 
+// The current selection of g_state mapped to its index.
+FrameSpan CurrentSpan()
+{
+    return MP3MapSelection(g_state.nFrames, g_state.fStart, g_state.fEnd, g_state.fDuration);
+}
+
+// Reads what the cut takes and maps the selection: only the bytes of the
+// selected frames, when the file has the size it was indexed at and each of
+// those frames still stands where the index says, with the length it says
+// (checked as the bytes arrive); otherwise the whole file, indexed anew from
+// the bytes just read. False when the file cannot be read.
+bool ReadFramesToCut(SourceFile& file, SourceBytes& source, FrameSpan& span)
+{
+    span = CurrentSpan();
+    if (file.Size() == g_state.nSourceBytes && g_state.pFrames) {
+        if (span.i >= span.j) return true;
+        const int64_t first = g_state.pFrames[span.i].nOffset;
+        const FrameEntry& last = g_state.pFrames[span.j - 1];
+        const int32_t length = static_cast<int32_t>(static_cast<int64_t>(last.nOffset) + last.nLength - first);
+        std::unique_ptr<uint8_t[], OsBufferFree> data(static_cast<uint8_t*>(OsAllocBuffer(static_cast<size_t>(length))));
+        bool holds = data != nullptr;
+        int32_t k = span.i;
+        auto check = [&](int64_t available) {
+            for (; holds && k < span.j; ++k) {
+                const FrameEntry& frame = g_state.pFrames[k];
+                if (frame.nOffset + static_cast<int64_t>(frame.nLength) > available) break;
+                holds = frame.nOffset >= first &&
+                        MP3FrameLength(data.get() + (frame.nOffset - first)) == frame.nLength;
+            }
+        };
+        if (holds && file.ReadInto(data.get(), first, length, check) && holds && k == span.j) {
+            source.pData = std::move(data);
+            source.nBase = first;
+            source.nSize = length;
+            return true;
+        }
+    }
+    if (!ReadAndIndexSource(file, source, false)) return false;
+    span = CurrentSpan();
+    return true;
+}
+
 // Writes the new file: the room for its tag, then the selected frames, runs
 // of adjacent frames in one write each. A frame holding the source's VBR
 // header is left out: it would describe the whole source. The first frame,
 // when its audio begins in frames that are not copied, goes in as a frame of
-// silence that keeps its bytes for the next one. Never reads past the bytes of
-// the source. False on any write error.
+// silence that keeps its bytes for the next one. Copies only bytes it holds.
+// False on any write error.
 bool WriteNewFile(OsFile file, const SourceBytes& source, FrameSpan span)
 {
-    const uint8_t* data = source.pData.get();
+    auto bytesOf = [&](const FrameEntry& frame) { return source.Bytes(frame.nOffset, frame.nLength); };
     auto copied = [&](const FrameEntry& frame) {
-        const int64_t end = static_cast<int64_t>(frame.nOffset) + frame.nLength;
-        return frame.nOffset >= 0 && end <= source.nSize && !IsVbrHeaderFrame(data + frame.nOffset, frame.nLength);
+        const uint8_t* bytes = bytesOf(frame);
+        return bytes && !IsVbrHeaderFrame(bytes, frame.nLength);
     };
     // A file without frames gets its tag written in place anyway.
-    if (std::any_of(g_state.pFrames + std::max(span.i, 0), g_state.pFrames + std::max(span.j, 0), copied)) {
+    const FrameEntry* frames = g_state.pFrames;
+    if (span.i < span.j && std::any_of(frames + span.i, frames + span.j, copied)) {
         const std::vector<uint8_t> placeholder = CutTagPlaceholder();
         if (!OsWriteExact(file, placeholder.data(), placeholder.size())) return false;
     }
 
+    // A run of adjacent frames, [runStart, runEnd) of the file, not yet written.
     int64_t runStart = 0, runEnd = 0;
-    bool first = true;
     auto flush = [&]() {
-        const bool ok = runEnd == runStart || OsWriteExact(file, data + runStart, static_cast<size_t>(runEnd - runStart));
+        const bool ok = runEnd == runStart ||
+                        OsWriteExact(file, source.Bytes(runStart, runEnd - runStart), static_cast<size_t>(runEnd - runStart));
         runStart = runEnd;
         return ok;
     };
+    bool first = true;
     for (int32_t k = span.i; k < span.j; ++k) {
-        const FrameEntry& frame = g_state.pFrames[k];
-        const int64_t end = static_cast<int64_t>(frame.nOffset) + frame.nLength;
+        const FrameEntry& frame = frames[k];
         if (!copied(frame)) continue;
-        if (first && MP3MainDataBegin(data + frame.nOffset, frame.nLength) > 0) {
-            std::vector<uint8_t> silent(data + frame.nOffset, data + end);
+        const uint8_t* bytes = bytesOf(frame);
+        const int64_t end = static_cast<int64_t>(frame.nOffset) + frame.nLength;
+        if (first && MP3MainDataBegin(bytes, frame.nLength) > 0) {
+            std::vector<uint8_t> silent(bytes, bytes + frame.nLength);
             MP3MakeSilentFrame(silent.data(), frame.nLength);
             if (!OsWriteExact(file, silent.data(), silent.size())) return false;
             runStart = runEnd = end;
-        } else if (frame.nOffset != runEnd) {
+        } else if (frame.nOffset != runEnd || runStart == runEnd) {
             if (!flush()) return false;
             runStart = frame.nOffset;
             runEnd = end;
@@ -119,15 +167,15 @@ void MP3Split()
         return;
     }
 
-    // The index is built again from the bytes read now: the file may have
-    // changed since it was loaded.
+    // The file may have changed since it was loaded: what is read now counts.
+    SourceFile sourceFile;
     SourceBytes source;
-    if (ReadSourceFile(g_state.szSourcePath, source) != SourceRead::Ok ||
-        !ReplaceFrameIndex(MP3ScanFrames(source.pData.get(), source.nSize, nullptr))) {
+    FrameSpan span;
+    if (sourceFile.Open(g_state.szSourcePath) != SourceRead::Ok || !ReadFramesToCut(sourceFile, source, span)) {
         g_log.Print("无文件.");
         return;
     }
-    MP3ScanFrames(source.pData.get(), source.nSize, g_state.pFrames);
+    sourceFile.Close();
 
     OsFile file = nullptr;
     switch (CreateOutputFile(&file)) {
@@ -144,7 +192,6 @@ void MP3Split()
     const std::string path = g_state.szScratch;
     g_log.Print("新文件: %s", path.c_str());
 
-    const FrameSpan span = MP3MapSelection(g_state.nFrames, g_state.fStart, g_state.fEnd, g_state.fDuration);
     g_log.Print("i=%d, j=%d", span.i, span.j);
     const bool written = WriteNewFile(file, source, span);
     source = SourceBytes();

@@ -79,6 +79,8 @@ using OsFile = OsFileTag*;
 OsFile OsOpenForReading(const char* path);
 // The size of an open file in bytes; -1 when it cannot be taken.
 int64_t OsFileSize(OsFile file);
+// Moves the position of an open file to offset bytes from its start.
+bool OsSeekTo(OsFile file, int64_t offset);
 // Reads exactly the given number of bytes from the current position. False
 // on any error or when the file ends first.
 bool OsReadExact(OsFile file, void* buffer, size_t bytes);
@@ -92,6 +94,13 @@ bool OsCloseFile(OsFile file);
 // for writing in *file (the caller closes it). *file is null unless the
 // result is Created.
 CreateNewResult OsCreateNewFileForWriting(const char* path, OsFile* file);
+
+// A block of memory for a whole file's bytes, not cleared; null when it
+// cannot be had. Large blocks come in large pages where the system gives them
+// on request (Linux), which spares most of the cost of touching them first.
+void* OsAllocBuffer(size_t bytes);
+// Releases a block of OsAllocBuffer (null: nothing).
+void OsFreeBuffer(void* block);
 
 // Converts UTF-16 text (native byte order, units code units, no terminator
 // needed) to the program's ANSI code page 936. Characters that code page

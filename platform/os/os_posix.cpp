@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <iconv.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -279,6 +280,11 @@ int64_t OsFileSize(OsFile file)
     return static_cast<int64_t>(st.st_size);
 }
 
+bool OsSeekTo(OsFile file, int64_t offset)
+{
+    return file && lseek(Descriptor(file), static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
+}
+
 bool OsReadExact(OsFile file, void* buffer, size_t bytes)
 {
     char* at = static_cast<char*>(buffer);
@@ -319,6 +325,21 @@ CreateNewResult OsCreateNewFileForWriting(const char* path, OsFile* file)
         return CreateNewResult::Created;
     }
     return errno == EEXIST ? CreateNewResult::Exists : CreateNewResult::Failed;
+}
+
+void* OsAllocBuffer(size_t bytes)
+{
+    constexpr size_t kLargePage = size_t(2) << 20;
+    if (bytes < 2 * kLargePage) return malloc(bytes ? bytes : 1);
+    void* block = nullptr;
+    if (posix_memalign(&block, kLargePage, bytes) != 0) return nullptr;
+    madvise(block, bytes, MADV_HUGEPAGE);
+    return block;
+}
+
+void OsFreeBuffer(void* block)
+{
+    free(block);
 }
 
 std::string OsUtf16ToAnsi(const char16_t* text, size_t units)

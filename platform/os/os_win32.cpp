@@ -139,6 +139,13 @@ int64_t OsFileSize(OsFile file)
     return static_cast<int64_t>(size.QuadPart);
 }
 
+bool OsSeekTo(OsFile file, int64_t offset)
+{
+    LARGE_INTEGER to;
+    to.QuadPart = offset;
+    return file && SetFilePointerEx(Handle(file), to, nullptr, FILE_BEGIN);
+}
+
 bool OsReadExact(OsFile file, void* buffer, size_t bytes)
 {
     char* at = static_cast<char*>(buffer);
@@ -185,6 +192,16 @@ CreateNewResult OsCreateNewFileForWriting(const char* path, OsFile* file)
     if (err == ERROR_ACCESS_DENIED && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
         return CreateNewResult::Exists;
     return CreateNewResult::Failed;
+}
+
+void* OsAllocBuffer(size_t bytes)
+{
+    return HeapAlloc(GetProcessHeap(), 0, bytes ? bytes : 1);
+}
+
+void OsFreeBuffer(void* block)
+{
+    if (block) HeapFree(GetProcessHeap(), 0, block);
 }
 
 std::string OsUtf16ToAnsi(const char16_t* text, size_t units)

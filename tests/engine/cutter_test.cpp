@@ -250,6 +250,35 @@ TEST_F(CutTest, ASourceChangedSinceItWasLoadedIsCutAsItIsNow)
     EXPECT_EQ(AudioOf(ReadFileBytes(out + "song.mp3")), FramesOf(now, span.i, span.j));
 }
 
+// Changes that keep the file's size: new sound in the same frames is cut as
+// it is now; frames moved by a tag of another size are indexed anew.
+TEST_F(CutTest, ASourceChangedInPlaceIsCutAsItIsNow)
+{
+    const std::string source = LoadSource("tag_v2only.mp3", "song.mp3");
+    const std::string out = UseOutputFolder("out");
+    Select(0.1f, 0.5f);
+    std::vector<uint8_t> bytes = ReadFileBytes(source);
+    const FrameSpan span = MP3MapSelection(g_state.nFrames, g_state.fStart, g_state.fEnd, g_state.fDuration);
+    for (int32_t k = span.i; k < span.j; ++k) bytes[g_state.pFrames[k].nOffset + 200] ^= 0x5A;  // new sound
+    WriteFileBytes(source, bytes);
+    MP3Split();
+    EXPECT_EQ(AudioOf(ReadFileBytes(out + "song.mp3")), FramesOf(bytes, span.i, span.j));
+
+    // The tag grows by 10 bytes and the file loses its last 10: every frame moves.
+    const int32_t firstBefore = g_state.pFrames[0].nOffset;
+    std::vector<uint8_t> moved(bytes.begin(), bytes.begin() + 10);
+    moved[9] = static_cast<uint8_t>(moved[9] + 10);  // the tag's size (no carry in this fixture)
+    moved.insert(moved.end(), bytes.begin() + 10, bytes.begin() + firstBefore);
+    moved.insert(moved.end(), 10, 0);
+    moved.insert(moved.end(), bytes.begin() + firstBefore, bytes.end() - 10);
+    ASSERT_EQ(moved.size(), bytes.size());
+    WriteFileBytes(source, moved);
+    MP3Split();
+    EXPECT_EQ(g_state.pFrames[0].nOffset, firstBefore + 10) << "indexed anew";
+    const FrameSpan now = MP3MapSelection(g_state.nFrames, g_state.fStart, g_state.fEnd, g_state.fDuration);
+    EXPECT_EQ(AudioOf(ReadFileBytes(out + "song(1).mp3")), FramesOf(moved, now.i, now.j));
+}
+
 TEST_F(CutTest, ASourceGoneSinceItWasLoadedIsLoggedAndNothingIsShown)
 {
     const std::string source = LoadSource("cbr_v1_44100_128k.mp3", "song.mp3");

@@ -4,10 +4,12 @@
 #include "engine_fixture.h"
 #include "frame_header.h"
 #include "frame_index.h"
+#include "frame_scan.h"
 #include "synthetic_mp3.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 
@@ -165,6 +167,40 @@ TEST(FrameScan, TagsThatDoNotAddUpAreScannedAsData)
     Append(bad, audio);
     EXPECT_EQ(MP3FindAudioRange(bad.data(), static_cast<int64_t>(bad.size())).nStart, 0);
     EXPECT_EQ(Scan(bad).size(), 4u);
+}
+
+// Bytes arriving in chunks of any size are scanned to the same frames as the
+// whole file: tags and frames cut by the chunks' ends, a header within the
+// last three bytes of the audio, trailing tags holding frame headers.
+TEST(FrameScan, ChunksFindTheSameFramesAsTheWholeFile)
+{
+    std::vector<std::vector<uint8_t>> files;
+    std::vector<uint8_t> file = Id3v2Tag(300, FalseFrames());
+    Append(file, Id3v2Tag(50, FalseFrames()));
+    AppendFrames(file, kMpeg1_128k_44100, 3);
+    Append(file, {0xFF, 0xFB, 0x90});  // cut-off header right at the end of the audio
+    std::vector<uint8_t> v1 = Text("TAG");
+    Append(v1, HeaderBytes(kMpeg2_8k_24000));
+    v1.resize(128, 0);
+    Append(file, v1);
+    files.push_back(file);
+    files.push_back(ReadFileBytes(FixturePath("tag_frames_in_tags.mp3")));
+    files.push_back(ReadFileBytes(FixturePath("vbr_v2.5_11025_1ch.mp3")));
+    for (const std::vector<uint8_t>& bytes : files) {
+        const std::vector<FrameEntry> whole = Scan(bytes);
+        for (int64_t chunk : {1, 3, 7, 64, 417, 4096}) {
+            SCOPED_TRACE(chunk);
+            FrameScanner scanner(bytes.data(), static_cast<int64_t>(bytes.size()));
+            for (int64_t end = 0; end < static_cast<int64_t>(bytes.size());) {
+                end = std::min<int64_t>(static_cast<int64_t>(bytes.size()), end + chunk);
+                scanner.Advance(end);
+            }
+            std::vector<FrameEntry> chunked(static_cast<size_t>(scanner.Finish()));
+            scanner.CopyTo(chunked.data());
+            ASSERT_EQ(chunked.size(), whole.size());
+            EXPECT_EQ(memcmp(chunked.data(), whole.data(), whole.size() * sizeof(FrameEntry)), 0);
+        }
+    }
 }
 
 // Files made by lame, every version, rate, bitrate and mode: the index starts

@@ -5,6 +5,7 @@
 #include "cutter.h"
 #include "engine_fixture.h"
 #include "frame_index.h"
+#include "frame_scan.h"
 #include "id3lib_guard.h"
 #include "id3v2_text.h"
 
