@@ -5,8 +5,8 @@
 
 namespace {
 
-constexpr int kBufferCount = 8;
-constexpr int kBufferMilliseconds = 60;
+constexpr int kBufferCount = 16;
+constexpr int kBufferMilliseconds = 20;
 // The longest the thread sleeps without looking at the stop request.
 constexpr DWORD kWaitMilliseconds = 100;
 
