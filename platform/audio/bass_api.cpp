@@ -29,7 +29,10 @@ struct Library {
 // Calls come from the window thread; the lock only keeps a stray call from
 // another thread from corrupting the table. The players' threads never take it.
 std::mutex g_lock;
-Library g_lib;
+// Never destroyed: at process exit, with other threads already gone and the
+// loader lock held, stopping players and closing devices could hang. The
+// program frees everything with BASS_Free before it ends.
+Library& g_lib = *new Library;
 
 // Each call records its outcome here and returns through it.
 template <typename T>

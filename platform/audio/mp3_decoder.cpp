@@ -93,7 +93,9 @@ DecoderOpenResult Mp3Decoder::Open(const char* path)
     fresh.mh.reset(mpg123_new(nullptr, &err));
     mpg123_handle* mh = fresh.mh.get();
     if (!mh) return DecoderOpenResult::DecoderFailed;
-    mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0.0);
+    // Tags are not the decoder's business (and parsing some ID3v2 tags never
+    // ends in the Windows build of libmpg123 1.31): their bytes are skipped.
+    mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET | MPG123_SKIP_ID3V2, 0.0);
     mpg123_param(mh, MPG123_PREFRAMES, kSeekPreFrames, 0.0);
     if (mpg123_replace_reader_handle(mh, ReadCallback, SeekCallback, CleanupCallback) != MPG123_OK)
         return DecoderOpenResult::DecoderFailed;
