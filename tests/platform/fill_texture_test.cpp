@@ -89,38 +89,14 @@ TEST(FillTexture, IsCalmAndLight)
     EXPECT_LE(s.worstInside, 8);  // smooth: no hard edges
 }
 
-TEST(FillTexture, FollowsItsParameters)
+TEST(FillTexture, ContrastZeroLeavesOnlyTheFaintGrain)
 {
-    FillTextureParams p;
-    EXPECT_EQ(MakeFillTexture(p), MakeFillTexture(p));  // the same tile every time
-    FillTextureParams other = p;
-    other.seed = 7;
-    EXPECT_NE(MakeFillTexture(other), MakeFillTexture(p));
-    FillTextureParams flat = p;
+    FillTextureParams flat;
     flat.contrastLevels = 0;
     std::vector<uint32_t> px = MakeFillTexture(flat);
     auto [lo, hi] = std::minmax_element(px.begin(), px.end(),
                                         [](uint32_t a, uint32_t b) { return Brightness(a) < Brightness(b); });
-    EXPECT_LE(Brightness(*hi) - Brightness(*lo), 4);  // grain only
-    FillTextureParams wide = p;
-    wide.widthPx = 64;
-    wide.heightPx = 32;
-    EXPECT_EQ(MakeFillTexture(wide).size(), 64u * 32u);
-    FillTextureParams empty = p;
-    empty.widthPx = 0;
-    EXPECT_TRUE(MakeFillTexture(empty).empty());
-    FillTextureParams huge = p;
-    huge.widthPx = 100000;
-    huge.heightPx = 1;
-    EXPECT_EQ(MakeFillTexture(huge).size(), 4096u);
-}
-
-TEST(FillTexture, TheShadedTileIsDarkerBySoMuch)
-{
-    std::vector<uint32_t> px = MakeFillTexture(FillTextureParams());
-    std::vector<uint32_t> dark = ShadeTexture(px, 10);
-    ASSERT_EQ(dark.size(), px.size());
-    for (size_t i = 0; i < px.size(); i += 97) EXPECT_NEAR(Brightness(dark[i]), Brightness(px[i]) * 0.9, 1.5);
+    EXPECT_LE(Brightness(*hi) - Brightness(*lo), 4);
 }
 
 }  // namespace
