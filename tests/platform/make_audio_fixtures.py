@@ -4,7 +4,7 @@
     make_audio_fixtures.py OUTDIR FIXTUREDIR NAME...
 
 Writes into OUTDIR:
-  tone440.mp3       3 s of a 440 Hz tone (44.1 kHz stereo, lame CBR 128k)
+  tone440.mp3       2 s of a 440 Hz tone (44.1 kHz stereo, lame CBR 128k)
   tone_change.mp3   440 Hz for the first 10 s, then 880 Hz for 2 s
   <name>.pcm        for tone440.mp3 and each FIXTUREDIR/NAME: what the
                     mpg123 program itself decodes (16-bit signed native,
@@ -54,7 +54,7 @@ def main():
     if os.path.exists(done):
         return
     os.makedirs(out, exist_ok=True)
-    tone_wav(os.path.join(out, "tone440.wav"), [(3.0, 440.0)])
+    tone_wav(os.path.join(out, "tone440.wav"), [(2.0, 440.0)])
     encode(os.path.join(out, "tone440.wav"), os.path.join(out, "tone440.mp3"))
     tone_wav(os.path.join(out, "tone_change.wav"), [(10.0, 440.0), (2.0, 880.0)])
     encode(os.path.join(out, "tone_change.wav"), os.path.join(out, "tone_change.mp3"))
