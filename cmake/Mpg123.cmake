@@ -14,13 +14,15 @@ else()
   zdv_debian_source(mpg123 MPG123_SOURCE_DIR)
   set(MPG123_PREFIX "${CMAKE_BINARY_DIR}/_deps/mpg123-install")
   set(MPG123_LIBRARY "${MPG123_PREFIX}/lib/libmpg123.a")
+  # The toolchain file may have been given relative to the folder cmake ran in.
+  get_filename_component(ZDV_TOOLCHAIN_FILE "${CMAKE_TOOLCHAIN_FILE}" ABSOLUTE BASE_DIR "${CMAKE_SOURCE_DIR}")
   ExternalProject_Add(mpg123_build
     SOURCE_DIR "${MPG123_SOURCE_DIR}/ports/cmake"
     BINARY_DIR "${CMAKE_BINARY_DIR}/_deps/mpg123-build"
     INSTALL_DIR "${MPG123_PREFIX}"
     CMAKE_ARGS
-      -G Ninja
-      -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE}
+      -DCMAKE_TOOLCHAIN_FILE=${ZDV_TOOLCHAIN_FILE}
+      -DCMAKE_MAKE_PROGRAM=${CMAKE_MAKE_PROGRAM}
       -DCMAKE_BUILD_TYPE=Release
       -DCMAKE_INSTALL_PREFIX=<INSTALL_DIR>
       -DCMAKE_INSTALL_LIBDIR=lib
