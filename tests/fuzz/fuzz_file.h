@@ -5,6 +5,6 @@
 #include <cstdint>
 #include <string>
 
-// Writes the input to this process's scratch file (in TMPDIR, else /tmp) and
-// returns its path.
+// Writes the input to this process's scratch file (in TMPDIR, else /tmp,
+// removed when the process ends) and returns its path.
 const std::string& WriteFuzzFile(const uint8_t* data, size_t size, const char* suffix = ".mp3");
