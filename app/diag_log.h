@@ -38,3 +38,18 @@ private:
 };
 
 extern DiagLog g_log;
+
+// An operation that logs its own name: the line is written at the current
+// level, the following lines stand one level deeper until the operation
+// returns, by whatever path.
+class LogScope {
+public:
+    explicit LogScope(const char* name)
+    {
+        g_log.Print("%s", name);
+        g_log.Indent();
+    }
+    ~LogScope() { g_log.Unindent(); }
+    LogScope(const LogScope&) = delete;
+    LogScope& operator=(const LogScope&) = delete;
+};

@@ -2,9 +2,10 @@
 #   Native: Debian's libid3-3.8.3-dev.
 #   Windows: id3lib compiled from Debian's source package id3lib3.8.3 as a
 #   static library, with cmake/id3lib/config.h and zlib from libz-mingw-w64-dev.
+#   Fuzzing (native): the same sources, instrumented.
 include(DebianSource)
 
-if(NOT CMAKE_CROSSCOMPILING)
+if(NOT CMAKE_CROSSCOMPILING AND NOT ZDV_FUZZ)
   find_path(ID3LIB_INCLUDE_DIR id3/tag.h REQUIRED)
   find_library(ID3LIB_LIBRARY NAMES id3 REQUIRED)
   add_library(zdv_id3lib INTERFACE)
@@ -21,6 +22,13 @@ else()
   # id3lib tests WIN32, which only the GNU dialects predefine.
   set_target_properties(zdv_id3lib PROPERTIES CXX_EXTENSIONS ON)
   target_compile_options(zdv_id3lib PRIVATE -w)
+  if(ZDV_FUZZ)
+    # Compiled from source with the fuzzer's coverage and AddressSanitizer, so
+    # that its own faults show.
+    target_compile_options(zdv_id3lib PRIVATE -fsanitize=fuzzer-no-link,address -fno-omit-frame-pointer)
+    # What Debian's own build finds on Linux.
+    target_compile_definitions(zdv_id3lib PRIVATE HAVE_UNISTD_H=1 HAVE_MKSTEMP=1 HAVE_SYS_STAT_H=1)
+  endif()
   find_library(ZLIB_MINGW_LIBRARY NAMES libz.a z REQUIRED)
   target_link_libraries(zdv_id3lib PUBLIC ${ZLIB_MINGW_LIBRARY})
 endif()

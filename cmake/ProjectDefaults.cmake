@@ -5,8 +5,19 @@
 # window as CP936 bytes in both builds.
 set(ZDV_CHARSET_FLAGS -finput-charset=UTF-8 -fexec-charset=GBK)
 
+# The fuzz build uses clang, which stores literals in UTF-8 only; the texts
+# do not matter to a fuzzer.
+if(ZDV_FUZZ)
+  set(ZDV_CHARSET_FLAGS "")
+  set(ZDV_FUZZ_FLAGS -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+endif()
+
 function(zdv_target_defaults target)
   target_compile_options(${target} PRIVATE -Wall -Wextra ${ZDV_CHARSET_FLAGS})
+  if(ZDV_FUZZ)
+    target_compile_options(${target} PRIVATE ${ZDV_FUZZ_FLAGS})
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
   if(ZDV_SANITIZE AND NOT CMAKE_CROSSCOMPILING)
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     target_link_options(${target} PRIVATE -fsanitize=address,undefined)

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # build.sh CONFIG...   (CONFIG: native, asan, win)
 # Configures (once) and builds the given configurations under build/:
-#   native  GCC on Linux: engine, unit tests, benchmarks, fuzzers
+#   native  GCC on Linux: engine, unit tests, benchmarks
 #   asan    the same with AddressSanitizer and UndefinedBehaviorSanitizer
 #   win     MinGW-w64 x86-64: the Windows program, its libraries and tests
+#   fuzz    clang with libFuzzer and sanitizers: the fuzz targets (tests/fuzz)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 for config in "$@"; do
@@ -12,6 +13,8 @@ for config in "$@"; do
     native) args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
     asan)   args=(-DCMAKE_BUILD_TYPE=Debug -DZDV_SANITIZE=ON) ;;
     win)    args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake") ;;
+    fuzz)   args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+                  -DZDV_FUZZ=ON -DZDV_BUILD_TESTS=OFF) ;;
     *) echo "build.sh: unknown configuration $config" >&2; exit 2 ;;
   esac
   if [ ! -f "$dir/build.ninja" ]; then

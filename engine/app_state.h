@@ -37,11 +37,19 @@ struct AppState {
     int32_t bFolder = 0;       // 1: new files go beside the source
     int32_t nFrames = 0;       // entries in the frame index
     FrameEntry* pFrames = nullptr;  // frame index of the file last indexed
+    int32_t nSourceBytes = 0;  // size of the file the frame index was built from
 
     // Tag texts of the source: the library's text, "-", or none (null).
+    // Always allocated with new[] by the tag carry-over, which releases them.
     char* szArtist = nullptr;
     char* szAlbum = nullptr;
     char* szTitle = nullptr;
+    // The same texts as the source held them when it held them in Unicode
+    // (UTF-16 or UTF-8 frames): what the cut writes into the new file. None
+    // when the text came as ANSI bytes, is "-" or is none.
+    char16_t* wszArtist = nullptr;
+    char16_t* wszAlbum = nullptr;
+    char16_t* wszTitle = nullptr;
 
     // Process and window handles.
     HINSTANCE hInstance = nullptr;

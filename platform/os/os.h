@@ -8,6 +8,8 @@
 
 #include <cstdarg>
 #include <cstddef>
+#include <cstdint>
+#include <string>
 #include <vector>
 
 // Hands a text to the debugger output (OutputDebugStringA); dropped on Linux
@@ -56,3 +58,51 @@ bool OsProfilePutString(const char* section, const char* key, const char* value,
 // The current user's music folder, created when missing (CSIDL_MYMUSIC);
 // false and out untouched when it cannot be found.
 bool OsMusicFolder(char* out, size_t cap);
+
+// Files of the MP3 engine: a source read whole, a new file written once.
+
+// The separator of folders in a path.
+#ifdef _WIN32
+constexpr char kOsPathSeparator = '\\';
+#else
+constexpr char kOsPathSeparator = '/';
+#endif
+
+struct OsFileTag;
+// An open file; null means none.
+using OsFile = OsFileTag*;
+
+// Opens an existing file for reading only. Other programs may read and write
+// it meanwhile (the audio library keeps the source open), and a read-only
+// file opens like any other. Null when it cannot be opened (missing, a
+// folder, no rights).
+OsFile OsOpenForReading(const char* path);
+// The size of an open file in bytes; -1 when it cannot be taken.
+int64_t OsFileSize(OsFile file);
+// Moves the position of an open file to offset bytes from its start.
+bool OsSeekTo(OsFile file, int64_t offset);
+// Reads exactly the given number of bytes from the current position. False
+// on any error or when the file ends first.
+bool OsReadExact(OsFile file, void* buffer, size_t bytes);
+// Writes all the bytes at the current position. False on any error (disk
+// full, device gone).
+bool OsWriteExact(OsFile file, const void* buffer, size_t bytes);
+// Closes an open file. False when the system reports an error while closing
+// (data that could not be written after all). The file is closed either way.
+bool OsCloseFile(OsFile file);
+// Creates a file exclusively, as OsCreateNewFile does, and hands it out open
+// for writing in *file (the caller closes it). *file is null unless the
+// result is Created.
+CreateNewResult OsCreateNewFileForWriting(const char* path, OsFile* file);
+
+// A block of memory for a whole file's bytes, not cleared; null when it
+// cannot be had. Large blocks come in large pages where the system gives them
+// on request (Linux), which spares most of the cost of touching them first.
+void* OsAllocBuffer(size_t bytes);
+// Releases a block of OsAllocBuffer (null: nothing).
+void OsFreeBuffer(void* block);
+
+// Converts UTF-16 text (native byte order, units code units, no terminator
+// needed) to the program's ANSI code page 936. Characters that code page
+// lacks, and unpaired surrogates, become '?'.
+std::string OsUtf16ToAnsi(const char16_t* text, size_t units);

@@ -5,6 +5,8 @@
 #include "os.h"
 
 #include <fcntl.h>
+#include <iconv.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -94,12 +96,10 @@ bool OsWriteExistingFile(const char* path, const char* data, size_t size)
 
 CreateNewResult OsCreateNewFile(const char* path)
 {
-    int fd = open(path, O_WRONLY | O_CREAT | O_EXCL, 0644);
-    if (fd >= 0) {
-        close(fd);
-        return CreateNewResult::Created;
-    }
-    return errno == EEXIST ? CreateNewResult::Exists : CreateNewResult::Failed;
+    OsFile file = nullptr;
+    CreateNewResult result = OsCreateNewFileForWriting(path, &file);
+    if (file) OsCloseFile(file);
+    return result;
 }
 
 bool OsDeleteFile(const char* path)
@@ -244,4 +244,132 @@ bool OsMusicFolder(char* out, size_t cap)
     if (path.size() + 1 > cap) return false;
     strcpy(out, path.c_str());
     return true;
+}
+
+// An OsFile is the descriptor plus one, so that descriptor 0 is not null.
+namespace {
+
+int Descriptor(OsFile file)
+{
+    return static_cast<int>(reinterpret_cast<intptr_t>(file) - 1);
+}
+
+OsFile FromDescriptor(int fd)
+{
+    return reinterpret_cast<OsFile>(static_cast<intptr_t>(fd) + 1);
+}
+
+}  // namespace
+
+OsFile OsOpenForReading(const char* path)
+{
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return nullptr;
+    }
+    return FromDescriptor(fd);
+}
+
+int64_t OsFileSize(OsFile file)
+{
+    struct stat st;
+    if (!file || fstat(Descriptor(file), &st) != 0) return -1;
+    return static_cast<int64_t>(st.st_size);
+}
+
+bool OsSeekTo(OsFile file, int64_t offset)
+{
+    return file && lseek(Descriptor(file), static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
+}
+
+bool OsReadExact(OsFile file, void* buffer, size_t bytes)
+{
+    char* at = static_cast<char*>(buffer);
+    while (bytes > 0) {
+        ssize_t n = read(Descriptor(file), at, bytes);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        at += n;
+        bytes -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool OsWriteExact(OsFile file, const void* buffer, size_t bytes)
+{
+    const char* at = static_cast<const char*>(buffer);
+    while (bytes > 0) {
+        ssize_t n = write(Descriptor(file), at, bytes);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        at += n;
+        bytes -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool OsCloseFile(OsFile file)
+{
+    return file && close(Descriptor(file)) == 0;
+}
+
+CreateNewResult OsCreateNewFileForWriting(const char* path, OsFile* file)
+{
+    *file = nullptr;
+    int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd >= 0) {
+        *file = FromDescriptor(fd);
+        return CreateNewResult::Created;
+    }
+    return errno == EEXIST ? CreateNewResult::Exists : CreateNewResult::Failed;
+}
+
+void* OsAllocBuffer(size_t bytes)
+{
+    constexpr size_t kLargePage = size_t(2) << 20;
+    if (bytes < 2 * kLargePage) return malloc(bytes ? bytes : 1);
+    void* block = nullptr;
+    if (posix_memalign(&block, kLargePage, bytes) != 0) return nullptr;
+    madvise(block, bytes, MADV_HUGEPAGE);
+    return block;
+}
+
+void OsFreeBuffer(void* block)
+{
+    free(block);
+}
+
+std::string OsUtf16ToAnsi(const char16_t* text, size_t units)
+{
+    std::string out;
+    iconv_t cd = iconv_open("CP936", "UTF-16LE");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(units, '?');
+    // iconv reads bytes; the units are in native (little-endian) order.
+    char* in = reinterpret_cast<char*>(const_cast<char16_t*>(text));
+    size_t inLeft = units * sizeof(char16_t);
+    char buffer[256];
+    while (inLeft > 0) {
+        char* put = buffer;
+        size_t room = sizeof buffer;
+        size_t rc = iconv(cd, &in, &inLeft, &put, &room);
+        out.append(buffer, static_cast<size_t>(put - buffer));
+        if (rc != static_cast<size_t>(-1) || errno == E2BIG) continue;
+        // A character the code page lacks, or a broken surrogate: one '?'
+        // for the unit (or the pair) and go on after it.
+        out += '?';
+        char16_t unit = *reinterpret_cast<const char16_t*>(in);
+        size_t skip = sizeof(char16_t);
+        if (unit >= 0xD800 && unit < 0xDC00 && inLeft >= 2 * sizeof(char16_t)) {
+            char16_t next = *reinterpret_cast<const char16_t*>(in + sizeof(char16_t));
+            if (next >= 0xDC00 && next < 0xE000) skip *= 2;
+        }
+        if (skip > inLeft) skip = inLeft;
+        in += skip;
+        inLeft -= skip;
+    }
+    iconv_close(cd);
+    return out;
 }

@@ -77,20 +77,10 @@ bool OsWriteExistingFile(const char* path, const char* data, size_t size)
 
 CreateNewResult OsCreateNewFile(const char* path)
 {
-    HANDLE h = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-        CloseHandle(h);
-        return CreateNewResult::Created;
-    }
-    DWORD err = GetLastError();
-    if (err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS) return CreateNewResult::Exists;
-    // A folder of that name answers "access denied"; it is taken all the same.
-    if (err == ERROR_ACCESS_DENIED) {
-        DWORD attr = GetFileAttributesA(path);
-        if (attr != INVALID_FILE_ATTRIBUTES) return CreateNewResult::Exists;
-    }
-    return CreateNewResult::Failed;
+    OsFile file = nullptr;
+    CreateNewResult result = OsCreateNewFileForWriting(path, &file);
+    if (file) OsCloseFile(file);
+    return result;
 }
 
 bool OsDeleteFile(const char* path)
@@ -120,4 +110,108 @@ bool OsMusicFolder(char* out, size_t cap)
     if (strlen(path) + 1 > cap) return false;
     strcpy(out, path);
     return true;
+}
+
+// An OsFile is a Win32 file handle.
+namespace {
+
+HANDLE Handle(OsFile file)
+{
+    return reinterpret_cast<HANDLE>(file);
+}
+
+// ReadFile and WriteFile move at most 4 GB - 1 per call; stay well below.
+constexpr size_t kMaxTransferBytes = 64u << 20;
+
+}  // namespace
+
+OsFile OsOpenForReading(const char* path)
+{
+    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    return h == INVALID_HANDLE_VALUE ? nullptr : reinterpret_cast<OsFile>(h);
+}
+
+int64_t OsFileSize(OsFile file)
+{
+    LARGE_INTEGER size;
+    if (!file || !GetFileSizeEx(Handle(file), &size)) return -1;
+    return static_cast<int64_t>(size.QuadPart);
+}
+
+bool OsSeekTo(OsFile file, int64_t offset)
+{
+    LARGE_INTEGER to;
+    to.QuadPart = offset;
+    return file && SetFilePointerEx(Handle(file), to, nullptr, FILE_BEGIN);
+}
+
+bool OsReadExact(OsFile file, void* buffer, size_t bytes)
+{
+    char* at = static_cast<char*>(buffer);
+    while (bytes > 0) {
+        DWORD want = static_cast<DWORD>(bytes < kMaxTransferBytes ? bytes : kMaxTransferBytes);
+        DWORD got = 0;
+        if (!ReadFile(Handle(file), at, want, &got, nullptr) || got == 0) return false;
+        at += got;
+        bytes -= got;
+    }
+    return true;
+}
+
+bool OsWriteExact(OsFile file, const void* buffer, size_t bytes)
+{
+    const char* at = static_cast<const char*>(buffer);
+    while (bytes > 0) {
+        DWORD want = static_cast<DWORD>(bytes < kMaxTransferBytes ? bytes : kMaxTransferBytes);
+        DWORD put = 0;
+        if (!WriteFile(Handle(file), at, want, &put, nullptr) || put == 0) return false;
+        at += put;
+        bytes -= put;
+    }
+    return true;
+}
+
+bool OsCloseFile(OsFile file)
+{
+    return file && CloseHandle(Handle(file));
+}
+
+CreateNewResult OsCreateNewFileForWriting(const char* path, OsFile* file)
+{
+    *file = nullptr;
+    HANDLE h = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        *file = reinterpret_cast<OsFile>(h);
+        return CreateNewResult::Created;
+    }
+    DWORD err = GetLastError();
+    if (err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS) return CreateNewResult::Exists;
+    // A folder of that name answers "access denied"; it is taken all the same.
+    if (err == ERROR_ACCESS_DENIED && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+        return CreateNewResult::Exists;
+    return CreateNewResult::Failed;
+}
+
+void* OsAllocBuffer(size_t bytes)
+{
+    return HeapAlloc(GetProcessHeap(), 0, bytes ? bytes : 1);
+}
+
+void OsFreeBuffer(void* block)
+{
+    if (block) HeapFree(GetProcessHeap(), 0, block);
+}
+
+std::string OsUtf16ToAnsi(const char16_t* text, size_t units)
+{
+    constexpr UINT kCodePage = 936;
+    if (units == 0) return {};
+    const wchar_t* wide = reinterpret_cast<const wchar_t*>(text);
+    int n = WideCharToMultiByte(kCodePage, 0, wide, static_cast<int>(units), nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return std::string(units, '?');
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(kCodePage, 0, wide, static_cast<int>(units), &out[0], n, nullptr, nullptr);
+    return out;
 }

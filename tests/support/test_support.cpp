@@ -130,6 +130,18 @@ ExclusiveLock::~ExclusiveLock()
 {
     if (handle_) CloseHandle(handle_);
 }
+
+ReadShareLock::ReadShareLock(const std::string& path)
+{
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    handle_ = h == INVALID_HANDLE_VALUE ? nullptr : h;
+}
+
+ReadShareLock::~ReadShareLock()
+{
+    if (handle_) CloseHandle(handle_);
+}
 #else
 #include <sys/stat.h>
 
@@ -151,4 +163,6 @@ void MakeWritable(const std::string& path)
 
 ExclusiveLock::ExclusiveLock(const std::string&) {}
 ExclusiveLock::~ExclusiveLock() {}
+ReadShareLock::ReadShareLock(const std::string&) {}
+ReadShareLock::~ReadShareLock() {}
 #endif

@@ -67,6 +67,21 @@ bool MakeReadOnly(const std::string& path);
 // Undoes MakeReadOnly.
 void MakeWritable(const std::string& path);
 
+// Holds a file open for reading the way a player does: others may read it,
+// nobody may write it. Held() is false where the platform has no such locks
+// (Linux).
+class ReadShareLock {
+public:
+    explicit ReadShareLock(const std::string& path);
+    ~ReadShareLock();
+    ReadShareLock(const ReadShareLock&) = delete;
+    ReadShareLock& operator=(const ReadShareLock&) = delete;
+    bool Held() const { return handle_ != nullptr; }
+
+private:
+    void* handle_ = nullptr;
+};
+
 // Holds a file open the way another program would lock it: no sharing.
 // Held() is false where the platform has no such locks (Linux).
 class ExclusiveLock {

@@ -83,7 +83,10 @@ TEST(FrameHeader, WalkOfEncodedFilesMatchesTheDecoders)
         }
         EXPECT_EQ(p, f.audioEnd);
         const int audioFrames = frames - (f.infoFrame ? 1 : 0);
-        EXPECT_EQ(audioFrames, f.ffprobePackets);
+        // ffprobe takes the frames inside an APEv2 tag followed by ID3v1 for audio.
+        if (f.name != "tag_frames_in_tags.mp3") {
+            EXPECT_EQ(audioFrames, f.ffprobePackets);
+        }
         EXPECT_EQ(audioFrames, f.mpg123Frames);
         versions[f.version == "1" ? 0 : f.version == "2" ? 1 : 2]++;
     }

@@ -1,0 +1,51 @@
+// Artist, album and title read straight from the bytes of an ID3v2 tag
+// (versions 2.2, 2.3 and 2.4, id3.org), knowing each text's encoding: what
+// id3lib cannot give (it reads no v2.4 tag and keeps no byte order), and a
+// second opinion on what it must not be handed.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// One text of a tag.
+struct Id3Text {
+    bool bFound = false;    // the tag has the frame
+    bool bUnicode = false;  // the frame's text is UTF-16 or UTF-8
+    std::string ansi;       // ISO-8859-1 frames: the bytes as they are
+    std::u16string wide;    // Unicode frames: the text
+};
+
+// What a leading ID3v2 tag says.
+struct Id3v2Info {
+    int nMajor = 0;        // 2, 3 or 4; 0 when the bytes start with no ID3v2 tag
+    int64_t nTagBytes = 0;  // header, body and footer, as the header gives them
+    // The frame layout is consistent: every frame's header and size fit in
+    // the tag up to its padding.
+    bool bWellFormed = false;
+    // Some frame must be expanded before it can be read: compressed or
+    // encrypted (v2.3, v2.4) or a compressed meta frame "CDM" (v2.2).
+    bool bPackedFrames = false;
+    Id3Text artist;  // TPE1, else TPE2, TPE3 or TCOM (id3lib's order)
+    Id3Text album;   // TALB
+    Id3Text title;   // TIT2
+};
+
+// Size of an ID3v2 header.
+constexpr size_t kId3v2HeaderSize = 10;
+// A file rarely has more than two ID3v2 tags in front; more are taken for data.
+constexpr int kMaxLeadingId3v2Tags = 8;
+
+// The tag size an ID3v2 header gives (header, body and footer), or -1 when
+// the ten bytes at header are not an ID3v2 header of version 2.2 to 2.4. With
+// the mark "3DI" the bytes are read as the footer that ends a v2.4 tag.
+int64_t Id3v2TagSize(const uint8_t* header, const char* mark = "ID3");
+
+// Reads the ID3v2 tag at the start of data (size bytes, which may end before
+// the tag does: the missing part counts as absent). Each text is the frame's
+// first value, up to its terminator. Frames that are compressed or encrypted
+// are passed over. Never reads outside data[0, size).
+Id3v2Info ReadId3v2(const uint8_t* data, size_t size);
+
+// Decodes UTF-8 to UTF-16; malformed sequences become U+FFFD.
+std::u16string Utf8ToUtf16(const std::string& text);

@@ -1,0 +1,90 @@
+#include "output_name.h"
+
+#include "app_state.h"
+#include "diag_log.h"
+
+#include <cstring>
+
+namespace {
+
+// Code page 936: a byte from 0x81 to 0xFE starts a two-byte character.
+bool IsLeadByte(char c)
+{
+    const auto b = static_cast<unsigned char>(c);
+    return b >= 0x81 && b <= 0xFE;
+}
+
+// Copies a candidate into szScratch; false when it does not fit (a cut name
+// would name another file).
+bool PutCandidate(const std::string& candidate)
+{
+    if (candidate.size() >= kTextBufferBytes) return false;
+    memcpy(g_state.szScratch, candidate.c_str(), candidate.size() + 1);
+    return true;
+}
+
+// The first candidate; false when the output folder cannot take its separator.
+bool FirstCandidate(std::string& candidate)
+{
+    if (g_state.bFolder) {
+        candidate = g_state.szSourcePath;
+        return true;
+    }
+    char* folder = g_state.szOutputFolder;
+    if (!EndsWithSeparator(folder)) {
+        const size_t length = strlen(folder);
+        if (length + 1 >= kTextBufferBytes) return false;
+        folder[length] = kOsPathSeparator;
+        folder[length + 1] = '\0';
+    }
+    candidate = std::string(folder) + g_state.szFileTitle;
+    return true;
+}
+
+}  // namespace
+
+bool EndsWithSeparator(const char* path)
+{
+    char last = '\0';
+    for (const char* p = path; *p;) {
+        if (IsLeadByte(*p) && p[1]) {
+            last = '\0';
+            p += 2;
+        } else {
+            last = *p++;
+        }
+    }
+    return last == kOsPathSeparator;
+}
+
+bool HasMp3Extension(const std::string& name)
+{
+    if (name.size() < 4) return false;
+    const char* ext = name.c_str() + name.size() - 4;
+    return ext[0] == '.' && (ext[1] == 'm' || ext[1] == 'M') && (ext[2] == 'p' || ext[2] == 'P') && ext[3] == '3';
+}
+
+std::string NumberedName(const std::string& candidate, int number)
+{
+    return candidate.substr(0, candidate.size() - 4) + "(" + std::to_string(number) + ").mp3";
+}
+
+OutputFile CreateOutputFile(OsFile* file)
+{
+    *file = nullptr;
+    std::string candidate;
+    if (!FirstCandidate(candidate) || !PutCandidate(candidate)) return OutputFile::Failed;
+    CreateNewResult result = OsCreateNewFileForWriting(g_state.szScratch, file);
+    if (result == CreateNewResult::Created) return OutputFile::Created;
+    if (result == CreateNewResult::Failed) return OutputFile::Failed;
+    if (!HasMp3Extension(candidate)) return OutputFile::NotMp3;
+
+    for (int number = 1; number <= kMaxNumberedNames; ++number) {
+        if (!PutCandidate(NumberedName(candidate, number))) return OutputFile::Failed;
+        g_log.Print("(?) 文件: %s", g_state.szScratch);
+        result = OsCreateNewFileForWriting(g_state.szScratch, file);
+        if (result == CreateNewResult::Created) return OutputFile::Created;
+        if (result == CreateNewResult::Failed) return OutputFile::Failed;
+    }
+    return OutputFile::Failed;
+}

@@ -1,0 +1,38 @@
+// The name of a new file: the first candidate, the ".mp3" rule and the
+// numbered names, and its exclusive creation, so that no existing file is
+// ever overwritten.
+#pragma once
+
+#include "os.h"
+
+#include <string>
+
+// The most numbered names tried for one cut ("song(1).mp3" .. "song(9999).mp3").
+constexpr int kMaxNumberedNames = 9999;
+
+// Whether the last character of a code-page-936 path is the folder
+// separator. A double-byte character whose second byte is 0x5C is not one.
+bool EndsWithSeparator(const char* path);
+
+// Whether the name ends in ".mp3", the two letters in either case.
+bool HasMp3Extension(const std::string& name);
+
+// The numbered form of a candidate that ends in ".mp3": its text without
+// the last four characters, "(", the number in decimal, ")" and ".mp3" in
+// lower case. Every other character (a per-cent sign too) stays as it is.
+std::string NumberedName(const std::string& candidate, int number);
+
+enum class OutputFile {
+    Created,  // the file exists now, empty, open for writing
+    NotMp3,   // the first candidate is taken and does not end in ".mp3"
+    Failed,   // a candidate could not be created for a reason other than
+              // being taken, or no name was free
+};
+
+// Finds and creates the new file of a cut from g_state: the first candidate
+// is szSourcePath when bFolder is set, otherwise szOutputFolder (given a
+// trailing separator, kept in szOutputFolder) followed by szFileTitle; when
+// that is taken, the numbered names in turn, each logged as "(?) 文件: %s".
+// On Created the chosen name is in szScratch and *file is open for writing
+// (the caller closes it); otherwise *file is null.
+OutputFile CreateOutputFile(OsFile* file);

@@ -1,0 +1,90 @@
+// The source file, read for the frame index (whole) and for a cut (whole,
+// or only the frames the cut takes).
+#pragma once
+
+#include "os.h"
+
+#include <cstdint>
+#include <memory>
+
+// Sources of 2 GiB or more are outside the design: every offset of the frame
+// index is a signed 32-bit number.
+constexpr int64_t kSourceLimitBytes = int64_t(1) << 31;
+
+// Releases a block of OsAllocBuffer.
+struct OsBufferFree {
+    void operator()(uint8_t* block) const { OsFreeBuffer(block); }
+};
+
+// Bytes of the source held in memory: the file's bytes from nBase on.
+struct SourceBytes {
+    std::unique_ptr<uint8_t[], OsBufferFree> pData;  // null when nothing was read
+    int64_t nBase = 0;                 // file offset of pData[0]
+    int32_t nSize = 0;                 // number of bytes in pData
+
+    // The bytes [offset, offset + length) of the file, or null when they are
+    // not all held.
+    const uint8_t* Bytes(int64_t offset, int64_t length) const
+    {
+        if (!pData || offset < nBase || length < 0 || offset + length > nBase + nSize) return nullptr;
+        return pData.get() + (offset - nBase);
+    }
+};
+
+enum class SourceRead {
+    Ok,          // the file is open (or every byte is in memory)
+    CannotOpen,  // missing, a folder, no rights to read
+    TooLarge,    // 2 GiB or more; nothing allocated
+    Failed,      // opened, but the bytes could not be read or held in memory
+};
+
+// The source, open for reading only (never for writing, so a read-only
+// source reads like any other); closed when the object goes.
+class SourceFile {
+public:
+    SourceFile() = default;
+    ~SourceFile() { Close(); }
+    SourceFile(const SourceFile&) = delete;
+    SourceFile& operator=(const SourceFile&) = delete;
+
+    // Opens the file and takes its size, logging "大小: %d" once it is known
+    // to fit the design.
+    SourceRead Open(const char* path);
+    // The size of the open file in bytes.
+    int32_t Size() const { return nSize; }
+    // Reads the bytes [offset, offset + length) of the open file into out,
+    // replacing what out held, with one buffer of exactly that size. False,
+    // and out empty, on any error.
+    bool Read(int64_t offset, int32_t length, SourceBytes& out);
+    // Reads the bytes [offset, offset + length) of the open file into
+    // buffer, a chunk at a time; after each chunk, arrived(end) is told that
+    // the bytes up to file offset end are in. False on any error.
+    template <typename Arrived>
+    bool ReadInto(uint8_t* buffer, int64_t offset, int32_t length, Arrived arrived);
+    void Close();
+
+private:
+    OsFile file = nullptr;
+    int32_t nSize = 0;
+};
+
+// Chunks of this size are read one at a time, so that what looks at them
+// finds them in the processor's caches.
+constexpr int32_t kReadChunkBytes = 4 << 20;
+
+template <typename Arrived>
+bool SourceFile::ReadInto(uint8_t* buffer, int64_t offset, int32_t length, Arrived arrived)
+{
+    if (!file || offset < 0 || length < 0 || offset + length > nSize || !OsSeekTo(file, offset)) return false;
+    for (int32_t done = 0; done < length;) {
+        const int32_t chunk = length - done < kReadChunkBytes ? length - done : kReadChunkBytes;
+        if (!OsReadExact(file, buffer + done, static_cast<size_t>(chunk))) return false;
+        done += chunk;
+        arrived(offset + done);
+    }
+    return true;
+}
+
+// Opens the file, logs its size and reads it whole into out. On any result
+// but Ok, out holds nothing.
+SourceRead ReadSourceFile(const char* path, SourceBytes& out);

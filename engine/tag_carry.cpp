@@ -1,0 +1,280 @@
+#include "tag_carry.h"
+
+#include "app_state.h"
+#include "id3lib_guard.h"
+#include "id3v2_text.h"
+#include "os.h"
+
+#include <id3/misc_support.h>
+#include <id3/tag.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+// One of the three texts: its code-page-936 form and its Unicode original.
+struct TagField {
+    char* AppState::*text;
+    char16_t* AppState::*wide;
+};
+constexpr TagField kArtist = {&AppState::szArtist, &AppState::wszArtist};
+constexpr TagField kAlbum = {&AppState::szAlbum, &AppState::wszAlbum};
+constexpr TagField kTitle = {&AppState::szTitle, &AppState::wszTitle};
+constexpr TagField kFields[] = {kArtist, kAlbum, kTitle};
+
+// The frames of each text, in the order id3lib's ID3_GetArtist and friends
+// look for them.
+struct FieldFrames {
+    TagField field;
+    ID3_FrameID ids[4];
+    char* (*get)(const ID3_Tag*);
+};
+const FieldFrames kFieldFrames[] = {
+    {kArtist, {ID3FID_LEADARTIST, ID3FID_BAND, ID3FID_CONDUCTOR, ID3FID_COMPOSER}, ID3_GetArtist},
+    {kAlbum, {ID3FID_ALBUM, ID3FID_NOFRAME, ID3FID_NOFRAME, ID3FID_NOFRAME}, ID3_GetAlbum},
+    {kTitle, {ID3FID_TITLE, ID3FID_NOFRAME, ID3FID_NOFRAME, ID3FID_NOFRAME}, ID3_GetTitle},
+};
+
+char* NewText(const std::string& text)
+{
+    char* copy = new char[text.size() + 1];
+    memcpy(copy, text.c_str(), text.size() + 1);
+    return copy;
+}
+
+char16_t* NewWide(const std::u16string& text)
+{
+    char16_t* copy = new char16_t[text.size() + 1];
+    memcpy(copy, text.c_str(), (text.size() + 1) * sizeof(char16_t));
+    return copy;
+}
+
+// Replaces a text, taking ownership of the new ones (new[] or null).
+void SetField(const TagField& field, char* text, char16_t* wide)
+{
+    delete[] (g_state.*field.text);
+    delete[] (g_state.*field.wide);
+    g_state.*field.text = text;
+    g_state.*field.wide = wide;
+}
+
+// Sets a field from text as read from a tag: ANSI bytes unchanged, Unicode
+// converted for display and kept whole.
+void SetFieldFrom(const TagField& field, const Id3Text& text)
+{
+    if (!text.bUnicode) {
+        SetField(field, NewText(text.ansi), nullptr);
+        return;
+    }
+    const std::string ansi = OsUtf16ToAnsi(text.wide.data(), text.wide.size());
+    SetField(field, NewText(ansi), text.wide.empty() ? nullptr : NewWide(text.wide));
+}
+
+// id3lib keeps a UTF-16 text as big-endian units whatever the byte-order mark
+// of the frame was; on this (little-endian) machine every unit it hands out
+// and takes in is byte-swapped.
+char16_t SwapBytes(char16_t unit)
+{
+    return static_cast<char16_t>((unit >> 8) | (unit << 8));
+}
+
+// The Unicode text of the frame id3lib picks for a field, when that frame is
+// UTF-16; bFound false otherwise.
+Id3Text Id3libUnicodeText(const ID3_Tag& tag, const FieldFrames& frames)
+{
+    Id3Text text;
+    const ID3_Frame* frame = nullptr;
+    for (ID3_FrameID id : frames.ids)
+        if (id != ID3FID_NOFRAME && (frame = tag.Find(id)) != nullptr) break;
+    const ID3_Field* field = frame ? frame->GetField(ID3FN_TEXT) : nullptr;
+    if (!field || field->GetEncoding() != ID3TE_UTF16) return text;
+    const unicode_t* raw = field->GetRawUnicodeText();
+    const size_t units = field->Size() / sizeof(unicode_t);  // Size() counts bytes
+    if (!raw) return text;
+    text.bFound = text.bUnicode = true;
+    for (size_t k = 0; k < units && raw[k] != 0; ++k) text.wide += SwapBytes(static_cast<char16_t>(raw[k]));
+    return text;
+}
+
+// The leading ID3v2 tags of the file, one after the other, as far as the
+// file holds them; empty when it starts with none.
+std::vector<uint8_t> ReadLeadingTags(const char* path)
+{
+    std::vector<uint8_t> bytes;
+    OsFile file = OsOpenForReading(path);
+    if (!file) return bytes;
+    const int64_t size = OsFileSize(file);
+    for (int n = 0; n < kMaxLeadingId3v2Tags; ++n) {
+        const size_t at = bytes.size();
+        if (size - static_cast<int64_t>(at) < static_cast<int64_t>(kId3v2HeaderSize)) break;
+        bytes.resize(at + kId3v2HeaderSize);
+        if (!OsReadExact(file, bytes.data() + at, kId3v2HeaderSize)) {
+            bytes.resize(at);
+            break;
+        }
+        int64_t tagBytes = Id3v2TagSize(bytes.data() + at);
+        if (tagBytes < 0) {
+            bytes.resize(at);
+            break;
+        }
+        if (tagBytes > size - static_cast<int64_t>(at)) tagBytes = size - static_cast<int64_t>(at);
+        bytes.resize(at + static_cast<size_t>(tagBytes));
+        if (!OsReadExact(file, bytes.data() + at + kId3v2HeaderSize, static_cast<size_t>(tagBytes) - kId3v2HeaderSize)) {
+            bytes.resize(at);
+            break;
+        }
+    }
+    OsCloseFile(file);
+    return bytes;
+}
+
+}  // namespace
+
+SourceTag::SourceTag() : pTag(new ID3_Tag()) {}
+
+SourceTag::~SourceTag() = default;
+
+void ReadSourceTag(SourceTag& tag)
+{
+    const std::vector<uint8_t> leading = ReadLeadingTags(g_state.szSourcePath);
+    const Id3v2Info ours = ReadId3v2(leading.data(), leading.size());
+    const flags_t types = Id3libSafeTagTypes(leading);
+    Id3libCall([&] { tag.pTag->Link(g_state.szSourcePath, types); });
+
+    // id3lib reads no v2.4 tag, and is not handed a tag it must not see:
+    // then the texts of that tag come from our own reading of it.
+    const bool oursFirst = ours.nMajor == 4 || (ours.nMajor != 0 && !(types & ID3TT_ID3V2));
+    const Id3Text* oursByField[] = {&ours.artist, &ours.album, &ours.title};
+    for (size_t k = 0; k < 3; ++k) {
+        const FieldFrames& frames = kFieldFrames[k];
+        // The Unicode text first: ID3_GetArtist and friends squeeze the
+        // field through ISO-8859-1 and back.
+        Id3Text unicode;
+        Id3libCall([&] { unicode = Id3libUnicodeText(*tag.pTag, frames); });
+        char* text = nullptr;
+        Id3libCall([&] { text = frames.get(tag.pTag.get()); });
+        if (oursFirst && oursByField[k]->bFound) {
+            delete[] text;
+            SetFieldFrom(frames.field, *oursByField[k]);
+            continue;
+        }
+        if (unicode.bFound) {
+            delete[] text;
+            SetFieldFrom(frames.field, unicode);
+        } else {
+            SetField(frames.field, text, nullptr);  // ISO-8859-1 bytes as they are, or none
+        }
+    }
+}
+
+void FillMissingTagTexts()
+{
+    for (const TagField& field : kFields)
+        if (!(g_state.*field.text)) SetField(field, NewText("-"), nullptr);
+}
+
+void ClearTagTexts()
+{
+    for (const TagField& field : kFields) SetField(field, nullptr, nullptr);
+}
+
+namespace {
+
+// The three frames of a new file's tag, in the order artist, album, title.
+const ID3_FrameID kCutFrameIds[] = {ID3FID_LEADARTIST, ID3FID_ALBUM, ID3FID_TITLE};
+
+// Sets a frame's text: the ANSI text, or with unicode the Unicode original
+// when there is one.
+void SetFrameText(ID3_Frame& frame, const TagField& field, bool unicode)
+{
+    ID3_Field* text = frame.GetField(ID3FN_TEXT);
+    const char16_t* wide = g_state.*field.wide;
+    if (unicode && wide) {
+        std::u16string swapped;
+        for (const char16_t* w = wide; *w; ++w) swapped += SwapBytes(*w);
+        frame.GetField(ID3FN_TEXTENC)->Set(ID3TE_UTF16);
+        text->SetEncoding(ID3TE_UTF16);
+        text->Set(reinterpret_cast<const unicode_t*>(swapped.c_str()));
+    } else {
+        frame.GetField(ID3FN_TEXTENC)->Set(ID3TE_ISO8859_1);
+        text->SetEncoding(ID3TE_ISO8859_1);
+        const char* ansi = g_state.*field.text;
+        text->Set(ansi ? ansi : "");
+    }
+}
+
+// Gives the tag its three frames, artist, album and title, in that order,
+// with the ANSI texts or, with unicode, the Unicode originals where there are
+// any. The tag owns them: AddFrame would copy each through an assignment in
+// which id3lib deletes an iterator through a base without a virtual
+// destructor.
+void AttachCutFrames(ID3_Tag& tag, bool unicode)
+{
+    for (size_t k = 0; k < 3; ++k) {
+        ID3_Frame* frame = new ID3_Frame;
+        frame->SetID(kCutFrameIds[k]);
+        SetFrameText(*frame, kFields[k], unicode);
+        tag.AttachFrame(frame);
+    }
+}
+
+bool AnyUnicodeText()
+{
+    for (const TagField& field : kFields)
+        if (g_state.*field.wide) return true;
+    return false;
+}
+
+}  // namespace
+
+std::vector<uint8_t> CutTagPlaceholder()
+{
+    // The ID3v2.3 tag the cut will write: its header, then per frame a
+    // header, the encoding byte and the text (UTF-16 with its byte-order
+    // mark), counted with room for a terminator. (id3lib's own Render and
+    // Size cannot tell: the one copies the tag through the faulty frame
+    // assignment, the other counts UTF-16 text twice.)
+    size_t bytes = kId3v2HeaderSize;
+    for (const TagField& field : kFields) {
+        const char16_t* wide = g_state.*field.wide;
+        const char* ansi = g_state.*field.text;
+        size_t text = ansi ? strlen(ansi) : 0;
+        if (wide) text = 2 + 2 * std::char_traits<char16_t>::length(wide);
+        bytes += kId3v2HeaderSize + 1 + text + 2;
+    }
+
+    // id3lib keeps an existing tag's size when the new one fits in it with
+    // less than 4 KB to spare; round the whole tag up to 1 KB.
+    constexpr size_t kRoundBytes = 1024;
+    const size_t total = (bytes + kRoundBytes - 1) / kRoundBytes * kRoundBytes;
+    const size_t body = total - kId3v2HeaderSize;
+    std::vector<uint8_t> placeholder(total, 0);
+    const uint8_t header[kId3v2HeaderSize] = {'I', 'D', '3', 3, 0, 0,
+                                              static_cast<uint8_t>(body >> 21 & 0x7F),
+                                              static_cast<uint8_t>(body >> 14 & 0x7F),
+                                              static_cast<uint8_t>(body >> 7 & 0x7F),
+                                              static_cast<uint8_t>(body & 0x7F)};
+    memcpy(placeholder.data(), header, sizeof header);
+    return placeholder;
+}
+
+void WriteCutTag(const char* path)
+{
+    ID3_Tag tag;
+    tag.Link(path, ID3TT_ALL);
+    AttachCutFrames(tag, true);
+    if (!AnyUnicodeText()) {
+        tag.Update(ID3TT_ALL);
+        return;
+    }
+    // ID3v2 gets the Unicode originals; then ID3v1, which holds single-byte
+    // text, gets the code-page-936 texts, as this program shows them. (In
+    // this order, as id3lib itself goes: ID3v2 is written at the front.)
+    tag.Update(ID3TT_ID3V2);
+    for (size_t k = 0; k < 3; ++k) {
+        ID3_Frame* frame = tag.Find(kCutFrameIds[k]);
+        if (frame) SetFrameText(*frame, kFields[k], false);
+    }
+    tag.Update(ID3TT_ID3V1);
+}

@@ -1,0 +1,59 @@
+// Tag carry-over: artist, album and title of the source, read when it is
+// loaded and written into each new file the cut makes, through id3lib.
+//
+// The texts live in g_state: szArtist, szAlbum, szTitle in code page 936
+// (shown in the tag box), and wszArtist, wszAlbum, wszTitle, the Unicode
+// originals of texts the source held in UTF-16 or UTF-8, which the cut
+// writes unchanged. All six are allocated with new[] here and released here
+// when replaced.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class ID3_Tag;
+
+// The id3lib tag of one load step: constructed empty (no file) when the step
+// starts, linked to the source by ReadSourceTag once the frame index has been
+// built, destroyed when the step ends, whatever its outcome.
+class SourceTag {
+public:
+    SourceTag();
+    ~SourceTag();
+    SourceTag(const SourceTag&) = delete;
+    SourceTag& operator=(const SourceTag&) = delete;
+
+private:
+    friend void ReadSourceTag(SourceTag& tag);
+    std::unique_ptr<ID3_Tag> pTag;
+};
+
+// Links the tag to szSourcePath and sets the three texts from it, each none
+// when the source has no such text. ANSI (ISO-8859-1) texts are taken as the
+// byte strings they are; UTF-16 and UTF-8 texts are converted to code page
+// 936 for szArtist etc. and kept whole in wszArtist etc. Parts of a tag that
+// would make id3lib crash or hang are not handed to it; a tag that cannot be
+// read leaves texts none. Never fails.
+void ReadSourceTag(SourceTag& tag);
+
+// Replaces each of the three texts that is none by "-" (the last step of a
+// successful load).
+void FillMissingTagTexts();
+
+// Sets the three texts to none, releasing what they held (a source that
+// cannot be opened).
+void ClearTagTexts();
+
+// The bytes the cut writes at the front of a new file, before its frames: a
+// blank ID3v2 tag just large enough to take the tag WriteCutTag will write,
+// so that id3lib writes that tag in place instead of rewriting the whole file
+// through a temporary one.
+std::vector<uint8_t> CutTagPlaceholder();
+
+// Writes the three texts into the new file at path (already closed) as the
+// frames TPE1, TALB and TIT2, in ID3v2 and ID3v1. ANSI texts are written as
+// they are; a text the source held in Unicode goes into ID3v2 as UTF-16 and
+// into ID3v1 as its code-page-936 form. The library's results are not
+// examined: a tag that cannot be written leaves the file with its frames.
+void WriteCutTag(const char* path);
