@@ -245,3 +245,8 @@ bool OsMusicFolder(char* out, size_t cap)
     strcpy(out, path.c_str());
     return true;
 }
+
+bool OsIsDbcsLeadByte(unsigned char c)
+{
+    return c >= 0x81 && c <= 0xFE;
+}

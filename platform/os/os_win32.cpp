@@ -121,3 +121,8 @@ bool OsMusicFolder(char* out, size_t cap)
     strcpy(out, path);
     return true;
 }
+
+bool OsIsDbcsLeadByte(unsigned char c)
+{
+    return IsDBCSLeadByte(c) != 0;
+}
