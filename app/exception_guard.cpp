@@ -45,6 +45,7 @@ zdv_guard_landing:
 )");
 
 namespace {
+constexpr ULONG kStackOverflowReserveBytes = 64 * 1024;
 DWORD g_lastException = 0;
 }
 
@@ -61,6 +62,9 @@ extern "C" EXCEPTION_DISPOSITION zdv_guard_handler(EXCEPTION_RECORD* record, voi
 
 bool RunGuarded(void (*body)())
 {
+    // Room for the dispatcher and the handler when the stack overflows.
+    ULONG reserve = kStackOverflowReserveBytes;
+    SetThreadStackGuarantee(&reserve);
     if (zdv_call_guarded(body)) return true;
     // The fault used up the stack's guard page; put it back.
     if (g_lastException == EXCEPTION_STACK_OVERFLOW) _resetstkoflw();
