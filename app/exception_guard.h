@@ -4,9 +4,8 @@
 // that nobody catches) ends the call instead of the process.
 //
 // How it works: RunGuarded calls body through a small x86-64 routine whose
-// unwind information names a language-specific exception handler of ours
-// (the mechanism behind the compilers' __try/__except, which GCC does not
-// offer). The system's exception dispatcher walks the stack frames from the
+// unwind information names an exception handler of ours (the mechanism
+// behind the compilers' __try/__except, which GCC does not offer). The system's exception dispatcher walks the stack frames from the
 // fault outwards; handlers nearer to the fault (the window manager's own,
 // C++ catch blocks) get their chance first. When the dispatcher reaches our
 // frame it calls the handler, which accepts every exception and unwinds the

@@ -138,6 +138,12 @@ std::optional<DWORD> Program::WaitForExit(DWORD timeoutMs) const
     return code;
 }
 
+bool Program::CloseNormally(HWND main) const
+{
+    ClickCloseBox(main);
+    return WaitForExit() == std::optional<DWORD>(0);
+}
+
 // --- ProgramCopy -------------------------------------------------------------
 
 ProgramCopy::ProgramCopy() : ProgramCopy(Options()) {}

@@ -10,8 +10,7 @@
 //     EXPECT_EQ(e2e::Text(e2e::Item(main, IDC_STATIC_FILE_TITLE)), "无文件");
 //     e2e::Click(e2e::Item(main, IDC_CHECK_SAME_FOLDER));
 //     e2e::Screenshot(main, "main_window");        // build/win/artifacts/main_window.bmp
-//     e2e::ClickCloseBox(main);                      // the close box
-//     EXPECT_EQ(program.WaitForExit(), 0u);
+//     EXPECT_TRUE(program.CloseNormally(main));    // the close box, exit code 0
 //     EXPECT_EQ(copy.Read(L"settings.ini"), ...);
 // Every program still running when its Program object goes (or when the
 // watchdog of e2e_main.cpp fires) is ended.
@@ -56,6 +55,9 @@ public:
     HWND WaitForMainWindow(DWORD timeoutMs = kWaitMs) const;
     // The exit code; nullopt while the program still runs after the timeout.
     std::optional<DWORD> WaitForExit(DWORD timeoutMs = kWaitMs) const;
+    // Closes the main window with its close box; true when the program then
+    // ends with exit code 0.
+    bool CloseNormally(HWND main) const;
 
 private:
     HANDLE process_;

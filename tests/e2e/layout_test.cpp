@@ -115,8 +115,7 @@ TEST(MainWindow, EveryControlIsWhereTheTemplatePutsItAndTheWindowKeepsItsSize)
     EXPECT_TRUE(program.Running());
     EXPECT_TRUE(IsWindowVisible(main));
     Screenshot(main, "main_window_layout");
-    ClickCloseBox(main);
-    EXPECT_EQ(program.WaitForExit(), 0u);
+    EXPECT_TRUE(program.CloseNormally(main));
 }
 
 TEST(MainWindow, TheSameFolderBoxSwitchesTheOutputFolderControlsAndIsRemembered)
@@ -136,8 +135,7 @@ TEST(MainWindow, TheSameFolderBoxSwitchesTheOutputFolderControlsAndIsRemembered)
     EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(edit) && IsWindowEnabled(browse); }));
     Click(box);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowEnabled(edit); }));
-    ClickCloseBox(main);
-    EXPECT_EQ(program.WaitForExit(), 0u);
+    EXPECT_TRUE(program.CloseNormally(main));
     EXPECT_EQ(copy.Read(L"settings.ini"), SettingsFile(1, "", "", MusicFolderCp936()));
 }
 
@@ -173,8 +171,7 @@ TEST(AboutBox, ItsControlsAreWhereTheTemplatePutsThemAndOkEscapeAndTheCloseBoxCl
         EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
         EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }));
     }
-    ClickCloseBox(main);
-    EXPECT_EQ(program.WaitForExit(), 0u);
+    EXPECT_TRUE(program.CloseNormally(main));
     const std::string log = copy.Read(L"log.txt");
     size_t count = 0;
     for (size_t at = log.find("\r\n    Button: ABOUT\r\n"); at != std::string::npos;

@@ -28,8 +28,7 @@ TEST(SingleInstance, ASecondStartRestoresTheFirstWindowAndEndsWithoutATrace)
     EXPECT_EQ(FindTopWindow(second.Id(), nullptr, nullptr), nullptr);
     Screenshot(main, "main_window_after_second_start");
 
-    ClickCloseBox(main);
-    EXPECT_EQ(first.WaitForExit(), 0u);
+    EXPECT_TRUE(first.CloseNormally(main));
 }
 
 TEST(SingleInstance, TwoStartsInQuickSuccessionLeaveOneWindow)
@@ -45,8 +44,7 @@ TEST(SingleInstance, TwoStartsInQuickSuccessionLeaveOneWindow)
     HWND main = running.WaitForMainWindow();
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(FindTopWindow(ended.Id(), nullptr, nullptr), nullptr);
-    ClickCloseBox(main);
-    EXPECT_EQ(running.WaitForExit(), 0u);
+    EXPECT_TRUE(running.CloseNormally(main));
 }
 
 }  // namespace

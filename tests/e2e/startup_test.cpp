@@ -12,6 +12,14 @@ namespace e2e {
 namespace {
 
 
+// What the window shows of the source and the output folder.
+void ExpectShown(HWND main, const std::string& title, const std::string& path, const std::string& output)
+{
+    EXPECT_EQ(Text(Item(main, IDC_STATIC_FILE_TITLE)), title);
+    EXPECT_EQ(Text(Item(main, IDC_EDIT_SOURCE_PATH)), path);
+    EXPECT_EQ(Text(Item(main, IDC_EDIT_OUTPUT_FOLDER)), output);
+}
+
 std::vector<std::string> Concat(std::vector<std::string> a, const std::vector<std::string>& b)
 {
     a.insert(a.end(), b.begin(), b.end());
@@ -27,16 +35,13 @@ TEST(Startup, AFirstRunShowsNoSourceUsesTheMusicFolderAndEndsWithAnExactLogAndSe
         Program program = copy.Start();
         HWND main = program.WaitForMainWindow();
         ASSERT_NE(main, nullptr);
-        EXPECT_EQ(Text(Item(main, IDC_STATIC_FILE_TITLE)), "无文件");
-        EXPECT_EQ(Text(Item(main, IDC_EDIT_SOURCE_PATH)), "");
-        EXPECT_EQ(Text(Item(main, IDC_EDIT_OUTPUT_FOLDER)), music);
+        ExpectShown(main, "无文件", "", music);
         EXPECT_EQ(SendMessageW(Item(main, IDC_CHECK_SAME_FOLDER), BM_GETCHECK, 0, 0), BST_UNCHECKED);
         EXPECT_TRUE(IsWindowEnabled(Item(main, IDC_EDIT_OUTPUT_FOLDER)));
         EXPECT_TRUE(IsWindowEnabled(Item(main, IDC_BUTTON_BROWSE_OUTPUT)));
         EXPECT_FALSE(copy.Has(L"settings.ini")) << "nothing is written while the window is open";
         Screenshot(main, "main_window_first_run");
-        ClickCloseBox(main);
-        EXPECT_EQ(program.WaitForExit(), 0u);
+        EXPECT_TRUE(program.CloseNormally(main));
     }
     ExpectLog(copy.Read(L"log.txt"), Concat(StartupLogLines(copy, music), NormalEndLogLines()));
     const std::string saved = copy.Read(L"settings.ini");
@@ -47,8 +52,7 @@ TEST(Startup, AFirstRunShowsNoSourceUsesTheMusicFolderAndEndsWithAnExactLogAndSe
     HWND main = again.WaitForMainWindow();
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(Text(Item(main, IDC_EDIT_OUTPUT_FOLDER)), music);
-    ClickCloseBox(main);
-    EXPECT_EQ(again.WaitForExit(), 0u);
+    EXPECT_TRUE(again.CloseNormally(main));
     ExpectLog(copy.Read(L"log.txt"), Concat(StartupLogLines(copy, music), NormalEndLogLines()));
     EXPECT_EQ(copy.Read(L"settings.ini"), saved);
 }
@@ -71,15 +75,12 @@ TEST(Startup, RememberedSettingsComeBackAndASourceThatHasGoneComesBackEmpty)
         Program program = copy.Start();
         HWND main = program.WaitForMainWindow();
         ASSERT_NE(main, nullptr);
-        EXPECT_EQ(Text(Item(main, IDC_STATIC_FILE_TITLE)), Cp936(song));
-        EXPECT_EQ(Text(Item(main, IDC_EDIT_SOURCE_PATH)), songPath);
-        EXPECT_EQ(Text(Item(main, IDC_EDIT_OUTPUT_FOLDER)), output) << "kept, although the folder does not exist";
+        ExpectShown(main, Cp936(song), songPath, output);  // the folder does not exist
         EXPECT_EQ(SendMessageW(Item(main, IDC_CHECK_SAME_FOLDER), BM_GETCHECK, 0, 0), BST_CHECKED);
         EXPECT_FALSE(IsWindowEnabled(Item(main, IDC_EDIT_OUTPUT_FOLDER)));
         EXPECT_FALSE(IsWindowEnabled(Item(main, IDC_BUTTON_BROWSE_OUTPUT)));
         Screenshot(main, "main_window_remembered_source");
-        ClickCloseBox(main);
-        EXPECT_EQ(program.WaitForExit(), 0u);
+        EXPECT_TRUE(program.CloseNormally(main));
     }
     EXPECT_EQ(copy.Read(L"settings.ini"), remembered);
     ExpectLog(copy.Read(L"log.txt"), Concat(StartupLogLines(copy, output), NormalEndLogLines()));
@@ -88,11 +89,8 @@ TEST(Startup, RememberedSettingsComeBackAndASourceThatHasGoneComesBackEmpty)
     Program program = copy.Start();
     HWND main = program.WaitForMainWindow();
     ASSERT_NE(main, nullptr);
-    EXPECT_EQ(Text(Item(main, IDC_STATIC_FILE_TITLE)), "无文件");
-    EXPECT_EQ(Text(Item(main, IDC_EDIT_SOURCE_PATH)), "");
-    EXPECT_EQ(Text(Item(main, IDC_EDIT_OUTPUT_FOLDER)), output);
-    ClickCloseBox(main);
-    EXPECT_EQ(program.WaitForExit(), 0u);
+    ExpectShown(main, "无文件", "", output);
+    EXPECT_TRUE(program.CloseNormally(main));
     EXPECT_EQ(copy.Read(L"settings.ini"), SettingsFile(1, "", "", output));
 }
 

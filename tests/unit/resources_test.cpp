@@ -111,14 +111,22 @@ void ExpectControl(TemplateReader& r, bool extended, const ExpectedControl& want
     EXPECT_EQ(r.Word(), 0) << "no creation data";
 }
 
-TEST(Resources, MainWindowTemplateIsClassicWithEveryControlInTabOrder)
+// The template's header, then every control. A classic template starts with
+// its style; an extended one with version 1, the signature 0xFFFF, a help id
+// and the extended style, and its font carries weight, italic and charset.
+void ExpectDialogTemplate(const std::vector<BYTE>& bytes, bool extended, const ExpectedDialog& want)
 {
-    const std::vector<BYTE> bytes = ResourceBytes(RT_DIALOG, IDD_MAIN, kChinesePrc);
-    ASSERT_FALSE(bytes.empty()) << "template 1000 in language 2052";
     TemplateReader r(bytes);
-    const ExpectedDialog& want = kMainDialogLayout;
-    EXPECT_EQ(r.Dword(), want.style);
-    EXPECT_EQ(r.Dword(), 0u) << "no extended style";
+    if (extended) {
+        EXPECT_EQ(r.Word(), 1) << "extended template version";
+        EXPECT_EQ(r.Word(), 0xFFFF) << "extended template signature";
+        EXPECT_EQ(r.Dword(), 0u) << "help id";
+        EXPECT_EQ(r.Dword(), 0u) << "no extended style";
+        EXPECT_EQ(r.Dword(), want.style);
+    } else {
+        EXPECT_EQ(r.Dword(), want.style);
+        EXPECT_EQ(r.Dword(), 0u) << "no extended style";
+    }
     ASSERT_EQ(r.Word(), want.count);
     EXPECT_EQ(r.Short(), want.x);
     EXPECT_EQ(r.Short(), want.y);
@@ -128,39 +136,30 @@ TEST(Resources, MainWindowTemplateIsClassicWithEveryControlInTabOrder)
     EXPECT_EQ(r.NameOrOrdinal(), L"") << "the standard dialog class";
     EXPECT_EQ(r.Text(), Wide(want.caption));
     EXPECT_EQ(r.Word(), want.pointSize);
+    if (extended) {
+        r.Word();  // weight
+        r.Byte();  // italic
+        r.Byte();  // character set
+    }
     EXPECT_EQ(r.Text(), Wide(want.face));
-    for (int i = 0; i < want.count; ++i) ExpectControl(r, false, want.controls[i]);
+    for (int i = 0; i < want.count; ++i) ExpectControl(r, extended, want.controls[i]);
     EXPECT_FALSE(r.Overrun());
+}
+
+TEST(Resources, MainWindowTemplateIsClassicWithEveryControlInTabOrder)
+{
+    const std::vector<BYTE> bytes = ResourceBytes(RT_DIALOG, IDD_MAIN, kChinesePrc);
+    ASSERT_FALSE(bytes.empty()) << "template 1000 in language 2052";
+    ExpectDialogTemplate(bytes, false, kMainDialogLayout);
 }
 
 TEST(Resources, AboutBoxTemplateIsExtendedWithItsThreeControls)
 {
     const std::vector<BYTE> bytes = ResourceBytes(RT_DIALOG, IDD_ABOUT, kChinesePrc);
     ASSERT_FALSE(bytes.empty()) << "template 104 in language 2052";
-    TemplateReader r(bytes);
-    const ExpectedDialog& want = kAboutDialogLayout;
-    EXPECT_EQ(r.Word(), 1) << "extended template version";
-    EXPECT_EQ(r.Word(), 0xFFFF) << "extended template signature";
-    EXPECT_EQ(r.Dword(), 0u) << "help id";
-    EXPECT_EQ(r.Dword(), 0u) << "no extended style";
-    EXPECT_EQ(r.Dword(), want.style);
-    ASSERT_EQ(r.Word(), want.count);
-    EXPECT_EQ(r.Short(), want.x);
-    EXPECT_EQ(r.Short(), want.y);
-    EXPECT_EQ(r.Short(), want.cx);
-    EXPECT_EQ(r.Short(), want.cy);
-    EXPECT_EQ(r.NameOrOrdinal(), L"");
-    EXPECT_EQ(r.NameOrOrdinal(), L"");
-    EXPECT_EQ(r.Text(), Wide(want.caption));
-    EXPECT_EQ(r.Word(), want.pointSize);
-    r.Word();  // weight
-    r.Byte();  // italic
-    r.Byte();  // character set
-    EXPECT_EQ(r.Text(), Wide(want.face));
-    for (int i = 0; i < want.count; ++i) ExpectControl(r, true, want.controls[i]);
-    EXPECT_FALSE(r.Overrun());
+    ExpectDialogTemplate(bytes, true, kAboutDialogLayout);
     // The home page named in the text is the one the button opens.
-    EXPECT_NE(Wide(want.controls[0].text).find(L"/du3-vodizaro/"), std::wstring::npos);
+    EXPECT_NE(Wide(kAboutDialogLayout.controls[0].text).find(L"/du3-vodizaro/"), std::wstring::npos);
 }
 
 #pragma pack(push, 2)
