@@ -82,6 +82,11 @@ TEST(MainWindow, EveryControlIsWhereTheTemplatePutsItAndTheWindowKeepsItsSize)
     const DWORD frame = StyleOf(main);
     EXPECT_EQ(frame & (WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX), WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
     EXPECT_EQ(frame & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0u) << "no sizing border, no maximise box";
+    RECT window, work;
+    GetWindowRect(main, &window);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_LE(abs((window.left + window.right) - (work.left + work.right)), 2) << "centred across";
+    EXPECT_LE(abs((window.top + window.bottom) - (work.top + work.bottom)), 2) << "centred down";
     ExpectLiveLayout(main, kMainDialogLayout, MainWindowState);
     EXPECT_EQ(FocusIn(main), Item(main, IDC_BUTTON_OPEN_FILE)) << "the first tab stop has the focus";
     RECT exitButton = ClientRectOf(main, Item(main, IDC_BUTTON_EXIT));

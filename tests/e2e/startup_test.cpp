@@ -94,6 +94,21 @@ TEST(Startup, RememberedSettingsComeBackAndASourceThatHasGoneComesBackEmpty)
     EXPECT_EQ(copy.Read(L"settings.ini"), SettingsFile(1, "", "", output));
 }
 
+TEST(Startup, TheExitCommandEndsTheRunLikeTheCloseBox)
+{
+    ProgramCopy copy;
+    Program program = copy.Start();
+    HWND main = program.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    // The Exit button is disabled and out of sight; its command still closes.
+    PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_BUTTON_EXIT, BN_CLICKED), 0);
+    EXPECT_EQ(program.WaitForExit(), 0u);
+    std::vector<std::string> lines = StartupLogLines(copy, MusicFolderCp936());
+    lines.push_back("    Button: EXIT");
+    ExpectLog(copy.Read(L"log.txt"), Concat(lines, NormalEndLogLines()));
+    EXPECT_TRUE(copy.Has(L"settings.ini"));
+}
+
 TEST(Startup, AnAudioLibraryOfTheWrongVersionEndsWithTheErrorBoxAndLeavesTheSettingsAlone)
 {
     ProgramCopy::Options options;
