@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -408,6 +409,72 @@ void Answer(const MessageBoxSeen& box, int buttonId)
     Click(button);
 }
 
+// --- Tooltips -----------------------------------------------------------------
+
+namespace {
+
+// A block of memory inside another process, released at the end.
+class RemoteBlock {
+public:
+    RemoteBlock(DWORD processId, size_t bytes) : bytes_(bytes)
+    {
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+        if (process_) address_ = VirtualAllocEx(process_, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
+    }
+    ~RemoteBlock()
+    {
+        if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+        if (process_) CloseHandle(process_);
+    }
+    char* Address() const { return static_cast<char*>(address_); }
+    bool Write(size_t offset, const void* data, size_t size) const
+    {
+        return offset + size <= bytes_ && WriteProcessMemory(process_, Address() + offset, data, size, nullptr);
+    }
+    bool Read(size_t offset, void* data, size_t size) const
+    {
+        return offset + size <= bytes_ && ReadProcessMemory(process_, Address() + offset, data, size, nullptr);
+    }
+
+private:
+    HANDLE process_ = nullptr;
+    void* address_ = nullptr;
+    size_t bytes_;
+};
+
+}  // namespace
+
+std::vector<Tooltip> TooltipsOf(HWND dialog)
+{
+    std::vector<Tooltip> tips;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(dialog, &processId);
+    constexpr size_t kTextOffset = 512;
+    constexpr size_t kTextChars = 1024;
+    RemoteBlock block(processId, kTextOffset + kTextChars * sizeof(wchar_t));
+    if (!block.Address()) return tips;
+    for (HWND tip = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr); tip;
+         tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) {
+        if (GetWindow(tip, GW_OWNER) != dialog) continue;
+        const LRESULT count = SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            TTTOOLINFOW info = {};
+            info.cbSize = sizeof info;
+            info.lpszText = reinterpret_cast<wchar_t*>(block.Address() + kTextOffset);
+            const wchar_t none = 0;
+            if (!block.Write(0, &info, sizeof info) || !block.Write(kTextOffset, &none, sizeof none)) return tips;
+            if (!SendMessageW(tip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(block.Address()))) continue;
+            std::wstring text(kTextChars, L'\0');
+            block.Read(0, &info, sizeof info);
+            block.Read(kTextOffset, text.data(), kTextChars * sizeof(wchar_t));
+            text.resize(wcsnlen(text.c_str(), kTextChars));
+            const HWND tool = (info.uFlags & TTF_IDISHWND) ? reinterpret_cast<HWND>(info.uId) : nullptr;
+            tips.push_back({tool, Cp936(text)});
+        }
+    }
+    return tips;
+}
+
 // --- Screenshots -------------------------------------------------------------------
 
 std::wstring Screenshot(HWND window, const std::string& name)
@@ -460,6 +527,42 @@ std::wstring Screenshot(HWND window, const std::string& name)
     if (!ok) return {};
     printf("screenshot: %s\n", Cp936(path).c_str());
     return path;
+}
+
+bool ShowsColour(HWND window, COLORREF colour, int tolerance)
+{
+    RECT rc;
+    GetWindowRect(window, &rc);
+    const int width = rc.right - rc.left;
+    const int height = rc.bottom - rc.top;
+    if (width <= 0 || height <= 0) return false;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY);
+    GdiFlush();
+    bool found = false;
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    for (int i = 0; i < width * height && !found; ++i) {
+        const DWORD p = pixels[i];  // 0x00RRGGBB
+        found = abs(static_cast<int>((p >> 16) & 0xFF) - GetRValue(colour)) <= tolerance &&
+                abs(static_cast<int>((p >> 8) & 0xFF) - GetGValue(colour)) <= tolerance &&
+                abs(static_cast<int>(p & 0xFF) - GetBValue(colour)) <= tolerance;
+    }
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return found;
 }
 
 void EndAllPrograms()

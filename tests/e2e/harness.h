@@ -153,6 +153,18 @@ void Answer(const MessageBoxSeen& box, int buttonId);
 // prints the path and returns it (empty on failure).
 std::wstring Screenshot(HWND window, const std::string& name);
 
+// The tools of the tooltip windows owned by dialog: each tool's window (the
+// button) and its text in CP936, read through the program's memory.
+struct Tooltip {
+    HWND tool = nullptr;
+    std::string text;
+};
+std::vector<Tooltip> TooltipsOf(HWND dialog);
+
+// True when some pixel of the window on the screen is within tolerance (per
+// channel) of colour.
+bool ShowsColour(HWND window, COLORREF colour, int tolerance);
+
 // Ends every program started by this test program (used by the watchdog).
 void EndAllPrograms();
 
