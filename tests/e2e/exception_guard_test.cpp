@@ -54,6 +54,28 @@ TEST_P(ExceptionGuard, AFaultInsideTheWindowEndsTheRunWithTheFailureBoxAndWithou
     ExpectLog(copy.Read(L"log.txt"), lines);
 }
 
+TEST(ExceptionGuardAtStart, AFaultWhileTheWindowIsCreatedEndsTheRunTheSameWay)
+{
+    ProgramCopy::Options options;
+    options.exe = L"ZorDU3VodizaroFaultTest.exe";
+    options.environment = {{L"ZDV_TEST_FAULT_AT_START", std::to_wstring(static_cast<int>(TestFault::AccessViolation))}};
+    ProgramCopy copy(options);
+    const std::string settings = SettingsFile(1, "", "", "H:\\out\\");
+    copy.Write(L"settings.ini", settings);
+    Program program = copy.Start();
+    std::optional<MessageBoxSeen> box = WaitForMessageBox(program.Id());
+    ASSERT_TRUE(box) << "no failure box";
+    EXPECT_EQ(box->text, "失败");
+    EXPECT_EQ(box->caption, "错误");
+    EXPECT_EQ(FindTopWindow(program.Id(), L"#32770", L"Zor DU3 Vodizaro"), nullptr) << "no half-made window";
+    Answer(*box, IDOK);
+    EXPECT_EQ(program.WaitForExit(), 0u);
+    EXPECT_EQ(copy.Read(L"settings.ini"), settings);
+    std::vector<std::string> lines = StartupLogLines(copy, "H:\\out\\");
+    lines.push_back("End ZorDU3Vodizaro\n");
+    ExpectLog(copy.Read(L"log.txt"), lines);
+}
+
 INSTANTIATE_TEST_SUITE_P(Faults, ExceptionGuard,
                          ::testing::Values(Fault{TestFault::AccessViolation, "access_violation"},
                                            Fault{TestFault::IntegerDivideByZero, "divide_by_zero"},

@@ -2,6 +2,7 @@
 
 #include "main_dialog.h"
 
+#include <cstdlib>
 #include <stdexcept>
 
 namespace {
@@ -34,5 +35,9 @@ INT_PTR CALLBACK FaultInjectingDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LP
         RaiseTestFault(static_cast<TestFault>(wParam));
         return TRUE;
     }
-    return MainDialogProc(hwnd, msg, wParam, lParam);
+    const INT_PTR result = MainDialogProc(hwnd, msg, wParam, lParam);
+    char kind[8] = {};
+    if (msg == WM_INITDIALOG && GetEnvironmentVariableA(kTestFaultAtStartVariable, kind, sizeof kind))
+        RaiseTestFault(static_cast<TestFault>(atoi(kind)));
+    return result;
 }

@@ -8,6 +8,10 @@
 // Posted to the main window; wParam is a TestFault.
 constexpr UINT kTestFaultMessage = WM_APP + 0x3A0;
 
+// When this environment variable holds a TestFault number, the window faults
+// that way at the end of its WM_INITDIALOG, while it is being created.
+constexpr char kTestFaultAtStartVariable[] = "ZDV_TEST_FAULT_AT_START";
+
 enum class TestFault : WPARAM {
     AccessViolation = 1,     // a write through a null pointer
     IntegerDivideByZero = 2,

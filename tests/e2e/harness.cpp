@@ -149,7 +149,7 @@ bool Program::CloseNormally(HWND main) const
 
 ProgramCopy::ProgramCopy() : ProgramCopy(Options()) {}
 
-ProgramCopy::ProgramCopy(const Options& options) : exe_(options.exe)
+ProgramCopy::ProgramCopy(const Options& options) : exe_(options.exe), environment_(options.environment)
 {
     static std::atomic<int> counter{0};
     wchar_t temp[MAX_PATH];
@@ -213,8 +213,13 @@ Program ProgramCopy::Start() const
     // Started from the temporary folder's parent: the program must find its
     // own folder by itself.
     const std::wstring elsewhere = FolderOf(folder_);
-    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, elsewhere.c_str(),
-                        &startup, &info)) {
+    // The program inherits this process's environment, with the copy's
+    // variables set for the moment of the start.
+    for (const auto& [name, value] : environment_) SetEnvironmentVariableW(name.c_str(), value.c_str());
+    const BOOL started = CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                        elsewhere.c_str(), &startup, &info);
+    for (const auto& [name, value] : environment_) SetEnvironmentVariableW(name.c_str(), nullptr);
+    if (!started) {
         ADD_FAILURE() << "cannot start " << Cp936(path) << ": error " << GetLastError();
         return Program(nullptr, 0, 0);
     }

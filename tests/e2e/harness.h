@@ -20,6 +20,7 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,7 @@ public:
     struct Options {
         std::wstring exe = L"ZorDU3Vodizaro.exe";  // a program of BinFolder()
         std::wstring audioLibraryFolder;           // where bass.dll comes from; default BinFolder()
+        std::vector<std::pair<std::wstring, std::wstring>> environment;  // variables set for the program
     };
     ProgramCopy();
     explicit ProgramCopy(const Options& options);
@@ -94,6 +96,7 @@ public:
 private:
     std::wstring folder_;
     std::wstring exe_;
+    std::vector<std::pair<std::wstring, std::wstring>> environment_;
 };
 
 // Windows.
