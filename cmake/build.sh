@@ -18,6 +18,8 @@ for config in "$@"; do
     cmake -S "$root" -B "$dir" -G Ninja "${args[@]}" >/dev/null
   fi
   echo "build: $config"
-  cmake --build "$dir" | grep -v '^\[' || true
-  [ "${PIPESTATUS[0]}" = 0 ] || { echo "build: $config failed" >&2; exit 1; }
+  status=0
+  cmake --build "$dir" > "$dir/build.log" 2>&1 || status=$?
+  grep -v '^\[' "$dir/build.log" || true
+  [ "$status" = 0 ] || { echo "build: $config failed" >&2; exit 1; }
 done

@@ -1,6 +1,8 @@
 # test-env.sh: sourced by test.sh and run.sh. Gives the Windows programs what
 # they need to run: a display (Xvfb when there is none), the Chinese locale,
-# the project's Wine prefix with a warm wineserver, and a runtime folder.
+# the project's Wine prefix with a warm wineserver, a runtime folder, and a
+# PulseAudio server of our own whose default output is a null sink (sound
+# played in real time and recordable from "nullsink.monitor", no sound card).
 # zdv_env_up BUILD_DIR   zdv_env_down
 
 zdv_env_up() {
@@ -21,6 +23,7 @@ zdv_env_up() {
     export DISPLAY=":$n"
     echo "env: no display found; started a virtual one (Xvfb) on $DISPLAY"
   fi
+  zdv_audio_up "$build"
   "$(dirname "${BASH_SOURCE[0]}")/wine-prefix.sh" "$WINEPREFIX"
   wineserver -p 120 2>/dev/null || true
   # Start Wine's own background processes now, detached from any pipe: a
@@ -28,7 +31,29 @@ zdv_env_up() {
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
+# A user PulseAudio daemon in $XDG_RUNTIME_DIR (also when running as root),
+# shared with Wine's audio driver through that folder. norewinds=1 makes the
+# null sink consume sound in real time.
+zdv_audio_up() {
+  local build=$1
+  command -v pulseaudio >/dev/null || { echo "env: pulseaudio missing: no audio output" >&2; return 0; }
+  # Clients never start a daemon of their own (without the null sink).
+  printf 'autospawn = no\n' > "$XDG_RUNTIME_DIR/pulse-client.conf"
+  export PULSE_CLIENTCONFIG="$XDG_RUNTIME_DIR/pulse-client.conf"
+  pactl list short sinks 2>/dev/null | grep -q nullsink && return 0
+  pulseaudio --daemonize=yes -n --exit-idle-time=-1 --log-target=file:"$build/pulseaudio.log" \
+    -L "module-native-protocol-unix auth-anonymous=1" \
+    -L "module-null-sink sink_name=nullsink rate=44100 channels=2 norewinds=1" 2>/dev/null
+  local i
+  for i in $(seq 50); do
+    pactl info >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  pactl set-default-sink nullsink 2>/dev/null || echo "env: PulseAudio did not start (see $build/pulseaudio.log)" >&2
+}
+
 zdv_env_down() {
   wineserver -k 2>/dev/null || true
+  pulseaudio --kill 2>/dev/null || true
   if [ -n "${ZDV_XVFB_PID:-}" ]; then kill "$ZDV_XVFB_PID" 2>/dev/null || true; fi
 }
