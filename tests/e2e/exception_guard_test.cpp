@@ -22,13 +22,40 @@ void PrintTo(const Fault& fault, std::ostream* out)
     *out << fault.name;
 }
 
+// A copy of the fault-test build with settings that a save would change.
+ProgramCopy::Options FaultTestBuild()
+{
+    ProgramCopy::Options options;
+    options.exe = L"ZorDU3VodizaroFaultTest.exe";
+    return options;
+}
+
+// The end after a fault: the "失败" box without owner, which the test
+// answers; exit code 0; settings.ini as before; log.txt with the start-up
+// lines and the end line only.
+void ExpectFailureBoxAndEnd(const ProgramCopy& copy, const Program& program, HWND except,
+                            const std::string& settings, const std::string& output, const std::string& shot)
+{
+    std::optional<MessageBoxSeen> box = WaitForMessageBox(program.Id(), except);
+    ASSERT_TRUE(box) << "no failure box";
+    EXPECT_EQ(box->text, "失败");
+    EXPECT_EQ(box->caption, "错误");
+    EXPECT_EQ(box->owner, nullptr);
+    EXPECT_EQ(FindTopWindow(program.Id(), L"#32770", L"Zor DU3 Vodizaro"), nullptr) << "the broken window is gone";
+    if (!shot.empty()) Screenshot(box->box, shot);
+    Answer(*box, IDOK);
+    EXPECT_EQ(program.WaitForExit(), 0u);
+    EXPECT_EQ(copy.Read(L"settings.ini"), settings);
+    std::vector<std::string> lines = StartupLogLines(copy, output);
+    lines.push_back("End ZorDU3Vodizaro\n");
+    ExpectLog(copy.Read(L"log.txt"), lines);
+}
+
 class ExceptionGuard : public ::testing::TestWithParam<Fault> {};
 
 TEST_P(ExceptionGuard, AFaultInsideTheWindowEndsTheRunWithTheFailureBoxAndWithoutSaving)
 {
-    ProgramCopy::Options options;
-    options.exe = L"ZorDU3VodizaroFaultTest.exe";
-    ProgramCopy copy(options);
+    ProgramCopy copy(FaultTestBuild());
     const std::string settings = SettingsFile(0, "", "", "G:\\out\\");
     copy.Write(L"settings.ini", settings);
     Program program = copy.Start();
@@ -39,41 +66,20 @@ TEST_P(ExceptionGuard, AFaultInsideTheWindowEndsTheRunWithTheFailureBoxAndWithou
     ASSERT_TRUE(WaitUntil([&] { return !IsWindowEnabled(Item(main, IDC_EDIT_OUTPUT_FOLDER)); }));
 
     PostMessageW(main, kTestFaultMessage, static_cast<WPARAM>(GetParam().kind), 0);
-    std::optional<MessageBoxSeen> box = WaitForMessageBox(program.Id(), main);
-    ASSERT_TRUE(box) << "no failure box";
-    EXPECT_EQ(box->text, "失败");
-    EXPECT_EQ(box->caption, "错误");
-    EXPECT_EQ(box->owner, nullptr);
-    EXPECT_FALSE(IsWindow(main)) << "the broken window is gone";
-    Screenshot(box->box, std::string("exception_guard_") + GetParam().name);
-    Answer(*box, IDOK);
-    EXPECT_EQ(program.WaitForExit(), 0u);
-    EXPECT_EQ(copy.Read(L"settings.ini"), settings);
-    std::vector<std::string> lines = StartupLogLines(copy, "G:\\out\\");
-    lines.push_back("End ZorDU3Vodizaro\n");
-    ExpectLog(copy.Read(L"log.txt"), lines);
+    ExpectFailureBoxAndEnd(copy, program, main, settings, "G:\\out\\",
+                           std::string("exception_guard_") + GetParam().name);
 }
 
 TEST(ExceptionGuardAtStart, AFaultWhileTheWindowIsCreatedEndsTheRunTheSameWay)
 {
-    ProgramCopy::Options options;
-    options.exe = L"ZorDU3VodizaroFaultTest.exe";
-    options.environment = {{L"ZDV_TEST_FAULT_AT_START", std::to_wstring(static_cast<int>(TestFault::AccessViolation))}};
+    ProgramCopy::Options options = FaultTestBuild();
+    options.environment = {
+        {FromCp936(kTestFaultAtStartVariable), std::to_wstring(static_cast<int>(TestFault::AccessViolation))}};
     ProgramCopy copy(options);
     const std::string settings = SettingsFile(1, "", "", "H:\\out\\");
     copy.Write(L"settings.ini", settings);
     Program program = copy.Start();
-    std::optional<MessageBoxSeen> box = WaitForMessageBox(program.Id());
-    ASSERT_TRUE(box) << "no failure box";
-    EXPECT_EQ(box->text, "失败");
-    EXPECT_EQ(box->caption, "错误");
-    EXPECT_EQ(FindTopWindow(program.Id(), L"#32770", L"Zor DU3 Vodizaro"), nullptr) << "no half-made window";
-    Answer(*box, IDOK);
-    EXPECT_EQ(program.WaitForExit(), 0u);
-    EXPECT_EQ(copy.Read(L"settings.ini"), settings);
-    std::vector<std::string> lines = StartupLogLines(copy, "H:\\out\\");
-    lines.push_back("End ZorDU3Vodizaro\n");
-    ExpectLog(copy.Read(L"log.txt"), lines);
+    ExpectFailureBoxAndEnd(copy, program, nullptr, settings, "H:\\out\\", "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, ExceptionGuard,

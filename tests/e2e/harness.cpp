@@ -482,53 +482,69 @@ std::vector<Tooltip> TooltipsOf(HWND dialog)
 
 // --- Screenshots -------------------------------------------------------------------
 
+namespace {
+
+// What the screen shows where the window is: 32-bit pixels 0x00RRGGBB,
+// bottom row first (the order of a .bmp file).
+struct ScreenImage {
+    BITMAPINFOHEADER header = {};
+    std::vector<DWORD> pixels;
+};
+
+ScreenImage CaptureScreenArea(HWND window)
+{
+    ScreenImage image;
+    RECT rc;
+    GetWindowRect(window, &rc);
+    const int width = rc.right - rc.left;
+    const int height = rc.bottom - rc.top;
+    if (width <= 0 || height <= 0) return image;
+    image.header.biSize = sizeof image.header;
+    image.header.biWidth = width;
+    image.header.biHeight = height;
+    image.header.biPlanes = 1;
+    image.header.biBitCount = 32;
+    image.header.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY);
+    SelectObject(memory, previous);
+    image.pixels.resize(static_cast<size_t>(width) * height);
+    BITMAPINFO info = {};
+    info.bmiHeader = image.header;
+    if (GetDIBits(memory, bitmap, 0, height, image.pixels.data(), &info, DIB_RGB_COLORS) != height)
+        image.pixels.clear();
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return image;
+}
+
+}  // namespace
+
 std::wstring Screenshot(HWND window, const std::string& name)
 {
     // Let the program finish painting what it has been asked to.
     DWORD_PTR ignored;
     SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
     Sleep(300);
-    RECT rc;
-    GetWindowRect(window, &rc);
-    const int width = rc.right - rc.left;
-    const int height = rc.bottom - rc.top;
-    if (width <= 0 || height <= 0) return {};
-
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;  // bottom-up, as a .bmp file stores it
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY);
-    GdiFlush();
-    SelectObject(memory, previous);
-
-    const DWORD stride = (width * 3 + 3) & ~3u;
-    const DWORD imageBytes = stride * height;
+    const ScreenImage image = CaptureScreenArea(window);
+    if (image.pixels.empty()) return {};
+    const DWORD imageBytes = static_cast<DWORD>(image.pixels.size() * sizeof(DWORD));
     BITMAPFILEHEADER file = {};
     file.bfType = 0x4D42;  // "BM"
-    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfOffBits = sizeof file + sizeof image.header;
     file.bfSize = file.bfOffBits + imageBytes;
     const std::wstring path = ArtifactFolder() + L"\\" + FromCp936(name) + L".bmp";
     HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    bool ok = out != INVALID_HANDLE_VALUE;
-    if (ok) {
-        DWORD put;
-        ok = WriteFile(out, &file, sizeof file, &put, nullptr) &&
-             WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &put, nullptr) &&
-             WriteFile(out, bits, imageBytes, &put, nullptr);
-        CloseHandle(out);
-    }
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    if (out == INVALID_HANDLE_VALUE) return {};
+    DWORD put;
+    const bool ok = WriteFile(out, &file, sizeof file, &put, nullptr) &&
+                    WriteFile(out, &image.header, sizeof image.header, &put, nullptr) &&
+                    WriteFile(out, image.pixels.data(), imageBytes, &put, nullptr);
+    CloseHandle(out);
     if (!ok) return {};
     printf("screenshot: %s\n", Cp936(path).c_str());
     return path;
@@ -536,38 +552,13 @@ std::wstring Screenshot(HWND window, const std::string& name)
 
 bool ShowsColour(HWND window, COLORREF colour, int tolerance)
 {
-    RECT rc;
-    GetWindowRect(window, &rc);
-    const int width = rc.right - rc.left;
-    const int height = rc.bottom - rc.top;
-    if (width <= 0 || height <= 0) return false;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY);
-    GdiFlush();
-    bool found = false;
-    const auto* pixels = static_cast<const DWORD*>(bits);
-    for (int i = 0; i < width * height && !found; ++i) {
-        const DWORD p = pixels[i];  // 0x00RRGGBB
-        found = abs(static_cast<int>((p >> 16) & 0xFF) - GetRValue(colour)) <= tolerance &&
-                abs(static_cast<int>((p >> 8) & 0xFF) - GetGValue(colour)) <= tolerance &&
-                abs(static_cast<int>(p & 0xFF) - GetBValue(colour)) <= tolerance;
+    const auto within = [tolerance](DWORD channel, BYTE want) { return abs(static_cast<int>(channel) - want) <= tolerance; };
+    for (DWORD p : CaptureScreenArea(window).pixels) {
+        if (within((p >> 16) & 0xFF, GetRValue(colour)) && within((p >> 8) & 0xFF, GetGValue(colour)) &&
+            within(p & 0xFF, GetBValue(colour)))
+            return true;
     }
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return found;
+    return false;
 }
 
 void EndAllPrograms()
