@@ -530,8 +530,9 @@ std::wstring Screenshot(HWND window, const std::string& name)
     DWORD_PTR ignored;
     SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
     Sleep(300);
-    const ScreenImage image = CaptureScreenArea(window);
+    ScreenImage image = CaptureScreenArea(window);
     if (image.pixels.empty()) return {};
+    for (DWORD& p : image.pixels) p |= 0xFF000000;  // opaque for viewers that read the fourth byte
     const DWORD imageBytes = static_cast<DWORD>(image.pixels.size() * sizeof(DWORD));
     BITMAPFILEHEADER file = {};
     file.bfType = 0x4D42;  // "BM"
