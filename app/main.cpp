@@ -10,6 +10,7 @@
 #include "bass.h"
 #include "diag_log.h"
 #include "exception_guard.h"
+#include "handle_text.h"
 #include "kiv_controls.h"
 #include "life_cycle.h"
 #include "main_dialog.h"
@@ -36,22 +37,6 @@ constexpr DWORD kFullPathChars = 4096;
 // CreateFillBmp's arguments: kind 1 over a 128 x 128 tile, 30, 15, 0, 0.
 constexpr RECT kFillTile = {0, 0, 128, 128};
 
-// A handle's whole value in lower-case hexadecimal without leading zeros:
-// what "%x" prints in a 32-bit build, without losing the upper half of a
-// 64-bit address.
-void FormatHandle(const void* handle, char (&out)[2 * sizeof(void*) + 1])
-{
-    auto value = reinterpret_cast<UINT_PTR>(handle);
-    char digits[sizeof out];
-    int n = 0;
-    do {
-        digits[n++] = "0123456789abcdef"[value & 0xF];
-        value >>= 4;
-    } while (value != 0);
-    for (int i = 0; i < n; ++i) out[i] = digits[n - 1 - i];
-    out[n] = '\0';
-}
-
 // szAppFolder = the executable's folder, without a trailing backslash; it
 // becomes the current directory.
 void FindProgramFolder()
@@ -64,13 +49,14 @@ void FindProgramFolder()
 
 void LogStartValues()
 {
-    char hex[2 * sizeof(void*) + 1];
+    // Handles as "%x" shows them, but whole on x86-64.
+    char hex[kHandleTextBytes];
     g_log.Print("Start ZorDU3Vodizaro");
     g_log.Indent();
     g_log.Print("msgMutex = 0x%x", g_state.msgMutex);
-    FormatHandle(g_state.hMutex, hex);
+    FormatHandle(reinterpret_cast<uintptr_t>(g_state.hMutex), hex);
     g_log.Print("hMutex = 0x%s", hex);
-    FormatHandle(g_state.hHeap, hex);
+    FormatHandle(reinterpret_cast<uintptr_t>(g_state.hHeap), hex);
     g_log.Print("Heap = 0x%s", hex);
     g_log.Print("完整路径名 = %s", g_state.szAppFolder);
     g_log.Print("当前文件夹 = %s", g_state.szAppFolder);
