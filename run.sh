@@ -11,8 +11,7 @@ build="$root/build"
 
 program="$build/win/bin/ZorDU3Vodizaro.exe"
 if [ ! -f "$program" ]; then
-  echo "run: the program itself is not built yet (only the engine and its tests exist);"
-  echo "run: there is nothing to start. ./test.sh runs what exists."
+  echo "run: $program was not built; see the build output above." >&2
   exit 1
 fi
 

@@ -22,8 +22,8 @@ out=$(mktemp)
 wine "$@" >"$out" 2>&1 </dev/null &
 pid=$!
 trap 'kill "$pid" 2>/dev/null' TERM INT
-wait "$pid"
-rc=$?
+rc=0
+wait "$pid" || rc=$?  # (set -e would end the script here and hide the output)
 cat "$out"
 rm -f "$out"
 exit "$rc"

@@ -55,6 +55,10 @@ void OsProfileGetString(const char* section, const char* key, char* out, size_t 
 // Writes the value, creating the file, the section or the key when missing.
 bool OsProfilePutString(const char* section, const char* key, const char* value, const char* iniPath);
 
+// True when c starts a double-byte character in the ANSI code page
+// (IsDBCSLeadByte); on Linux the program's code page 936 (GBK: 0x81-0xFE).
+bool OsIsDbcsLeadByte(unsigned char c);
+
 // The current user's music folder, created when missing (CSIDL_MYMUSIC);
 // false and out untouched when it cannot be found.
 bool OsMusicFolder(char* out, size_t cap);

@@ -373,3 +373,8 @@ std::string OsUtf16ToAnsi(const char16_t* text, size_t units)
     iconv_close(cd);
     return out;
 }
+
+bool OsIsDbcsLeadByte(unsigned char c)
+{
+    return c >= 0x81 && c <= 0xFE;
+}

@@ -215,3 +215,8 @@ std::string OsUtf16ToAnsi(const char16_t* text, size_t units)
     WideCharToMultiByte(kCodePage, 0, wide, static_cast<int>(units), &out[0], n, nullptr, nullptr);
     return out;
 }
+
+bool OsIsDbcsLeadByte(unsigned char c)
+{
+    return IsDBCSLeadByte(c) != 0;
+}

@@ -1,0 +1,110 @@
+// The entry point and life cycle of Zor DU3 Vodizaro: one copy per desktop,
+// start-up (buffers, program folder, log, background, audio library check,
+// settings), the modal main window inside the exception guard, saving the
+// settings, and the end.
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "app_state.h"
+#include "bass.h"
+#include "diag_log.h"
+#include "exception_guard.h"
+#include "handle_text.h"
+#include "kiv_controls.h"
+#include "life_cycle.h"
+#include "main_dialog.h"
+#include "os.h"
+#include "path_text.h"
+#include "resource.h"
+#include "settings.h"
+
+#ifdef ZDV_TEST_FAULTS
+// The fault-test build of the program: its window faults on request.
+#include "fault_injection.h"
+#define ZDV_MAIN_DIALOG_PROC FaultInjectingDialogProc
+#else
+#define ZDV_MAIN_DIALOG_PROC MainDialogProc
+#endif
+
+namespace {
+
+const char kActivationMessage[] = "open zordu3vodizaro";
+const char kMutexName[] = "zordu3vodizaro - mutex";
+constexpr WORD kAudioInterfaceVersion = 0x0203;  // high word of BASS_GetVersion
+constexpr DWORD kModuleNameChars = 1024;
+constexpr DWORD kFullPathChars = 4096;
+// CreateFillBmp's arguments: kind 1 over a 128 x 128 tile, 30, 15, 0, 0.
+constexpr RECT kFillTile = {0, 0, 128, 128};
+
+// szAppFolder = the executable's folder, without a trailing backslash; it
+// becomes the current directory.
+void FindProgramFolder()
+{
+    GetModuleFileNameA(nullptr, g_state.szScratch, kModuleNameChars);
+    GetFullPathNameA(g_state.szScratch, kFullPathChars, g_state.szAppFolder, nullptr);
+    CutAtLastBackslash(g_state.szAppFolder);
+    SetCurrentDirectoryA(g_state.szAppFolder);
+}
+
+void LogStartValues()
+{
+    // Handles as "%x" shows them, but whole on x86-64.
+    char hex[kHandleTextBytes];
+    g_log.Print("Start ZorDU3Vodizaro");
+    g_log.Indent();
+    g_log.Print("msgMutex = 0x%x", g_state.msgMutex);
+    FormatHandle(reinterpret_cast<uintptr_t>(g_state.hMutex), hex);
+    g_log.Print("hMutex = 0x%s", hex);
+    FormatHandle(reinterpret_cast<uintptr_t>(g_state.hHeap), hex);
+    g_log.Print("Heap = 0x%s", hex);
+    g_log.Print("完整路径名 = %s", g_state.szAppFolder);
+    g_log.Print("当前文件夹 = %s", g_state.szAppFolder);
+}
+
+// The guarded part of the run: the modal main window, then the settings.
+void RunMainWindowAndSaveSettings()
+{
+    DialogBoxParamA(g_state.hInstance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, ZDV_MAIN_DIALOG_PROC, 0);
+    SaveSettings();
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
+{
+    g_state.hInstance = hInstance;
+    g_state.msgMutex = RegisterWindowMessageA(kActivationMessage);
+    g_state.hMutex = CreateMutexA(nullptr, TRUE, kMutexName);
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        // Let the running copy take the foreground, which this new process owns.
+        AllowSetForegroundWindow(ASFW_ANY);
+        SendMessageA(HWND_BROADCAST, g_state.msgMutex, 0, 0);
+        return 0;
+    }
+
+    InitCommonControls();
+    AllocTextBuffers();
+    CoInitialize(nullptr);
+    FindProgramFolder();
+    OsFormat(g_state.szIniPath, kTextBufferBytes, "%s\\settings.ini", g_state.szAppFolder);
+    OsFormat(g_state.szScratch, kTextBufferBytes, "%s\\log.txt", g_state.szAppFolder);
+    g_log.Open(g_state.szScratch);
+    LogStartValues();
+
+    CreateFillBmp(1, &kFillTile, 30, 15, 0, 0, &g_state.hbmFill, &g_state.hbmFill2);
+    if (HIWORD(BASS_GetVersion()) != kAudioInterfaceVersion) {
+        MessageBoxA(nullptr, "加载了一个错误的 BASS.DLL 版本", nullptr, MB_ICONERROR);
+        return 0;
+    }
+    LoadSettings();
+
+    if (!RunGuarded(RunMainWindowAndSaveSettings)) {
+        RetireMainWindow();
+        MessageBoxA(nullptr, "失败", "错误", MB_OK);
+    }
+
+    g_log.Unindent();
+    g_log.Print("End ZorDU3Vodizaro\n");
+    ExitProcess(0);
+}
