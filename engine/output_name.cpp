@@ -2,17 +2,11 @@
 
 #include "app_state.h"
 #include "diag_log.h"
+#include "path_text.h"
 
 #include <cstring>
 
 namespace {
-
-// Code page 936: a byte from 0x81 to 0xFE starts a two-byte character.
-bool IsLeadByte(char c)
-{
-    const auto b = static_cast<unsigned char>(c);
-    return b >= 0x81 && b <= 0xFE;
-}
 
 // Copies a candidate into szScratch; false when it does not fit (a cut name
 // would name another file).
@@ -42,20 +36,6 @@ bool FirstCandidate(std::string& candidate)
 }
 
 }  // namespace
-
-bool EndsWithSeparator(const char* path)
-{
-    char last = '\0';
-    for (const char* p = path; *p;) {
-        if (IsLeadByte(*p) && p[1]) {
-            last = '\0';
-            p += 2;
-        } else {
-            last = *p++;
-        }
-    }
-    return last == kOsPathSeparator;
-}
 
 bool HasMp3Extension(const std::string& name)
 {

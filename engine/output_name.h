@@ -10,10 +10,6 @@
 // The most numbered names tried for one cut ("song(1).mp3" .. "song(9999).mp3").
 constexpr int kMaxNumberedNames = 9999;
 
-// Whether the last character of a code-page-936 path is the folder
-// separator. A double-byte character whose second byte is 0x5C is not one.
-bool EndsWithSeparator(const char* path);
-
 // Whether the name ends in ".mp3", the two letters in either case.
 bool HasMp3Extension(const std::string& name);
 

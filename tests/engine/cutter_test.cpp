@@ -84,17 +84,6 @@ TEST(OutputName, NumberedNamesKeepEveryOtherCharacter)
     EXPECT_EQ(NumberedName("D:\\歌曲.mp3", 3), "D:\\歌曲(3).mp3");
 }
 
-TEST(OutputName, ASeparatorIsNeverTheSecondByteOfACharacter)
-{
-    const std::string sep(1, kOsPathSeparator);
-    EXPECT_TRUE(EndsWithSeparator(("D:" + sep + "out" + sep).c_str()));
-    EXPECT_TRUE(EndsWithSeparator(("D:" + sep + "音乐" + sep).c_str()));
-    EXPECT_FALSE(EndsWithSeparator(("D:" + sep + "out").c_str()));
-    EXPECT_FALSE(EndsWithSeparator(""));
-    // "乗" in code page 936 is 81 5C: its second byte is the backslash code.
-    EXPECT_FALSE(EndsWithSeparator(("D:" + sep + "\x81\x5C").c_str()));
-}
-
 class CutTest : public EngineTest {
 protected:
     // A source in a folder of its own, loaded, and an output folder.

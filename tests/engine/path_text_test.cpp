@@ -1,6 +1,8 @@
-// Cutting a path at its last backslash, with the double-byte characters of
-// code page 936 whose second byte is 0x5C.
+// Finding separators in paths, with the double-byte characters of code
+// page 936 whose second byte is 0x5C.
 #include "path_text.h"
+
+#include "os.h"
 
 #include <gtest/gtest.h>
 
@@ -42,6 +44,17 @@ TEST(PathText, TheSecondByteOfADoubleByteCharacterIsNoBackslash)
     bool found = true;
     EXPECT_EQ(Cut("\x81\x5c\x95\x5c", &found), "\x81\x5c\x95\x5c");
     EXPECT_FALSE(found);
+}
+
+TEST(PathText, ATrailingSeparatorIsNeverTheSecondByteOfACharacter)
+{
+    const std::string sep(1, kOsPathSeparator);
+    EXPECT_TRUE(EndsWithSeparator(("D:" + sep + "out" + sep).c_str()));
+    EXPECT_TRUE(EndsWithSeparator(("D:" + sep + "音乐" + sep).c_str()));
+    EXPECT_FALSE(EndsWithSeparator(("D:" + sep + "out").c_str()));
+    EXPECT_FALSE(EndsWithSeparator(""));
+    // "乗" in code page 936 is 81 5C: its second byte is the backslash code.
+    EXPECT_FALSE(EndsWithSeparator(("D:" + sep + "\x81\x5C").c_str()));
 }
 
 }  // namespace
