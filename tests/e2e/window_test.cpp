@@ -197,13 +197,21 @@ TEST(Selection, TheStartAndEndButtonsWidenTheOtherEndAndClearRestoresTheWholeFil
     TypeTime(main, IDC_TIME_POSITION, 0, 0, 3);
     ASSERT_TRUE(ClickAndWait(main, IDC_BUTTON_SET_START_ICON, [&] { return ReadState(main).fStart == 3.0f; }));
     ExpectSelection(main, 3, 5);
-    Screenshot(main, "main_window_selection");
 
     ASSERT_TRUE(ClickAndWait(main, IDC_BUTTON_CLEAR, [&] { return ReadState(main).fStart == 0.0f; }));
     ExpectSelection(main, 0, duration);
     EXPECT_EQ(SliderMessage(main, TBM_GETSELSTART), 0);
     EXPECT_EQ(SliderMessage(main, TBM_GETSELEND), kSliderUnits);
     EXPECT_FLOAT_EQ(ReadState(main).fPosition, 3.0f) << "the buttons never move the cursor";
+
+    // A selection from 10 s to 40 s with the cursor inside it, for the eye.
+    TypeTime(main, IDC_TIME_END, 0, 0, 40);
+    TypeTime(main, IDC_TIME_START, 0, 0, 10);
+    TypeTime(main, IDC_TIME_POSITION, 0, 0, 25);
+    ExpectSelection(main, 10, 40);
+    const std::string caption = SliderCaption(main);
+    EXPECT_EQ(caption.rfind("持续时间: 00:00:30.0 (40%, ", 0), 0u) << caption;
+    Screenshot(main, "main_window_selection");
     EXPECT_TRUE(program.CloseNormally(main));
 }
 
