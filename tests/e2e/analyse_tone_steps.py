@@ -16,9 +16,13 @@ most R more.
 """
 import argparse
 import math
-import struct
+import os
 import sys
-import wave
+
+# The recording's samples and the Goertzel share, as the audio library's
+# listening tests read them.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "platform"))
+from analyse_recording import mono_samples, share_at  # noqa: E402
 
 WINDOW_SECONDS = 0.04
 HOP_SECONDS = 0.005
@@ -29,28 +33,6 @@ STEPS = 30
 
 def step_hz(index):
     return 300 + 100 * index
-
-
-def mono_samples(path):
-    with wave.open(path, "rb") as w:
-        rate, channels, width = w.getframerate(), w.getnchannels(), w.getsampwidth()
-        data = w.readframes(w.getnframes())
-    if width != 2:
-        sys.exit("expected 16-bit samples")
-    values = struct.unpack("<%dh" % (len(data) // 2), data[: len(data) // 2 * 2])
-    return rate, [sum(values[i:i + channels]) / (channels * 32768.0)
-                  for i in range(0, len(values) - channels + 1, channels)]
-
-
-def share_at(window, rate, hz):
-    n = len(window)
-    coeff = 2 * math.cos(2 * math.pi * hz / rate)
-    s1 = s2 = 0.0
-    for x in window:
-        s1, s2 = x + coeff * s1 - s2, s1
-    power = s1 * s1 + s2 * s2 - coeff * s1 * s2
-    energy = sum(x * x for x in window)
-    return power / (energy * n / 2) if energy > 0 else 0.0
 
 
 def step_of(window, rate):

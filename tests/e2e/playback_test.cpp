@@ -39,20 +39,8 @@ bool Rests(HWND main)
     return Position(main) == before;
 }
 
-class Playback : public ::testing::Test {
+class Playback : public LoadedWindowTest {
 protected:
-    void SetUp() override
-    {
-        program_.emplace(loaded_.copy.Start());
-        main_ = program_->WaitForMainWindow();
-        ASSERT_NE(main_, nullptr);
-    }
-    void TearDown() override
-    {
-        if (!main_) return;
-        Click(Item(main_, IDC_BUTTON_STOP));
-        EXPECT_TRUE(program_->CloseNormally(main_));
-    }
     // The selection from..to, typed into the start and end editors.
     void Select(int fromSeconds, int toSeconds)
     {
@@ -61,10 +49,6 @@ protected:
         ASSERT_EQ(ReadState(main_).fStart, static_cast<float>(fromSeconds));
         ASSERT_EQ(ReadState(main_).fEnd, static_cast<float>(toSeconds));
     }
-
-    LoadedCopy loaded_;
-    std::optional<Program> program_;
-    HWND main_ = nullptr;
 };
 
 TEST_F(Playback, StopDuringSelectionPlaybackLeavesTheFlagSoTheBoxFirstOnlyClearsIt)

@@ -65,6 +65,27 @@ LoadedCopy::LoadedCopy() : copy(WindowTestBuild())
     copy.Write(L"settings.ini", SettingsFile(0, Cp936(name), source, Cp936(copy.Folder()) + "\\"));
 }
 
+void LoadedWindowTest::SetUp()
+{
+    program_.emplace(loaded_.copy.Start());
+    main_ = program_->WaitForMainWindow();
+    ASSERT_NE(main_, nullptr);
+}
+
+void LoadedWindowTest::TearDown()
+{
+    if (!main_) return;
+    Click(Item(main_, IDC_BUTTON_STOP));
+    EXPECT_TRUE(Close());
+}
+
+bool LoadedWindowTest::Close()
+{
+    HWND window = main_;
+    main_ = nullptr;
+    return window && program_->CloseNormally(window);
+}
+
 AppState ReadState(HWND main)
 {
     AppState state;

@@ -8,7 +8,10 @@
 #include "app_state.h"
 #include "harness.h"
 
+#include <gtest/gtest.h>
+
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace e2e {
@@ -29,6 +32,22 @@ struct LoadedCopy {
     ProgramCopy copy;
     std::string source;  // the tone file's path in the copy (CP936)
     LoadedCopy();
+};
+
+// A test on the window-test build with the tone file loaded: SetUp starts
+// the program and finds its window (main_); TearDown stops any playback and
+// closes the window with its close box, expecting exit code 0, unless the
+// test has closed it already (Close).
+class LoadedWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Closes the window now; true when the program then ends with exit code 0.
+    bool Close();
+
+    LoadedCopy loaded_;
+    std::optional<Program> program_;
+    HWND main_ = nullptr;
 };
 
 // The program's state record, read from its memory (every pointer in it
