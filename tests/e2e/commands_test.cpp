@@ -1,0 +1,204 @@
+// The main window's commands: the open-file dialog, the tag box and the
+// cut without a source, and the commands that only log.
+#include "harness.h"
+#include "program_files.h"
+#include "resource.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <dlgs.h>
+
+namespace e2e {
+namespace {
+
+// A fixture's bytes, to be written beside the program.
+std::string Fixture(const std::string& name)
+{
+    const std::vector<uint8_t> bytes = ReadFileBytes(FixturePath(name));
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// The open-file dialog of the process: a dialog with the file-name box.
+HWND WaitForOpenFileDialog(const Program& program, HWND main)
+{
+    HWND dialog = WaitFor([&] {
+        for (HWND w = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); w;
+             w = FindWindowExW(nullptr, w, L"#32770", nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == program.Id() && IsWindowVisible(w) && GetDlgItem(w, cmb13)) return w;
+        }
+        return static_cast<HWND>(nullptr);
+    });
+    EXPECT_NE(dialog, nullptr) << "no open-file dialog";
+    if (dialog) {
+        EXPECT_EQ(GetWindow(dialog, GW_OWNER), main);
+    }
+    return dialog;
+}
+
+// The edit box inside the dialog's file-name combo box (id 1148).
+HWND FileNameBox(HWND dialog)
+{
+    HWND combo = FindWindowExW(GetDlgItem(dialog, cmb13), nullptr, L"ComboBox", nullptr);
+    return combo ? FindWindowExW(combo, nullptr, L"Edit", nullptr) : nullptr;
+}
+
+// Types a name (CP936) into the dialog and presses its Open button.
+void ChooseFile(HWND dialog, const std::string& name)
+{
+    SetWindowTextW(FileNameBox(dialog), FromCp936(name).c_str());
+    Click(GetDlgItem(dialog, IDOK));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+}
+
+void Cancel(HWND dialog)
+{
+    Click(GetDlgItem(dialog, IDCANCEL));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+}
+
+// 2038 and 2039 show title and path.
+bool ShowsSource(HWND main, const std::string& title, const std::string& path)
+{
+    return WaitUntil([&] {
+        return Text(Item(main, IDC_STATIC_FILE_TITLE)) == title && Text(Item(main, IDC_EDIT_SOURCE_PATH)) == path;
+    });
+}
+
+// Waits for a question box and checks what it says.
+std::optional<MessageBoxSeen> WaitForQuestion(const Program& program, HWND main, const std::string& text)
+{
+    std::optional<MessageBoxSeen> box = WaitForMessageBox(program.Id(), main);
+    EXPECT_TRUE(box) << "no box with \"" << text << "\"";
+    if (box) {
+        EXPECT_EQ(box->text, text);
+        EXPECT_EQ(box->caption, "Zor DU3 Vodizaro");
+        EXPECT_EQ(box->owner, main);
+        EXPECT_TRUE(box->hasIcon);
+        EXPECT_NE(GetDlgItem(box->box, IDYES), nullptr);
+        EXPECT_NE(GetDlgItem(box->box, IDNO), nullptr);
+    }
+    return box;
+}
+
+TEST(OpenFile, TheDialogStartsAtTheSourceTakesAnyNameInAnExistingFolderAndTheChoiceIsRemembered)
+{
+    ProgramCopy copy;
+    const std::wstring first = L"歌曲 一.mp3";
+    copy.Write(first, Fixture("tag_v1v2.mp3"));
+    const std::wstring other = copy.PathOf(L"另一个");
+    ASSERT_TRUE(CreateDirectoryW(other.c_str(), nullptr));
+    const std::wstring second = L"另一个\\歌曲 二.MP3";
+    copy.Write(second, Fixture("cbr_v1_44100_128k.mp3"));
+    const std::string firstPath = Cp936(copy.PathOf(first));
+    const std::string secondPath = Cp936(copy.PathOf(second));
+    copy.Write(L"settings.ini", SettingsFile(0, Cp936(first), firstPath, "C:\\"));
+    std::vector<std::string> log = StartupLogLines(copy, "C:\\");
+    {
+        Program program = copy.Start();
+        HWND main = program.WaitForMainWindow();
+        ASSERT_NE(main, nullptr);
+
+        // It opens in the source's folder with the source's name, one filter,
+        // and the read-only box; cancelling changes nothing.
+        Click(Item(main, IDC_BUTTON_OPEN_FILE));
+        HWND dialog = WaitForOpenFileDialog(program, main);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(Text(dialog), "打开");
+        EXPECT_EQ(Text(GetDlgItem(dialog, cmb2)), Cp936(copy.Folder().substr(copy.Folder().rfind(L'\\') + 1)));
+        EXPECT_EQ(Text(FileNameBox(dialog)), Cp936(first));
+        EXPECT_EQ(Text(GetDlgItem(dialog, cmb1)), "MP3 文件");
+        EXPECT_EQ(SendMessageW(GetDlgItem(dialog, cmb1), CB_GETCOUNT, 0, 0), 1);
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, chx1))) << "the read-only box";
+        Screenshot(dialog, "open_file_dialog");
+        Cancel(dialog);
+        Sleep(300);
+        EXPECT_TRUE(ShowsSource(main, Cp936(first), firstPath));
+        log.push_back("    Button: OPEN FILE");
+
+        // A name that does not exist, in a folder that does: accepted, and
+        // the load finds no file.
+        Click(Item(main, IDC_BUTTON_OPEN_FILE));
+        dialog = WaitForOpenFileDialog(program, main);
+        ASSERT_NE(dialog, nullptr);
+        ChooseFile(dialog, Cp936(copy.PathOf(L"没有这个文件.mp3")));
+        EXPECT_TRUE(ShowsSource(main, "", ""));
+        log.push_back("    Button: OPEN FILE");
+
+        // Another folder, an upper-case extension.
+        Click(Item(main, IDC_BUTTON_OPEN_FILE));
+        dialog = WaitForOpenFileDialog(program, main);
+        ASSERT_NE(dialog, nullptr);
+        ChooseFile(dialog, secondPath);
+        EXPECT_TRUE(ShowsSource(main, "歌曲 二.MP3", secondPath));
+        log.push_back("    Button: OPEN FILE");
+        Click(Item(main, IDC_CHECK_SAME_FOLDER));
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindowEnabled(Item(main, IDC_BUTTON_BROWSE_OUTPUT)); }));
+        EXPECT_TRUE(program.CloseNormally(main));
+    }
+    const std::vector<std::string> end = NormalEndLogLines();
+    log.insert(log.end(), end.begin(), end.end());
+    ExpectLog(copy.Read(L"log.txt"), log);
+    // The next run starts with the chosen source and the switch on.
+    const std::string remembered = SettingsFile(1, "歌曲 二.MP3", secondPath, "C:\\");
+    EXPECT_EQ(copy.Read(L"settings.ini"), remembered);
+    Program program = copy.Start();
+    HWND main = program.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(ShowsSource(main, "歌曲 二.MP3", secondPath));
+    EXPECT_EQ(SendMessageW(Item(main, IDC_CHECK_SAME_FOLDER), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_TRUE(program.CloseNormally(main));
+    EXPECT_EQ(copy.Read(L"settings.ini"), remembered);
+}
+
+TEST(Commands, WithoutASourceTheTagBoxAndTheCutAskWhetherToOpenAFileAndBulkOnlyLogs)
+{
+    ProgramCopy copy;
+    copy.Write(L"settings.ini", SettingsFile(0, "", "", "C:\\"));
+    Program program = copy.Start();
+    HWND main = program.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    std::vector<std::string> log = StartupLogLines(copy, "C:\\");
+
+    // The tag box: No does nothing, Yes opens the open-file dialog.
+    const std::string noFileTag = "无文件.\n\n打开要分割的文件吗?";
+    Click(Item(main, IDC_BUTTON_SHOW_TAG));
+    std::optional<MessageBoxSeen> box = WaitForQuestion(program, main, noFileTag);
+    ASSERT_TRUE(box);
+    Screenshot(box->box, "tag_box_without_source");
+    Answer(*box, IDNO);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box->box); }));
+    Sleep(500);
+    EXPECT_EQ(FindTopWindow(program.Id(), L"#32770", L"打开"), nullptr) << "No opens nothing";
+    Click(Item(main, IDC_BUTTON_SHOW_TAG));
+    box = WaitForQuestion(program, main, noFileTag);
+    ASSERT_TRUE(box);
+    Answer(*box, IDYES);
+    HWND dialog = WaitForOpenFileDialog(program, main);
+    ASSERT_NE(dialog, nullptr);
+    Cancel(dialog);
+    log.push_back("    Button: OPEN FILE");
+
+    // The cut asks its own question; Yes opens the dialog too.
+    Click(Item(main, IDC_BUTTON_CUT));
+    box = WaitForQuestion(program, main, "无文件.\n\n打开文件进行分割吗?");
+    ASSERT_TRUE(box);
+    Answer(*box, IDYES);
+    dialog = WaitForOpenFileDialog(program, main);
+    ASSERT_NE(dialog, nullptr);
+    Cancel(dialog);
+    log.insert(log.end(), {"    Button: SPLIT", "    MP3Split", "        mp3 文件: ", "    Button: OPEN FILE"});
+
+    // The hidden "Bulk Splitting" button's command only writes its line.
+    PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_BUTTON_BULK, BN_CLICKED), 0);
+    log.push_back("    Button: BULK");
+    EXPECT_TRUE(program.CloseNormally(main));
+    const std::vector<std::string> end = NormalEndLogLines();
+    log.insert(log.end(), end.begin(), end.end());
+    ExpectLog(copy.Read(L"log.txt"), log);
+}
+
+}  // namespace
+}  // namespace e2e
