@@ -4,6 +4,7 @@
 #include "diag_log.h"
 #include "playback.h"
 #include "resource.h"
+#include "selection.h"
 #include "source_loader.h"
 
 #include <commdlg.h>
@@ -45,6 +46,7 @@ void OpenSourceFile(HWND hMainDlg)
     LoadSource(hMainDlg);
     SetDlgItemTextA(hMainDlg, IDC_STATIC_FILE_TITLE, g_state.szFileTitle);
     SetDlgItemTextA(hMainDlg, IDC_EDIT_SOURCE_PATH, g_state.szSourcePath);
-    // TODO: SetPosition(0) and SyncSelectionUI() once the selection model has them.
+    SetPosition(0);
+    SyncSelectionUI();
     InvalidateRect(hMainDlg, nullptr, TRUE);
 }
