@@ -1,9 +1,9 @@
 // The main window's commands: the open-file dialog, the tag box and the
 // cut without a source, and the commands that only log.
+#include "command_driver.h"
 #include "harness.h"
 #include "program_files.h"
 #include "resource.h"
-#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -12,90 +12,22 @@
 namespace e2e {
 namespace {
 
-// A fixture's bytes, to be written beside the program.
-std::string Fixture(const std::string& name)
-{
-    const std::vector<uint8_t> bytes = ReadFileBytes(FixturePath(name));
-    return std::string(bytes.begin(), bytes.end());
-}
-
-// The open-file dialog of the process: a dialog with the file-name box.
-HWND WaitForOpenFileDialog(const Program& program, HWND main)
-{
-    HWND dialog = WaitFor([&] {
-        for (HWND w = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); w;
-             w = FindWindowExW(nullptr, w, L"#32770", nullptr)) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            if (owner == program.Id() && IsWindowVisible(w) && GetDlgItem(w, cmb13)) return w;
-        }
-        return static_cast<HWND>(nullptr);
-    });
-    EXPECT_NE(dialog, nullptr) << "no open-file dialog";
-    if (dialog) {
-        EXPECT_EQ(GetWindow(dialog, GW_OWNER), main);
-    }
-    return dialog;
-}
-
-// The edit box inside the dialog's file-name combo box (id 1148).
-HWND FileNameBox(HWND dialog)
-{
-    HWND combo = FindWindowExW(GetDlgItem(dialog, cmb13), nullptr, L"ComboBox", nullptr);
-    return combo ? FindWindowExW(combo, nullptr, L"Edit", nullptr) : nullptr;
-}
-
-// Types a name (CP936) into the dialog and presses its Open button.
-void ChooseFile(HWND dialog, const std::string& name)
-{
-    SetWindowTextW(FileNameBox(dialog), FromCp936(name).c_str());
-    Click(GetDlgItem(dialog, IDOK));
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
-}
-
-void Cancel(HWND dialog)
-{
-    Click(GetDlgItem(dialog, IDCANCEL));
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
-}
-
-// 2038 and 2039 show title and path.
-bool ShowsSource(HWND main, const std::string& title, const std::string& path)
-{
-    return WaitUntil([&] {
-        return Text(Item(main, IDC_STATIC_FILE_TITLE)) == title && Text(Item(main, IDC_EDIT_SOURCE_PATH)) == path;
-    });
-}
-
-// Waits for a question box and checks what it says.
-std::optional<MessageBoxSeen> WaitForQuestion(const Program& program, HWND main, const std::string& text)
-{
-    std::optional<MessageBoxSeen> box = WaitForMessageBox(program.Id(), main);
-    EXPECT_TRUE(box) << "no box with \"" << text << "\"";
-    if (box) {
-        EXPECT_EQ(box->text, text);
-        EXPECT_EQ(box->caption, "Zor DU3 Vodizaro");
-        EXPECT_EQ(box->owner, main);
-        EXPECT_TRUE(box->hasIcon);
-        EXPECT_NE(GetDlgItem(box->box, IDYES), nullptr);
-        EXPECT_NE(GetDlgItem(box->box, IDNO), nullptr);
-    }
-    return box;
-}
-
 TEST(OpenFile, TheDialogStartsAtTheSourceTakesAnyNameInAnExistingFolderAndTheChoiceIsRemembered)
 {
     ProgramCopy copy;
     const std::wstring first = L"歌曲 一.mp3";
-    copy.Write(first, Fixture("tag_v1v2.mp3"));
+    const std::string firstBytes = Fixture("tag_v1v2.mp3");
+    copy.Write(first, firstBytes);
     const std::wstring other = copy.PathOf(L"另一个");
     ASSERT_TRUE(CreateDirectoryW(other.c_str(), nullptr));
     const std::wstring second = L"另一个\\歌曲 二.MP3";
-    copy.Write(second, Fixture("cbr_v1_44100_128k.mp3"));
+    const std::string secondBytes = Fixture("cbr_v1_44100_128k.mp3");
+    copy.Write(second, secondBytes);
     const std::string firstPath = Cp936(copy.PathOf(first));
     const std::string secondPath = Cp936(copy.PathOf(second));
     copy.Write(L"settings.ini", SettingsFile(0, Cp936(first), firstPath, "C:\\"));
     std::vector<std::string> log = StartupLogLines(copy, "C:\\");
+    Append(log, LoadLogLines(firstPath, firstBytes));
     {
         Program program = copy.Start();
         HWND main = program.WaitForMainWindow();
@@ -113,7 +45,7 @@ TEST(OpenFile, TheDialogStartsAtTheSourceTakesAnyNameInAnExistingFolderAndTheCho
         EXPECT_EQ(SendMessageW(GetDlgItem(dialog, cmb1), CB_GETCOUNT, 0, 0), 1);
         EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, chx1))) << "the read-only box";
         Screenshot(dialog, "open_file_dialog");
-        Cancel(dialog);
+        CancelDialog(dialog);
         Sleep(300);
         EXPECT_TRUE(ShowsSource(main, Cp936(first), firstPath));
         log.push_back("    Button: OPEN FILE");
@@ -134,12 +66,12 @@ TEST(OpenFile, TheDialogStartsAtTheSourceTakesAnyNameInAnExistingFolderAndTheCho
         ChooseFile(dialog, secondPath);
         EXPECT_TRUE(ShowsSource(main, "歌曲 二.MP3", secondPath));
         log.push_back("    Button: OPEN FILE");
+        Append(log, LoadLogLines(secondPath, secondBytes));
         Click(Item(main, IDC_CHECK_SAME_FOLDER));
         EXPECT_TRUE(WaitUntil([&] { return !IsWindowEnabled(Item(main, IDC_BUTTON_BROWSE_OUTPUT)); }));
         EXPECT_TRUE(program.CloseNormally(main));
     }
-    const std::vector<std::string> end = NormalEndLogLines();
-    log.insert(log.end(), end.begin(), end.end());
+    Append(log, NormalEndLogLines());
     ExpectLog(copy.Read(L"log.txt"), log);
     // The next run starts with the chosen source and the switch on.
     const std::string remembered = SettingsFile(1, "歌曲 二.MP3", secondPath, "C:\\");
@@ -178,7 +110,7 @@ TEST(Commands, WithoutASourceTheTagBoxAndTheCutAskWhetherToOpenAFileAndBulkOnlyL
     Answer(*box, IDYES);
     HWND dialog = WaitForOpenFileDialog(program, main);
     ASSERT_NE(dialog, nullptr);
-    Cancel(dialog);
+    CancelDialog(dialog);
     log.push_back("    Button: OPEN FILE");
 
     // The cut asks its own question; Yes opens the dialog too.
@@ -188,15 +120,14 @@ TEST(Commands, WithoutASourceTheTagBoxAndTheCutAskWhetherToOpenAFileAndBulkOnlyL
     Answer(*box, IDYES);
     dialog = WaitForOpenFileDialog(program, main);
     ASSERT_NE(dialog, nullptr);
-    Cancel(dialog);
+    CancelDialog(dialog);
     log.insert(log.end(), {"    Button: SPLIT", "    MP3Split", "        mp3 文件: ", "    Button: OPEN FILE"});
 
     // The hidden "Bulk Splitting" button's command only writes its line.
     PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_BUTTON_BULK, BN_CLICKED), 0);
     log.push_back("    Button: BULK");
     EXPECT_TRUE(program.CloseNormally(main));
-    const std::vector<std::string> end = NormalEndLogLines();
-    log.insert(log.end(), end.begin(), end.end());
+    Append(log, NormalEndLogLines());
     ExpectLog(copy.Read(L"log.txt"), log);
 }
 

@@ -1,0 +1,43 @@
+// Driving the main window's commands from the end-to-end tests: the
+// open-file dialog, the questions the program asks, and what the log says
+// of a load.
+#pragma once
+
+#include "harness.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// A fixture's bytes, to be written beside the program.
+std::string Fixture(const std::string& name);
+
+// The lines of loading the file at path (CP936) that holds bytes:
+// IndexingLogLines with the frames the engine finds in them.
+std::vector<std::string> LoadLogLines(const std::string& path, const std::string& bytes);
+
+void Append(std::vector<std::string>& lines, const std::vector<std::string>& more);
+
+// Waits for the open-file dialog of the program (a dialog with the file-name
+// box) and checks that the main window owns it; null when none comes.
+HWND WaitForOpenFileDialog(const Program& program, HWND main);
+// The edit box inside the dialog's file-name combo box (id 1148).
+HWND FileNameBox(HWND dialog);
+// Types a name (CP936) into the dialog, presses its Open button and waits
+// until the dialog has gone.
+void ChooseFile(HWND dialog, const std::string& name);
+// Presses the dialog's Cancel button and waits until it has gone.
+void CancelDialog(HWND dialog);
+// Clicks "打开文件" and chooses the file at path (CP936).
+void OpenSource(const Program& program, HWND main, const std::string& path);
+
+// Waits until 2038 and 2039 show title and path; false when they never do.
+bool ShowsSource(HWND main, const std::string& title, const std::string& path);
+
+// Waits for a Yes/No question of the program with the caption "Zor DU3
+// Vodizaro", owned by the main window, with an icon, and checks its text.
+std::optional<MessageBoxSeen> WaitForQuestion(const Program& program, HWND main, const std::string& text);
+
+}  // namespace e2e
