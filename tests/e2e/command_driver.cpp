@@ -13,8 +13,7 @@ namespace e2e {
 
 std::string Fixture(const std::string& name)
 {
-    const std::vector<uint8_t> bytes = ReadFileBytes(FixturePath(name));
-    return std::string(bytes.begin(), bytes.end());
+    return ReadWholeFile(FixturePath(name));
 }
 
 std::vector<std::string> LoadLogLines(const std::string& path, const std::string& bytes)
@@ -29,17 +28,30 @@ void Append(std::vector<std::string>& lines, const std::vector<std::string>& mor
     lines.insert(lines.end(), more.begin(), more.end());
 }
 
+std::string ReadWholeFile(const std::string& path)
+{
+    const std::vector<uint8_t> bytes = ReadFileBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::string CutSongPath()
+{
+    return ZDV_CUT_FIXTURE;
+}
+
+HWND FindOpenFileDialog(const Program& program)
+{
+    for (HWND w = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); w; w = FindWindowExW(nullptr, w, L"#32770", nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == program.Id() && IsWindowVisible(w) && GetDlgItem(w, cmb13)) return w;
+    }
+    return nullptr;
+}
+
 HWND WaitForOpenFileDialog(const Program& program, HWND main)
 {
-    HWND dialog = WaitFor([&] {
-        for (HWND w = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); w;
-             w = FindWindowExW(nullptr, w, L"#32770", nullptr)) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            if (owner == program.Id() && IsWindowVisible(w) && GetDlgItem(w, cmb13)) return w;
-        }
-        return static_cast<HWND>(nullptr);
-    });
+    HWND dialog = WaitFor([&] { return FindOpenFileDialog(program); });
     EXPECT_NE(dialog, nullptr) << "no open-file dialog";
     if (dialog) {
         EXPECT_EQ(GetWindow(dialog, GW_OWNER), main);

@@ -11,8 +11,14 @@
 
 namespace e2e {
 
-// A fixture's bytes, to be written beside the program.
+// A file's bytes ("" when it cannot be read); a fixture's bytes, to be
+// written beside the program.
+std::string ReadWholeFile(const std::string& path);
 std::string Fixture(const std::string& name);
+
+// The file of the cuts (make_cut_fixture.py): 20 s, lame CBR 128 kbit/s,
+// with a title, an artist and an album.
+std::string CutSongPath();
 
 // The lines of loading the file at path (CP936) that holds bytes:
 // IndexingLogLines with the frames the engine finds in them.
@@ -20,6 +26,9 @@ std::vector<std::string> LoadLogLines(const std::string& path, const std::string
 
 void Append(std::vector<std::string>& lines, const std::vector<std::string>& more);
 
+// The open-file dialog of the program now (a dialog with the file-name box);
+// null when there is none.
+HWND FindOpenFileDialog(const Program& program);
 // Waits for the open-file dialog of the program (a dialog with the file-name
 // box) and checks that the main window owns it; null when none comes.
 HWND WaitForOpenFileDialog(const Program& program, HWND main);

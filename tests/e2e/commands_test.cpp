@@ -103,7 +103,7 @@ TEST(Commands, WithoutASourceTheTagBoxAndTheCutAskWhetherToOpenAFileAndBulkOnlyL
     Answer(*box, IDNO);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box->box); }));
     Sleep(500);
-    EXPECT_EQ(FindTopWindow(program.Id(), L"#32770", L"打开"), nullptr) << "No opens nothing";
+    EXPECT_EQ(FindOpenFileDialog(program), nullptr) << "No opens nothing";
     Click(Item(main, IDC_BUTTON_SHOW_TAG));
     box = WaitForQuestion(program, main, noFileTag);
     ASSERT_TRUE(box);
@@ -127,6 +127,34 @@ TEST(Commands, WithoutASourceTheTagBoxAndTheCutAskWhetherToOpenAFileAndBulkOnlyL
     PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_BUTTON_BULK, BN_CLICKED), 0);
     log.push_back("    Button: BULK");
     EXPECT_TRUE(program.CloseNormally(main));
+    Append(log, NormalEndLogLines());
+    ExpectLog(copy.Read(L"log.txt"), log);
+}
+
+// The tag box of a source whose tag has only a title: a dash for each
+// missing text; OK closes it and nothing is logged.
+TEST(TagBox, ASourceWithOnlyATitleShowsADashForTheArtistAndTheAlbum)
+{
+    ProgramCopy copy;
+    const std::string bytes = Fixture("tag_title_only.mp3");
+    copy.Write(L"只有标题.mp3", bytes);
+    const std::string path = Cp936(copy.PathOf(L"只有标题.mp3"));
+    copy.Write(L"settings.ini", SettingsFile(0, "只有标题.mp3", path, "C:\\"));
+    Program program = copy.Start();
+    HWND main = program.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    Click(Item(main, IDC_BUTTON_SHOW_TAG));
+    std::optional<MessageBoxSeen> box = WaitForMessageBox(program.Id(), main);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->caption, "MP3 标签");
+    EXPECT_EQ(box->text, "艺术家:\t-\n专辑:\t-\n标题:\tOnly Title");
+    EXPECT_EQ(box->owner, main);
+    Screenshot(box->box, "tag_box_title_only");
+    Answer(*box, IDOK);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box->box); }));
+    EXPECT_TRUE(program.CloseNormally(main));
+    std::vector<std::string> log = StartupLogLines(copy, "C:\\");
+    Append(log, LoadLogLines(path, bytes));
     Append(log, NormalEndLogLines());
     ExpectLog(copy.Read(L"log.txt"), log);
 }
