@@ -106,4 +106,25 @@ std::optional<MessageBoxSeen> WaitForQuestion(const Program& program, HWND main,
     return box;
 }
 
+bool NoAnswersTheQuestion(const Program& program, HWND main, int button, const std::string& text)
+{
+    Click(Item(main, button));
+    const std::optional<MessageBoxSeen> box = WaitForQuestion(program, main, text);
+    if (!box) return false;
+    Answer(*box, IDNO);
+    return WaitUntil([&] { return !IsWindow(box->box); });
+}
+
+bool YesOpensTheOpenFileDialog(const Program& program, HWND main, int button, const std::string& text)
+{
+    Click(Item(main, button));
+    const std::optional<MessageBoxSeen> box = WaitForQuestion(program, main, text);
+    if (!box) return false;
+    Answer(*box, IDYES);
+    HWND dialog = WaitForOpenFileDialog(program, main);
+    if (!dialog) return false;
+    CancelDialog(dialog);
+    return true;
+}
+
 }  // namespace e2e

@@ -45,8 +45,18 @@ void OpenSource(const Program& program, HWND main, const std::string& path);
 // Waits until 2038 and 2039 show title and path; false when they never do.
 bool ShowsSource(HWND main, const std::string& title, const std::string& path);
 
+// The question at the end of a successful cut.
+constexpr char kCutDoneQuestion[] = "完成!\n文件已经分割.\n\n打开新文件进行分割吗?";
+
 // Waits for a Yes/No question of the program with the caption "Zor DU3
 // Vodizaro", owned by the main window, with an icon, and checks its text.
 std::optional<MessageBoxSeen> WaitForQuestion(const Program& program, HWND main, const std::string& text);
+// Clicks button and answers its question (text) with No; false when the
+// question does not come or does not go.
+bool NoAnswersTheQuestion(const Program& program, HWND main, int button, const std::string& text);
+// Clicks button, answers its question (text) with Yes and cancels the
+// open-file dialog that Yes opens; false when the question or the dialog
+// does not come.
+bool YesOpensTheOpenFileDialog(const Program& program, HWND main, int button, const std::string& text);
 
 }  // namespace e2e

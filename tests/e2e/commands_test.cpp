@@ -104,23 +104,11 @@ TEST(Commands, WithoutASourceTheTagBoxAndTheCutAskWhetherToOpenAFileAndBulkOnlyL
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box->box); }));
     Sleep(500);
     EXPECT_EQ(FindOpenFileDialog(program), nullptr) << "No opens nothing";
-    Click(Item(main, IDC_BUTTON_SHOW_TAG));
-    box = WaitForQuestion(program, main, noFileTag);
-    ASSERT_TRUE(box);
-    Answer(*box, IDYES);
-    HWND dialog = WaitForOpenFileDialog(program, main);
-    ASSERT_NE(dialog, nullptr);
-    CancelDialog(dialog);
+    EXPECT_TRUE(YesOpensTheOpenFileDialog(program, main, IDC_BUTTON_SHOW_TAG, noFileTag));
     log.push_back("    Button: OPEN FILE");
 
     // The cut asks its own question; Yes opens the dialog too.
-    Click(Item(main, IDC_BUTTON_CUT));
-    box = WaitForQuestion(program, main, "无文件.\n\n打开文件进行分割吗?");
-    ASSERT_TRUE(box);
-    Answer(*box, IDYES);
-    dialog = WaitForOpenFileDialog(program, main);
-    ASSERT_NE(dialog, nullptr);
-    CancelDialog(dialog);
+    EXPECT_TRUE(YesOpensTheOpenFileDialog(program, main, IDC_BUTTON_CUT, "无文件.\n\n打开文件进行分割吗?"));
     log.insert(log.end(), {"    Button: SPLIT", "    MP3Split", "        mp3 文件: ", "    Button: OPEN FILE"});
 
     // The hidden "Bulk Splitting" button's command only writes its line.

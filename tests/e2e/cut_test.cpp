@@ -11,18 +11,6 @@
 namespace e2e {
 namespace {
 
-const char kDoneQuestion[] = "完成!\n文件已经分割.\n\n打开新文件进行分割吗?";
-
-// Presses "剪切文件" and answers the completion question with No.
-void CutAndAnswerNo(const Program& program, HWND main)
-{
-    Click(Item(main, IDC_BUTTON_CUT));
-    std::optional<MessageBoxSeen> box = WaitForQuestion(program, main, kDoneQuestion);
-    ASSERT_TRUE(box);
-    Answer(*box, IDNO);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box->box); }));
-}
-
 TEST(SameAsInput, TheOutputFolderIsDisabledAndCutsGoBesideTheSourceWithTheNextFreeNumber)
 {
     ProgramCopy copy(WindowTestBuild());
@@ -50,7 +38,7 @@ TEST(SameAsInput, TheOutputFolderIsDisabledAndCutsGoBesideTheSourceWithTheNextFr
     const std::string size = "        大小: " + std::to_string(source.size());
     std::vector<std::string> tried;
     for (const char* number : {"1", "2"}) {
-        CutAndAnswerNo(program, main);
+        ASSERT_TRUE(NoAnswersTheQuestion(program, main, IDC_BUTTON_CUT, kCutDoneQuestion));
         const std::string numbered = Cp936(folder) + "\\歌曲(" + number + ").mp3";
         tried.push_back("        (?) 文件: " + numbered);
         Append(log, {"    Button: SPLIT", "    MP3Split", "        mp3 文件: " + sourcePath, size});

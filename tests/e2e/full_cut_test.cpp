@@ -19,8 +19,6 @@
 namespace e2e {
 namespace {
 
-const char kDoneQuestion[] = "完成!\n文件已经分割.\n\n打开新文件进行分割吗?";
-
 // The frames of a file held in a string.
 std::vector<FrameEntry> FramesOf(const std::string& bytes)
 {
@@ -89,11 +87,7 @@ TEST(FullCut, AUserOpensAFileMarks5To10WithTheEditorsCutsAndGetsExactlyThoseFram
     Screenshot(main, "cut_5_to_10_marked");
 
     // No: the question goes and nothing else opens.
-    Click(Item(main, IDC_BUTTON_CUT));
-    std::optional<MessageBoxSeen> box = WaitForQuestion(program, main, kDoneQuestion);
-    ASSERT_TRUE(box);
-    Answer(*box, IDNO);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box->box); }));
+    ASSERT_TRUE(NoAnswersTheQuestion(program, main, IDC_BUTTON_CUT, kCutDoneQuestion));
     Sleep(500);
     EXPECT_EQ(FindOpenFileDialog(program), nullptr);
     const std::string cutPath = outputText + Cp936(name);
@@ -106,13 +100,7 @@ TEST(FullCut, AUserOpensAFileMarks5To10WithTheEditorsCutsAndGetsExactlyThoseFram
     Append(log, {"    Button: SPLIT", "    MP3Split", "        mp3 文件: " + sourcePath, size, "        新文件: " + cutPath, ij});
 
     // The same cut again gets the first numbered name; Yes opens the dialog.
-    Click(Item(main, IDC_BUTTON_CUT));
-    box = WaitForQuestion(program, main, kDoneQuestion);
-    ASSERT_TRUE(box);
-    Answer(*box, IDYES);
-    HWND dialog = WaitForOpenFileDialog(program, main);
-    ASSERT_NE(dialog, nullptr);
-    CancelDialog(dialog);
+    EXPECT_TRUE(YesOpensTheOpenFileDialog(program, main, IDC_BUTTON_CUT, kCutDoneQuestion));
     const std::string numbered = outputText + "歌曲 剪切(1).mp3";
     EXPECT_EQ(copy.Read(L"剪切 输出\\歌曲 剪切(1).mp3"), cut);
     Append(log, {"    Button: SPLIT", "    MP3Split", "        mp3 文件: " + sourcePath, size, "        (?) 文件: " + numbered,
