@@ -29,11 +29,12 @@ def tone_hz(second):
     return 300 + 100 * (second % 30)
 
 
-def write_wav(path):
+def write_wav(path, seconds, hz):
+    """A WAV file of seconds s at RATE, stereo; second k a pure tone of hz(k) Hz."""
     frames = bytearray()
     phase = 0.0
-    for second in range(SECONDS):
-        step = 2 * math.pi * tone_hz(second) / RATE
+    for second in range(seconds):
+        step = 2 * math.pi * hz(second) / RATE
         for _ in range(RATE):
             v = int(16000 * math.sin(phase))
             frames += struct.pack("<hh", v, v)
@@ -45,18 +46,25 @@ def write_wav(path):
         w.writeframes(bytes(frames))
 
 
-def main():
-    out = sys.argv[1]
+def encode(out, seconds, hz, frames):
+    """OUT: write_wav's tones encoded by lame CBR 128 kbit/s (with its LAME
+    tag), then an ID3v2.3 tag holding frames; made under another name and
+    renamed when complete."""
     os.makedirs(os.path.dirname(out), exist_ok=True)
     wav = out + ".wav"
-    write_wav(wav)
+    write_wav(wav, seconds, hz)
     partial = out + ".part"
     subprocess.run(["lame", "--quiet", "--cbr", "-b", "128", wav, partial], check=True)
     os.remove(wav)
     tag = ID3()
-    tag.add(TPE1(encoding=Encoding.UTF16, text=ARTIST))
+    for frame in frames:
+        tag.add(frame)
     tag.save(partial, v2_version=3)
     os.replace(partial, out)
+
+
+def main():
+    encode(sys.argv[1], SECONDS, tone_hz, [TPE1(encoding=Encoding.UTF16, text=ARTIST)])
 
 
 if __name__ == "__main__":
