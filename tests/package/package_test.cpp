@@ -52,8 +52,7 @@ TEST(Package, UnpackedProgramLoadsCutsAndCloses)
     EXPECT_TRUE(ShowsSource(main, title, sourcePath));
     Screenshot(main, writable ? "package_loaded" : "package_loaded_write_protected");
 
-    Click(Item(main, IDC_BUTTON_CUT));
-    if (auto done = WaitForQuestion(program, main, "完成!\n文件已经分割.\n\n打开新文件进行分割吗?")) Answer(*done, IDNO);
+    EXPECT_TRUE(NoAnswersTheQuestion(program, main, IDC_BUTTON_CUT, kCutDoneQuestion));
     EXPECT_TRUE(program.CloseNormally(main));
 
     const std::string log = ReadBytes(folder + L"\\log.txt");

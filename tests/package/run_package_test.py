@@ -24,7 +24,9 @@ Not counted, because Wine itself writes them in every process that opens a
 window or an audio device, whatever the program does (each is printed): the
 keys of WINE_OWN_KEYS (Wine's display and audio drivers record the devices
 they find there, with the time they did) and the PulseAudio client's cookie
-that Wine's audio driver leaves in the home folder.
+that Wine's audio driver leaves in the home folder. Nor are the keys of
+FILE_DIALOG_KEYS, where the system's open-file dialog (not the program)
+remembers the folder last opened from, on Windows as under Wine.
 To make the run precise, it uses a Wine prefix of its own, in WORK, whose
 user folders link to a home folder of its own: no other test and no other
 program can write there meanwhile, and wineserver is ended (and so saves the
@@ -54,6 +56,13 @@ WINE_OWN_KEYS = (
     "Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\MMDevices\\\\",  # audio endpoints
     "Software\\\\Microsoft\\\\Windows NT\\\\CurrentVersion\\\\NetworkCards",  # network adapters
     "Software\\\\Wine\\\\Drivers\\\\",                             # winepulse.drv's device ids
+)
+# Registry subtrees where the system's open-file dialog keeps what it
+# remembers for each program (the folder last opened from), as it does on
+# Windows for every program that shows it.
+FILE_DIALOG_KEYS = (
+    "Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\ComDlg32\\\\",
+    "Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\Advanced",  # opened for its view settings
 )
 # Files of Wine's audio driver in the home folder, relative to it.
 WINE_OWN_FILES = (".config/pulse",)
@@ -190,7 +199,7 @@ def main():
     sources = os.path.join(base, "源文件")
     os.makedirs(target)
     os.makedirs(sources)
-    source = os.path.join(sources, "测试 " + os.path.basename(args.source_mp3))
+    source = os.path.join(sources, os.path.basename(args.source_mp3))
     shutil.copyfile(args.source_mp3, source)
     with zipfile.ZipFile(args.zip) as archive:
         archive.extractall(target)
@@ -246,6 +255,8 @@ def main():
             continue
         if key[1].startswith(WINE_OWN_KEYS):
             print(f"registry written by Wine itself (not counted): {key[0]} [{key[1]}]")
+        elif key[1].startswith(FILE_DIALOG_KEYS):
+            print(f"registry written by the open-file dialog (not counted): {key[0]} [{key[1]}]")
         else:
             failures.append(f"registry written: {key[0]} [{key[1]}]: "
                             f"{registry_before.get(key)} -> {registry_after.get(key)}")
