@@ -6,7 +6,8 @@ run_package_test.py [--write-protected] ROOT WORK ZIP TEST_PROGRAM SOURCE_MP3
 Unpacks ZIP into an empty folder, and runs TEST_PROGRAM (package_test.cpp)
 under Wine, which starts the unpacked program from there, loads SOURCE_MP3
 (copied into a folder of its own) through the open-file dialog, cuts it and
-closes the window. Around that run it takes two snapshots of everything the
+closes the window; the cut, the whole file, must hold the source's audio and
+tags (mutagen). Around that run it takes two snapshots of everything the
 program could write to, and fails unless the only difference outside the
 unpacked folder is the cut file, a new .mp3 in the user's Music folder.
 
@@ -172,6 +173,24 @@ def differences(before, after):
     return changed
 
 
+def judge_cut(source, cut):
+    """What mutagen reads of the cut of the whole file: nearly all of the
+    source's audio, and its artist, album and title (the tag written through
+    the package's id3lib.dll)."""
+    import mutagen.mp3
+    failures = []
+    original, made = mutagen.mp3.MP3(source), mutagen.mp3.MP3(cut)
+    # All frames but the last: within a frame or two of the source, as
+    # mutagen counts (with or without the source's gapless information).
+    if abs(made.info.length - original.info.length) > 0.1:
+        failures.append(f"the cut lasts {made.info.length:.3f} s, the source {original.info.length:.3f} s")
+    for frame in ("TPE1", "TALB", "TIT2"):
+        want, got = str(original.tags.get(frame)), str((made.tags or {}).get(frame))
+        if want != got:
+            failures.append(f"the cut's {frame} is {got!r}, the source's {want!r}")
+    return failures
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--write-protected", action="store_true")
@@ -249,6 +268,7 @@ def main():
         failures.append(f"expected one cut file in the Music folder {music}, found {cut}")
     else:
         print(f"the cut file: {cut[0]} ({os.path.getsize(cut[0])} bytes)")
+        failures += judge_cut(source, cut[0])
         os.remove(cut[0])
     for key in sorted(set(registry_before) | set(registry_after)):
         if registry_before.get(key) == registry_after.get(key):
