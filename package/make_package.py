@@ -76,10 +76,13 @@ def main():
                     data = f.read()
             archive.writestr(info, data)
     os.replace(partial, zip_path)
-    # Packages of other versions made earlier in this folder go.
+    # The same kind of package of another version, made earlier in this
+    # folder, goes ("<product>-<version>-<kind>.zip").
     folder = os.path.dirname(zip_path)
+    product, _, kind = os.path.basename(zip_path).split("-", 2)
     for other in os.listdir(folder):
-        if other.endswith(".zip") and other != os.path.basename(zip_path):
+        parts = other.split("-", 2)
+        if other != os.path.basename(zip_path) and len(parts) == 3 and (parts[0], parts[2]) == (product, kind):
             os.remove(os.path.join(folder, other))
     print(f"make_package: {zip_path}: {len(entries)} files, {os.path.getsize(zip_path)} bytes")
 

@@ -10,8 +10,13 @@ check_package.py imports ZIP OBJDUMP
     package's own DLLs, as `objdump -p` lists them; the program takes id3lib
     from id3lib.dll and the audio library takes libmpg123 from libmpg123.dll,
     so neither LGPL library is linked in.
+check_package.py sources ZIP
+    The sources zip holds the two Debian source packages whole (every file
+    that each .dsc lists but upstream signatures, with the SHA-256 it gives),
+    the build settings and the README.
 Exit code 0 when every check holds; each failed check is printed.
 """
+import hashlib
 import os
 import re
 import subprocess
@@ -142,13 +147,36 @@ def check_imports(zip_path, objdump):
                           f"{program} takes nothing matching {pattern.pattern} from {dll}")
 
 
+def check_sources(zip_path):
+    folder = package_folder(zip_path)
+    with zipfile.ZipFile(zip_path) as archive:
+        names = set(archive.namelist())
+        for name in ["README.txt", "build/Id3lib.cmake", "build/Mpg123.cmake", "build/id3lib/config.h"]:
+            check(f"{folder}/{name}" in names, f"{name} is missing")
+        for package in ["id3lib3.8.3", "mpg123"]:
+            dscs = [n for n in names if n.startswith(f"{folder}/{package}/") and n.endswith(".dsc")]
+            check(len(dscs) == 1, f"{package}: {len(dscs)} .dsc files")
+            if len(dscs) != 1:
+                continue
+            dsc = archive.read(dscs[0]).decode("utf-8", "replace")
+            listed = re.findall(r"^ ([0-9a-f]{64}) \d+ (\S+)$", dsc.split("Checksums-Sha256:")[-1], re.M)
+            check(listed, f"{package}: the .dsc lists no files")
+            for digest, name in listed:
+                if name.endswith(".asc"):
+                    continue  # an upstream signature, not source (not every mirror has it)
+                entry = f"{folder}/{package}/{name}"
+                if entry not in names:
+                    check(False, f"{package}: {name} is missing")
+                    continue
+                check(hashlib.sha256(archive.read(entry)).hexdigest() == digest,
+                      f"{package}: {name} differs from what the .dsc says")
+
+
 def main():
-    if len(sys.argv) < 3 or sys.argv[1] not in ("entries", "imports"):
+    commands = {"entries": check_entries, "imports": check_imports, "sources": check_sources}
+    if len(sys.argv) < 3 or sys.argv[1] not in commands:
         sys.exit(__doc__)
-    if sys.argv[1] == "entries":
-        check_entries(sys.argv[2])
-    else:
-        check_imports(sys.argv[2], sys.argv[3])
+    commands[sys.argv[1]](*sys.argv[2:])
     print(f"{len(failures)} check(s) failed" if failures else "all checks hold")
     sys.exit(1 if failures else 0)
 

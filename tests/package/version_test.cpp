@@ -76,12 +76,12 @@ std::wstring AboutFirstLine(const std::wstring& file)
     return line;
 }
 
-// The names of the zip files in the package folder.
+// The names of the release packages in the package folder.
 std::vector<std::wstring> PackageZips()
 {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(L"" ZDV_PACKAGE_DIR "\\*.zip", &found);
+    HANDLE search = FindFirstFileW(L"" ZDV_PACKAGE_DIR "\\*-win64.zip", &found);
     if (search == INVALID_HANDLE_VALUE) return names;
     do names.push_back(found.cFileName);
     while (FindNextFileW(search, &found));
