@@ -43,6 +43,7 @@ import hashlib
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import zipfile
@@ -229,6 +230,13 @@ def main():
     unpacked = os.path.join(target, folders[0])
 
     failures = []
+
+    def interrupted(signum, frame):
+        raise SystemExit(f"interrupted by signal {signum}")
+    # An ending test (Ctrl+C, a runner's time-out) still makes the folder
+    # changeable again below; otherwise nobody could delete it.
+    signal.signal(signal.SIGTERM, interrupted)
+    signal.signal(signal.SIGINT, interrupted)
     try:
         if args.write_protected:
             if subprocess.run(["chattr", "+i", unpacked], stderr=subprocess.DEVNULL).returncode != 0:
