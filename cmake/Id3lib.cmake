@@ -1,7 +1,8 @@
 # Provides the target zdv::id3lib.
 #   Native: Debian's libid3-3.8.3-dev.
-#   Windows: id3lib compiled from Debian's source package id3lib3.8.3 as a
-#   static library, with cmake/id3lib/config.h and zlib from libz-mingw-w64-dev.
+#   Windows: id3lib compiled from Debian's source package id3lib3.8.3 as
+#   id3lib.dll (LGPL: a user can replace it with a modified build), with
+#   cmake/id3lib/config.h and zlib from libz-mingw-w64-dev linked into it.
 #   Fuzzing (native): the same sources, instrumented.
 include(DebianSource)
 
@@ -14,7 +15,17 @@ if(NOT CMAKE_CROSSCOMPILING AND NOT ZDV_FUZZ)
 else()
   zdv_debian_source(id3lib3.8.3 ID3LIB_SOURCE_DIR)
   file(GLOB ID3LIB_SOURCES "${ID3LIB_SOURCE_DIR}/src/*.cpp")
-  add_library(zdv_id3lib STATIC ${ID3LIB_SOURCES})
+  if(CMAKE_CROSSCOMPILING)
+    # Every function of id3lib is exported (the linker's default when no
+    # symbol is marked for export); the C and C++ runtimes and zlib are linked
+    # in, and none of their symbols is exported (the program has its own).
+    add_library(zdv_id3lib SHARED ${ID3LIB_SOURCES})
+    set_target_properties(zdv_id3lib PROPERTIES OUTPUT_NAME id3lib PREFIX ""
+      ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
+    target_link_options(zdv_id3lib PRIVATE -static -static-libgcc -static-libstdc++ -Wl,--exclude-libs,ALL)
+  else()
+    add_library(zdv_id3lib STATIC ${ID3LIB_SOURCES})
+  endif()
   target_compile_definitions(zdv_id3lib PRIVATE HAVE_CONFIG_H PUBLIC ID3LIB_LINKOPTION=1)
   target_include_directories(zdv_id3lib
     PRIVATE ${CMAKE_CURRENT_LIST_DIR}/id3lib ${ID3LIB_SOURCE_DIR}/src ${ID3LIB_SOURCE_DIR}/include/id3)
@@ -30,6 +41,6 @@ else()
     target_compile_definitions(zdv_id3lib PRIVATE HAVE_UNISTD_H=1 HAVE_MKSTEMP=1 HAVE_SYS_STAT_H=1)
   endif()
   find_library(ZLIB_MINGW_LIBRARY NAMES libz.a z REQUIRED)
-  target_link_libraries(zdv_id3lib PUBLIC ${ZLIB_MINGW_LIBRARY})
+  target_link_libraries(zdv_id3lib PRIVATE ${ZLIB_MINGW_LIBRARY})
 endif()
 add_library(zdv::id3lib ALIAS zdv_id3lib)

@@ -162,7 +162,10 @@ ProgramCopy::ProgramCopy(const Options& options) : exe_(options.exe), environmen
     const std::wstring audio = options.audioLibraryFolder.empty() ? bin : options.audioLibraryFolder;
     EXPECT_TRUE(CopyFileW((bin + L"\\" + exe_).c_str(), PathOf(exe_).c_str(), FALSE)) << Cp936(exe_);
     EXPECT_TRUE(CopyFileW((audio + L"\\bass.dll").c_str(), PathOf(L"bass.dll").c_str(), FALSE)) << Cp936(audio);
-    EXPECT_TRUE(CopyFileW((bin + L"\\KivControls.dll").c_str(), PathOf(L"KivControls.dll").c_str(), FALSE));
+    // The skin library, and the two LGPL libraries that the program and the
+    // audio library import.
+    for (const wchar_t* library : {L"KivControls.dll", L"id3lib.dll", L"libmpg123.dll"})
+        EXPECT_TRUE(CopyFileW((bin + L"\\" + library).c_str(), PathOf(library).c_str(), FALSE)) << Cp936(library);
 }
 
 ProgramCopy::~ProgramCopy()
@@ -177,15 +180,7 @@ bool ProgramCopy::Has(const std::wstring& name) const
 
 std::string ProgramCopy::Read(const std::wstring& name) const
 {
-    HANDLE file = CreateFileW(PathOf(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
-    std::string bytes(GetFileSize(file, nullptr), '\0');
-    DWORD got = 0;
-    if (!bytes.empty()) ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
-    CloseHandle(file);
-    bytes.resize(got);
-    return bytes;
+    return ReadBytes(PathOf(name));
 }
 
 void ProgramCopy::Write(const std::wstring& name, const std::string& bytes) const
@@ -205,26 +200,42 @@ void ProgramCopy::Remove(const std::wstring& name) const
 
 Program ProgramCopy::Start() const
 {
-    std::wstring path = PathOf(exe_);
+    // The program inherits this process's environment, with the copy's
+    // variables set for the moment of the start.
+    for (const auto& [name, value] : environment_) SetEnvironmentVariableW(name.c_str(), value.c_str());
+    // Started from the temporary folder's parent: the program must find its
+    // own folder by itself.
+    Program program = StartProgram(PathOf(exe_), FolderOf(folder_));
+    for (const auto& [name, value] : environment_) SetEnvironmentVariableW(name.c_str(), nullptr);
+    return program;
+}
+
+Program StartProgram(const std::wstring& path, const std::wstring& currentFolder)
+{
     std::wstring commandLine = L"\"" + path + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    // Started from the temporary folder's parent: the program must find its
-    // own folder by itself.
-    const std::wstring elsewhere = FolderOf(folder_);
-    // The program inherits this process's environment, with the copy's
-    // variables set for the moment of the start.
-    for (const auto& [name, value] : environment_) SetEnvironmentVariableW(name.c_str(), value.c_str());
-    const BOOL started = CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                        elsewhere.c_str(), &startup, &info);
-    for (const auto& [name, value] : environment_) SetEnvironmentVariableW(name.c_str(), nullptr);
-    if (!started) {
+    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, currentFolder.c_str(),
+                        &startup, &info)) {
         ADD_FAILURE() << "cannot start " << Cp936(path) << ": error " << GetLastError();
         return Program(nullptr, 0, 0);
     }
     CloseHandle(info.hThread);
     return Program(info.hProcess, info.dwProcessId, info.dwThreadId);
+}
+
+std::string ReadBytes(const std::wstring& path)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    std::string bytes(GetFileSize(file, nullptr), '\0');
+    DWORD got = 0;
+    if (!bytes.empty()) ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+    CloseHandle(file);
+    bytes.resize(got);
+    return bytes;
 }
 
 // --- Windows -----------------------------------------------------------------

@@ -66,7 +66,7 @@ private:
     DWORD threadId_;
 };
 
-// The program with its two libraries in a new temporary folder (its name
+// The program with the libraries it loads in a new temporary folder (its name
 // holds Chinese characters), removed with everything in it at the end.
 class ProgramCopy {
 public:
@@ -98,6 +98,12 @@ private:
     std::wstring exe_;
     std::vector<std::pair<std::wstring, std::wstring>> environment_;
 };
+
+// Starts the program at path with currentFolder as its current directory.
+// The test fails (and the Program holds no process) when it cannot start.
+Program StartProgram(const std::wstring& path, const std::wstring& currentFolder);
+// A file's bytes; "" when it cannot be read.
+std::string ReadBytes(const std::wstring& path);
 
 // Windows.
 HWND Item(HWND dialog, int id);
