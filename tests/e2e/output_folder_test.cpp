@@ -43,6 +43,14 @@ HTREEITEM Next(HWND tree, HTREEITEM item, UINT relation)
     return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
 }
 
+// How many levels below the tree's root the item lies.
+int Depth(HWND tree, HTREEITEM item)
+{
+    int levels = 0;
+    while ((item = Next(tree, item, TVGN_PARENT)) != nullptr) ++levels;
+    return levels;
+}
+
 // Wine's folder browser does not find a folder that no folder browser has
 // shown before on its first attempt; a browser of this process looks at the
 // folder once (and is cancelled), so that the program's first attempt is
@@ -74,8 +82,13 @@ HWND OpenFolderBrowser(const Program& program, HWND main)
     EXPECT_NE(browser, nullptr);
     if (browser) {
         EXPECT_EQ(GetWindow(browser, GW_OWNER), main);
-        // The tree fills and selects while the browser starts.
-        WaitUntil([&] { return Selected(TreeOf(browser)) != nullptr; }, 5000);
+        // The tree starts on the desktop and then opens down to the folder
+        // it is asked for, which takes a while on a busy machine: every
+        // folder the tests open it on lies at least three levels down.
+        WaitUntil([&] {
+            const HTREEITEM selected = Selected(TreeOf(browser));
+            return selected && Depth(TreeOf(browser), selected) >= 3;
+        }, 15000);
         Sleep(300);
     }
     return browser;
