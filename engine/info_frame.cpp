@@ -164,14 +164,16 @@ std::vector<uint8_t> MP3BuildInfoFrame(const InfoFrameContent& content)
     WriteBe32(p + 4, kHasFrames | kHasBytes | kHasToc | kHasQuality);
     WriteBe32(p + 8, static_cast<uint32_t>(frames));
     WriteBe32(p + 12, static_cast<uint32_t>(totalBytes));
-    // Entry p: where the frame p% of the way in starts, in 256ths of the bytes.
+    // Entry p: where the frame p% of the way in starts, in 256ths of the
+    // music's bytes, counted from the first frame after this one (as lame
+    // counts: entry 0 is 0).
     uint8_t* toc = p + 16;
-    int64_t offset = length;
+    int64_t offset = 0;
     int32_t next = 0;
     for (int32_t entry = 0; entry < kTocEntries; ++entry) {
         const int32_t target = static_cast<int32_t>(static_cast<int64_t>(entry) * frames / kTocEntries);
         for (; next < target; ++next) offset += content.frameBytes[static_cast<size_t>(next)];
-        const int64_t value = offset * 256 / totalBytes;
+        const int64_t value = musicBytes > 0 ? offset * 256 / musicBytes : 0;
         toc[entry] = static_cast<uint8_t>(value > 255 ? 255 : value);
     }
     const InfoFrameFacts* source = content.pSource;

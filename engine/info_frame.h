@@ -90,7 +90,8 @@ struct InfoFrameContent {
 // information all zero (a decoder that does not know the tag plays it as
 // silence); all four Xing fields, the table of contents built from
 // frameBytes (entry p: the byte offset of the frame p% of the way into the
-// music, as a 256th of the byte count); the LAME extension with the source's
+// music from its first frame, as a 256th of the music's bytes, as lame
+// writes it); the LAME extension with the source's
 // encoder string and settings when it had one (else "LAME" with no version
 // and the settings unknown), without the source's peak and track gain (they
 // describe the whole source), and with the given delay, padding, music CRC,

@@ -4,7 +4,9 @@
 #include "app_state.h"
 #include "cutter.h"
 #include "engine_fixture.h"
+#include "frame_header.h"
 #include "frame_index.h"
+#include "frame_scan.h"
 #include "output_name.h"
 
 #include <gtest/gtest.h>
@@ -336,6 +338,56 @@ TEST_F(CutTest, AFolderOfTheCandidateNameCountsAsTaken)
     MakeFolder(out + "song.mp3");
     MP3Split();
     EXPECT_TRUE(FileExists(out + "song(1).mp3"));
+}
+
+// Faults on the way to the disk, injected once the cut has written and tagged
+// the file: each makes the file read back otherwise than written, and the cut
+// removes it and reports the failure instead of its success.
+TEST_F(CutTest, AFileThatDoesNotReadBackAsWrittenIsRemovedAndReported)
+{
+    struct Fault {
+        const char* what;
+        void (*damage)(std::vector<uint8_t>& bytes, size_t audio);
+    };
+    static size_t s_audio = 0;  // where the audio of the new file starts
+    static void (*s_damage)(std::vector<uint8_t>&, size_t) = nullptr;
+    const Fault faults[] = {
+        {"a frame lost", [](std::vector<uint8_t>& b, size_t a) { b.erase(b.begin() + static_cast<long>(a) + 2000, b.begin() + static_cast<long>(a) + 2417); }},
+        {"a byte of sound changed", [](std::vector<uint8_t>& b, size_t a) { b[a + 3000] ^= 0x10; }},
+        {"a frame header broken", [](std::vector<uint8_t>& b, size_t a) { b[a + MP3FrameLength(b.data() + a) + 1] = 0; }},
+        {"the Xing/Info frame's count", [](std::vector<uint8_t>& b, size_t a) { b[a + 4 + 32 + 11] ^= 1; }},
+        {"the end cut off", [](std::vector<uint8_t>& b, size_t) { b.resize(b.size() - 300); }},
+    };
+    const std::string source = LoadSource("cbr_v1_44100_128k.mp3", "song.mp3");
+    const std::string out = UseOutputFolder("out");
+    Select(0.5f, 1.5f);
+    for (const Fault& fault : faults) {
+        SCOPED_TRACE(fault.what);
+        ui.messages.clear();
+        s_damage = fault.damage;
+        SetCutWrittenHook([](const char* path) {
+            std::vector<uint8_t> bytes = ReadFileBytes(path);
+            s_audio = static_cast<size_t>(MP3FindAudioRange(bytes.data(), static_cast<int64_t>(bytes.size())).nStart);
+            s_damage(bytes, s_audio);
+            WriteFileBytes(path, bytes);
+        });
+        const size_t before = LogLines().size();
+        MP3Split();
+        SetCutWrittenHook(nullptr);
+        EXPECT_FALSE(FileExists(out + "song.mp3"));
+        const std::vector<std::string> lines = LogLinesFrom(before);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back(), "    新文件校验失败");
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text, "不能写入文件\n(错误码: 5)");
+        EXPECT_EQ(ui.nPostedOpenFile, 0);
+    }
+    // Undamaged, the same cut succeeds.
+    ui.messages.clear();
+    MP3Split();
+    EXPECT_TRUE(FileExists(out + "song.mp3"));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].flags, static_cast<UINT>(MB_ICONQUESTION | MB_YESNO));
 }
 
 #ifndef _WIN32
