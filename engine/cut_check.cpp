@@ -17,7 +17,9 @@ uint32_t ReadBe(const uint8_t* p, int bytes)
     return value;
 }
 
-bool CheckBytes(const uint8_t* data, int64_t size, const CutWritten& written)
+}  // namespace
+
+bool MP3CheckCutBytes(const uint8_t* data, int64_t size, const CutWritten& written)
 {
     const int64_t start = MP3FindAudioRange(data, size).nStart;
     const int64_t end = start + written.nBytes;
@@ -52,8 +54,6 @@ bool CheckBytes(const uint8_t* data, int64_t size, const CutWritten& written)
     return MP3LameCrc(data + start + infoLength, static_cast<size_t>(music)) == written.nMusicCrc;
 }
 
-}  // namespace
-
 bool MP3CheckCutFile(const char* path, const CutWritten& written)
 {
     OsFile file = OsOpenForReading(path);
@@ -63,7 +63,7 @@ bool MP3CheckCutFile(const char* path, const CutWritten& written)
     if (size > 0 && size < kSourceLimitBytes) {
         std::unique_ptr<uint8_t[], OsBufferFree> data(static_cast<uint8_t*>(OsAllocBuffer(static_cast<size_t>(size))));
         ok = data && OsSeekTo(file, 0) && OsReadExact(file, data.get(), static_cast<size_t>(size)) &&
-             CheckBytes(data.get(), size, written);
+             MP3CheckCutBytes(data.get(), size, written);
     }
     OsCloseFile(file);
     return ok;

@@ -20,3 +20,6 @@ struct CutWritten {
 // when everything holds; false on any difference or when the file cannot be
 // read. Reads the file into memory once; changes nothing.
 bool MP3CheckCutFile(const char* path, const CutWritten& written);
+
+// The same check of the bytes of a whole file held in memory.
+bool MP3CheckCutBytes(const uint8_t* data, int64_t size, const CutWritten& written);

@@ -119,3 +119,34 @@ bool MP3LayOutCut(const FrameEntry* frames, int32_t nFrames, int32_t i, int32_t 
     for (int32_t bytes : content.frameBytes) layout.nBytes += bytes;
     return true;
 }
+
+bool MP3EmitCut(const CutLayout& layout, const SourceBytes& source, const std::function<bool(const uint8_t*, size_t)>& write)
+{
+    auto put = [&](const std::vector<uint8_t>& bytes) { return write(bytes.data(), bytes.size()); };
+    if (!put(layout.infoFrame)) return false;
+    for (const std::vector<uint8_t>& frame : layout.priming.frames)
+        if (!put(frame)) return false;
+
+    // A run of adjacent frames, [runStart, runEnd) of the source, not yet handed over.
+    int64_t runStart = 0, runEnd = 0;
+    auto flush = [&]() {
+        const bool ok = runEnd == runStart || write(source.Bytes(runStart, runEnd - runStart), static_cast<size_t>(runEnd - runStart));
+        runStart = runEnd;
+        return ok;
+    };
+    for (const CopiedFrame& copied : layout.copied) {
+        const FrameEntry& frame = copied.entry;
+        if (copied.nSilentBegin >= 0) {
+            if (!flush() || !put(MP3SilentCopy(source.Bytes(frame.nOffset, frame.nLength), frame.nLength, copied.nSilentBegin)))
+                return false;
+            runStart = runEnd = static_cast<int64_t>(frame.nOffset) + frame.nLength;
+            continue;
+        }
+        if (frame.nOffset != runEnd) {
+            if (!flush()) return false;
+            runStart = frame.nOffset;
+        }
+        runEnd = static_cast<int64_t>(frame.nOffset) + frame.nLength;
+    }
+    return flush();
+}

@@ -11,7 +11,9 @@
 #include "reservoir.h"
 #include "source_file.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 // A frame of the source the cut copies.
@@ -44,3 +46,10 @@ bool MP3LayOutCut(const FrameEntry* frames, int32_t nFrames, int32_t i, int32_t 
 // marked silent: a copy made silent with the given main_data_begin
 // (MP3MakeSilent).
 std::vector<uint8_t> MP3SilentCopy(const uint8_t* frame, int32_t length, int32_t mainDataBegin);
+
+// Hands the bytes of the layout's frames to write, in order: the Xing/Info
+// frame, the priming frames, then the copied frames from source, runs of
+// frames adjacent in the source in one call, those marked silent as silence.
+// Stops at the first call that returns false and returns false; true once
+// every byte has been handed over.
+bool MP3EmitCut(const CutLayout& layout, const SourceBytes& source, const std::function<bool(const uint8_t*, size_t)>& write);

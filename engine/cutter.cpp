@@ -118,43 +118,15 @@ bool ReadFramesToCut(SourceFile& file, SourceBytes& source, InfoFrameFacts& info
     return true;
 }
 
-// Writes the new file: the room for its tag, then the frames of the layout:
-// the cut's Xing/Info frame, the priming frames and the copied frames, runs
-// of adjacent frames in one write each, those marked silent as silence.
-// False on any write error.
+// Writes the new file: the room for its tag, then the frames of the layout
+// (MP3EmitCut). False on any write error.
 bool WriteNewFile(OsFile file, const SourceBytes& source, const CutLayout& layout)
 {
     // A file without frames gets its tag written in place anyway.
     if (layout.nFrames == 0) return true;
     const std::vector<uint8_t> placeholder = CutTagPlaceholder();
-    auto write = [&](const std::vector<uint8_t>& bytes) { return OsWriteExact(file, bytes.data(), bytes.size()); };
-    if (!write(placeholder) || !write(layout.infoFrame)) return false;
-    for (const std::vector<uint8_t>& frame : layout.priming.frames)
-        if (!write(frame)) return false;
-
-    // A run of adjacent frames, [runStart, runEnd) of the file, not yet written.
-    int64_t runStart = 0, runEnd = 0;
-    auto flush = [&]() {
-        const bool ok = runEnd == runStart ||
-                        OsWriteExact(file, source.Bytes(runStart, runEnd - runStart), static_cast<size_t>(runEnd - runStart));
-        runStart = runEnd;
-        return ok;
-    };
-    for (const CopiedFrame& copied : layout.copied) {
-        const FrameEntry& frame = copied.entry;
-        if (copied.nSilentBegin >= 0) {
-            const std::vector<uint8_t> silent = MP3SilentCopy(source.Bytes(frame.nOffset, frame.nLength), frame.nLength, copied.nSilentBegin);
-            if (!flush() || !write(silent)) return false;
-            runStart = runEnd = static_cast<int64_t>(frame.nOffset) + frame.nLength;
-            continue;
-        }
-        if (frame.nOffset != runEnd) {
-            if (!flush()) return false;
-            runStart = frame.nOffset;
-        }
-        runEnd = static_cast<int64_t>(frame.nOffset) + frame.nLength;
-    }
-    return flush();
+    if (!OsWriteExact(file, placeholder.data(), placeholder.size())) return false;
+    return MP3EmitCut(layout, source, [&](const uint8_t* bytes, size_t count) { return OsWriteExact(file, bytes, count); });
 }
 
 // Asks whether to open another file; Yes posts the open-file command.
