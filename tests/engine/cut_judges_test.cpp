@@ -80,7 +80,7 @@ protected:
 
     // Loads a copy of the file, cuts the given share of it and checks the new
     // file's frames. Returns the case ("" as made when nothing was made).
-    CutCase Cut(const std::string& from, const std::string& family, float startShare, float endShare, bool withDecoders)
+    CutCase Cut(const std::string& from, const std::string& family, float startShare, float endShare, [[maybe_unused]] bool withDecoders)
     {
         CutCase cut{family, FileTitleOf(from), "", 0, 0, 0, 0, 0, false};
         const std::string source = CopyIn(from, "source.mp3");
