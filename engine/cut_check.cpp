@@ -8,17 +8,6 @@
 
 #include <memory>
 
-namespace {
-
-uint32_t ReadBe(const uint8_t* p, int bytes)
-{
-    uint32_t value = 0;
-    for (int k = 0; k < bytes; ++k) value = value << 8 | p[k];
-    return value;
-}
-
-}  // namespace
-
 bool MP3CheckCutBytes(const uint8_t* data, int64_t size, const CutWritten& written)
 {
     const int64_t start = MP3FindAudioRange(data, size).nStart;
@@ -31,13 +20,8 @@ bool MP3CheckCutBytes(const uint8_t* data, int64_t size, const CutWritten& writt
     const uint8_t* info = data + start;
     const InfoFrameFacts facts = MP3ReadInfoFrame(info, infoLength);
     if ((facts.kind != InfoFrameKind::Xing && facts.kind != InfoFrameKind::Info) || !facts.bLame ||
-        facts.nFrames != written.nFrames || facts.nBytes != written.nBytes) {
-        return false;
-    }
-    const uint8_t* ext = info + facts.nLameOffset;
-    if (ReadBe(ext + kLameMusicLengthAt, 4) != static_cast<uint64_t>(written.nBytes) ||
-        ReadBe(ext + kLameMusicCrcAt, 2) != written.nMusicCrc ||
-        ReadBe(ext + kLameTagCrcAt, 2) != MP3LameCrc(info, static_cast<size_t>(ext + kLameTagCrcAt - info))) {
+        facts.nFrames != written.nFrames || facts.nBytes != written.nBytes || facts.nMusicLength != written.nBytes ||
+        facts.nMusicCrc != written.nMusicCrc || !facts.bTagCrcHolds) {
         return false;
     }
 

@@ -50,6 +50,11 @@ uint32_t ReadBe32(const uint8_t* p)
     return static_cast<uint32_t>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
 }
 
+uint16_t ReadBe16(const uint8_t* p)
+{
+    return static_cast<uint16_t>(p[0] << 8 | p[1]);
+}
+
 void WriteBe32(uint8_t* p, uint32_t value)
 {
     for (int k = 0; k < 4; ++k) p[k] = static_cast<uint8_t>(value >> (24 - 8 * k));
@@ -138,6 +143,9 @@ InfoFrameFacts MP3ReadInfoFrame(const uint8_t* frame, int32_t length)
     const uint8_t* d = facts.lame + kDelayPadding;
     facts.nDelay = d[0] << 4 | d[1] >> 4;
     facts.nPadding = (d[1] & 0x0F) << 8 | d[2];
+    facts.nMusicLength = ReadBe32(facts.lame + kLameMusicLengthAt);
+    facts.nMusicCrc = ReadBe16(facts.lame + kLameMusicCrcAt);
+    facts.bTagCrcHolds = ReadBe16(facts.lame + kLameTagCrcAt) == MP3LameCrc(frame, static_cast<size_t>(at + kLameTagCrcAt));
     return facts;
 }
 

@@ -61,6 +61,9 @@ struct InfoFrameFacts {
     int32_t nLameOffset = -1;  // where it starts in the frame; -1 without one
     int32_t nDelay = 0;     // encoder delay in samples (LAME extension)
     int32_t nPadding = 0;   // padding in samples (LAME extension)
+    int64_t nMusicLength = -1;  // bytes from this frame's start to the music's end (LAME extension)
+    int32_t nMusicCrc = -1;     // CRC-16 of the frames after this one (LAME extension)
+    bool bTagCrcHolds = false;  // the extension's CRC of the frame up to it is right
 };
 
 // Reads the describing frame of the given length at frame. A frame that is
