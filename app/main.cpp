@@ -19,10 +19,14 @@
 #include "resource.h"
 #include "settings.h"
 
-#ifdef ZDV_TEST_FAULTS
+#if defined(ZDV_TEST_FAULTS)
 // The fault-test build of the program: its window faults on request.
 #include "fault_injection.h"
 #define ZDV_MAIN_DIALOG_PROC FaultInjectingDialogProc
+#elif defined(ZDV_TEST_PROBES)
+// The window-test build of the program: its window answers test probes.
+#include "window_probe.h"
+#define ZDV_MAIN_DIALOG_PROC ProbingDialogProc
 #else
 #define ZDV_MAIN_DIALOG_PROC MainDialogProc
 #endif

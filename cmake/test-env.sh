@@ -3,15 +3,23 @@
 # the project's Wine prefix with a warm wineserver, a runtime folder, and a
 # PulseAudio server of our own whose default output is a null sink (sound
 # played in real time and recordable from "nullsink.monitor", no sound card).
-# zdv_env_up BUILD_DIR   zdv_env_down
+# zdv_env_up BUILD_DIR [desktop]   zdv_env_down
+# With "desktop" (run.sh), a user's own sound server, where one answers,
+# plays the sound instead of the null sink.
 
 zdv_env_up() {
-  local build=$1
+  local build=$1 mode=${2:-}
   export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
   export WINEPREFIX="$build/win/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  export XDG_RUNTIME_DIR="$build/xdg"
-  mkdir -p -m 700 "$XDG_RUNTIME_DIR"
   ZDV_XVFB_PID=""
+  ZDV_OWN_AUDIO=""
+  if [ "$mode" = desktop ] && [ -n "${DISPLAY:-}" ] && command -v pactl >/dev/null && pactl info >/dev/null 2>&1; then
+    echo "env: sound goes to the desktop's own sound server"
+  else
+    ZDV_OWN_AUDIO=1
+    export XDG_RUNTIME_DIR="$build/xdg"
+    mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+  fi
   if [ -z "${DISPLAY:-}" ]; then
     local fifo="$build/xvfb.fd"
     rm -f "$fifo"; mkfifo "$fifo"
@@ -23,7 +31,7 @@ zdv_env_up() {
     export DISPLAY=":$n"
     echo "env: no display found; started a virtual one (Xvfb) on $DISPLAY"
   fi
-  zdv_audio_up "$build"
+  [ -z "$ZDV_OWN_AUDIO" ] || zdv_audio_up "$build"
   "$(dirname "${BASH_SOURCE[0]}")/wine-prefix.sh" "$WINEPREFIX"
   wineserver -p 120 2>/dev/null || true
   # Start Wine's own background processes now, detached from any pipe: a
@@ -54,6 +62,7 @@ zdv_audio_up() {
 
 zdv_env_down() {
   wineserver -k 2>/dev/null || true
-  pulseaudio --kill 2>/dev/null || true
+  # Only the sound server of our own, never a desktop's.
+  [ -z "${ZDV_OWN_AUDIO:-}" ] || pulseaudio --kill 2>/dev/null || true
   if [ -n "${ZDV_XVFB_PID:-}" ]; then kill "$ZDV_XVFB_PID" 2>/dev/null || true; fi
 }

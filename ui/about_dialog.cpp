@@ -2,11 +2,36 @@
 
 #include "app_state.h"
 #include "background.h"
+#include "browser_command.h"
 #include "dialog_dispatch.h"
 #include "resource.h"
 #include "skin_buttons.h"
 
+#include <shellapi.h>
+
+#include <vector>
+
 namespace {
+
+// Where the registry names the program that opens web addresses.
+const char kBrowserCommandKey[] = "http\\shell\\open\\command";
+// The most of the command that is read.
+constexpr DWORD kBrowserCommandBytes = 4096;
+
+// Reads the default value of the browser's command key into command, which
+// holds kBrowserCommandBytes + 1 zero bytes, so the text always ends even
+// when the value fills all it may take. False when the key or the value is
+// missing or longer than that. The value's type is not looked at.
+bool ReadBrowserCommand(std::vector<char>& command)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, kBrowserCommandKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+    DWORD bytes = kBrowserCommandBytes;
+    const LONG result =
+        RegQueryValueExA(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(command.data()), &bytes);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
 
 BOOL OnInitDialog(HWND hwnd, HWND, LPARAM)
 {
@@ -68,6 +93,14 @@ void ShowAboutBox(HWND owner)
     DialogBoxParamA(g_state.hInstance, MAKEINTRESOURCEA(IDD_ABOUT), owner, AboutDialogProc, 0);
 }
 
-// TODO: read the browser command from HKEY_CLASSES_ROOT\http\shell\open\command,
-// keep the executable's path and launch it with the URL as its command line.
-void OpenUrlWithBrowser(const char*) {}
+void OpenUrlWithBrowser(const char* url)
+{
+    std::vector<char> command(kBrowserCommandBytes + 1, '\0');
+    const char* browser = ReadBrowserCommand(command) ? BrowserPathInCommand(command.data()) : nullptr;
+    if (browser) {
+        ShellExecuteA(nullptr, "open", browser, url, nullptr, SW_SHOWNORMAL);
+    } else {
+        // No browser's program to be found: the shell opens the address its way.
+        ShellExecuteA(nullptr, "open", url, nullptr, nullptr, SW_SHOWNORMAL);
+    }
+}

@@ -1,7 +1,12 @@
 #include "commands.h"
 
 #include "about_dialog.h"
+#include "app_state.h"
+#include "cutter.h"
 #include "diag_log.h"
+#include "engine_ui.h"
+#include "open_source_file.h"
+#include "os.h"
 #include "output_folder.h"
 #include "playback.h"
 #include "resource.h"
@@ -26,21 +31,32 @@ void BulkSplitting(HWND)
     g_log.Print("Button: BULK");
 }
 
-// TODO: the open-file dialog into szSourcePath/szFileTitle, stop, LoadSource,
-// the texts of 2038 and 2039, position 0 and a repaint.
-void OpenSourceFile(HWND) {}
+void CutSelection(HWND)
+{
+    g_log.Print("Button: SPLIT");
+    MP3Split();
+}
 
-// TODO: the folder browser into szOutputFolder (with a trailing backslash).
-void ChooseOutputFolder(HWND) {}
+// A tag text, or "-" where there is none (a source always has all three).
+const char* ShownTagText(const char* text)
+{
+    return text ? text : "-";
+}
 
-// TODO: open the output folder (or the source's folder) in the shell.
-void OpenOutputFolder(HWND) {}
-
-// TODO: log "Button: SPLIT" and run MP3Split.
-void CutSelection(HWND) {}
-
-// TODO: the tag box, or the question whether to open a file.
-void ShowSourceTag(HWND) {}
+// The source's artist, album and title in a box; without a source, the
+// question whether to open one, whose Yes posts the open-file command.
+void ShowSourceTag(HWND hMainDlg)
+{
+    if (g_state.szSourcePath[0]) {
+        OsFormat(g_state.szScratch, kTextBufferBytes, "艺术家:\t%s\n专辑:\t%s\n标题:\t%s", ShownTagText(g_state.szArtist),
+                 ShownTagText(g_state.szAlbum), ShownTagText(g_state.szTitle));
+        MessageBoxA(hMainDlg, g_state.szScratch, "MP3 标签", MB_OK);
+        return;
+    }
+    EngineUi& ui = CurrentEngineUi();
+    if (ui.ShowMessage("无文件.\n\n打开要分割的文件吗?", kMessageCaption, MB_YESNO | MB_ICONINFORMATION) == IDYES)
+        ui.PostOpenFileCommand();
+}
 
 struct Command {
     int id;

@@ -4,6 +4,7 @@
 #include "background.h"
 #include "commands.h"
 #include "dialog_dispatch.h"
+#include "engine_ui_win32.h"
 #include "life_cycle.h"
 #include "output_folder.h"
 #include "playback.h"
@@ -38,6 +39,9 @@ void SetTitleFont(HWND hwnd)
 BOOL OnInitDialog(HWND hwnd, HWND, LPARAM)
 {
     g_state.hMainDlg = hwnd;
+    // The engine's boxes (and the audio error box) are owned by this window.
+    static MainWindowEngineUi s_engineUi(IDC_BUTTON_OPEN_FILE);
+    InstallEngineUi(&s_engineUi);
     SkinButtons(hwnd);
     SendMessageA(hwnd, WM_SETICON, ICON_BIG,
                  reinterpret_cast<LPARAM>(LoadIconA(g_state.hInstance, MAKEINTRESOURCEA(IDI_PROGRAM))));

@@ -1,21 +1,85 @@
 #include "playback.h"
 
-// TODO: BASS_Init(-1, 44100, 0, hMainDlg, nullptr); on failure
-// ShowAudioError("不能初始化设备"), EndDialog(hMainDlg, 0) and return false.
-bool StartAudioOutput(HWND)
+#include "app_state.h"
+#include "bass.h"
+#include "engine_ui.h"
+#include "resource.h"
+#include "selection.h"
+
+namespace {
+
+constexpr int kDefaultDevice = -1;
+constexpr DWORD kOutputRateHz = 44100;
+constexpr UINT kPositionTimerMs = 50;
+
+void ShowPlaySelectionBox(HWND hMainDlg, bool checked)
 {
-    return true;
+    CheckDlgButton(hMainDlg, IDC_CHECK_PLAY_SELECTION, checked ? BST_CHECKED : BST_UNCHECKED);
 }
 
-// TODO: SetTimer(hMainDlg, IDT_POSITION, 50, nullptr).
-void StartPositionTimer(HWND) {}
+// Selection playback is over: the flag and the box are cleared and the
+// stream stops.
+void EndSelectionPlayback(HWND hMainDlg)
+{
+    g_state.bPlaySelection = 0;
+    ShowPlaySelectionBox(hMainDlg, false);
+    BASS_ChannelStop(g_state.hChannel);
+}
 
-// TODO: while the stream plays, SetPosition to its position; stop selection
-// playback once the position reaches fEnd.
-void OnPositionTimer(HWND) {}
+}  // namespace
 
-// TODO: the playback commands and the selection playback state.
-void PlaySource(HWND) {}
-void StopPlayback(HWND) {}
-void PlaySelection(HWND) {}
-void TogglePlaySelection(HWND) {}
+bool StartAudioOutput(HWND hMainDlg)
+{
+    if (BASS_Init(kDefaultDevice, kOutputRateHz, 0, hMainDlg, nullptr)) return true;
+    CurrentEngineUi().ShowAudioError("不能初始化设备");
+    EndDialog(hMainDlg, 0);
+    return false;
+}
+
+void StartPositionTimer(HWND hMainDlg)
+{
+    SetTimer(hMainDlg, IDT_POSITION, kPositionTimerMs, nullptr);
+}
+
+void OnPositionTimer(HWND hMainDlg)
+{
+    if (BASS_ChannelIsActive(g_state.hChannel) != BASS_ACTIVE_PLAYING) return;
+    g_state.qwLength = BASS_ChannelGetPosition(g_state.hChannel);
+    const float t = BASS_ChannelBytes2Seconds(g_state.hChannel, g_state.qwLength);
+    if (g_state.bPlaySelection != 0 && !(t < g_state.fEnd)) {
+        EndSelectionPlayback(hMainDlg);
+        SetPosition(g_state.fEnd);
+    } else {
+        SetPosition(t);
+    }
+}
+
+void PlaySource(HWND)
+{
+    g_state.bPlaySelection = 0;
+    BASS_ChannelPlay(g_state.hChannel, FALSE);
+}
+
+void StopPlayback(HWND hMainDlg)
+{
+    ShowPlaySelectionBox(hMainDlg, false);
+    BASS_ChannelStop(g_state.hChannel);
+}
+
+void PlaySelection(HWND hMainDlg)
+{
+    g_state.bPlaySelection = 1;
+    ShowPlaySelectionBox(hMainDlg, true);
+    SetPosition(g_state.fStart);
+    SeekToPosition();
+    BASS_ChannelPlay(g_state.hChannel, FALSE);
+}
+
+void TogglePlaySelection(HWND hMainDlg)
+{
+    if (g_state.bPlaySelection != 0) {
+        EndSelectionPlayback(hMainDlg);
+    } else {
+        PlaySelection(hMainDlg);
+    }
+}

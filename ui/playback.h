@@ -5,19 +5,25 @@
 
 #include <windows.h>
 
-// Opens the audio output for the main window. Returns false when it cannot
-// be opened; the error box has then been shown and the dialog ended, and
-// the window's initialisation stops.
+// Opens the audio output for the main window (the default device). Returns
+// false when it cannot be opened; the error box "不能初始化设备" with the
+// library's error code has then been shown and the dialog ended, and the
+// window's initialisation stops.
 bool StartAudioOutput(HWND hMainDlg);
 
 // Starts the position timer (IDT_POSITION, 50 ms, arriving as WM_TIMER).
 void StartPositionTimer(HWND hMainDlg);
 
-// WM_TIMER: follows the playing stream with the cursor.
+// WM_TIMER: while the stream plays, the cursor follows it; selection
+// playback that has reached fEnd stops there, with 2045 unchecked and the
+// cursor exactly at fEnd. Does nothing while the stream does not play.
 void OnPositionTimer(HWND hMainDlg);
 
-// Commands: play from where the stream stands (2010), stop (2012), play the
-// selection (2028) and the play-selection check box (2045).
+// Commands: play from where the stream stands (2010; ends selection
+// playback's flag, leaves 2045 alone), stop (2012; unchecks 2045, leaves the
+// flag), play the selection from fStart (2028) and the play-selection check
+// box (2045: stops selection playback while its flag is set, else plays the
+// selection).
 void PlaySource(HWND hMainDlg);
 void StopPlayback(HWND hMainDlg);
 void PlaySelection(HWND hMainDlg);

@@ -1,11 +1,104 @@
 #include "slider.h"
 
-// TODO: hSlider, range 0..1000, page size, ticks, nThumbMargin,
-// hSliderFont, rcChannel, SyncSelectionUI and the SliderProc subclass.
-void SetUpSlider(HWND) {}
+#include "app_state.h"
+#include "cutter.h"
+#include "resource.h"
+#include "selection.h"
+#include "slider_caption.h"
+#include "slider_mapping.h"
 
-// TODO: draw the channel, the selection and the duration caption.
-LRESULT OnSliderCustomDraw(HWND, NMCUSTOMDRAW*)
+namespace {
+
+constexpr int kPageUnits = 5;
+constexpr int kTicStepUnits = 250;
+constexpr int kCaptionFontHeight = 16;
+const COLORREF kChannelColour = RGB(200, 200, 255);
+const COLORREF kSelectionColour = RGB(0, 0, 255);
+const COLORREF kCaptionColour = RGB(255, 255, 255);
+
+// The trackbar's own procedure, kept in the slider's user data.
+WNDPROC PreviousProc(HWND hSlider)
 {
-    return CDRF_DODEFAULT;
+    return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hSlider, GWLP_USERDATA));
+}
+
+// A press of the left button, or a move with it held and nothing else,
+// seeks to the time under the pointer; the trackbar then handles the
+// message as usual.
+LRESULT CALLBACK SliderProc(HWND hSlider, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_LBUTTONDOWN || (msg == WM_MOUSEMOVE && wParam == MK_LBUTTON)) {
+        SetPosition(PositionAtPixel(LOWORD(lParam), g_state.rcChannel, g_state.nThumbMargin, g_state.fDuration));
+        SeekToPosition();
+    }
+    WNDPROC previous = PreviousProc(hSlider);
+    return previous ? CallWindowProcA(previous, hSlider, msg, wParam, lParam)
+                    : DefWindowProcA(hSlider, msg, wParam, lParam);
+}
+
+// The channel in the channel colour, the selection in blue, and the
+// caption in white over both.
+void PaintChannel(const NMCUSTOMDRAW& draw)
+{
+    HBRUSH channelBrush = CreateSolidBrush(kChannelColour);
+    HBRUSH selectionBrush = CreateSolidBrush(kSelectionColour);
+    FormatSliderCaption(g_state.fStart, g_state.fEnd, g_state.fDuration, MP3SelectionSize(), g_state.szCaption,
+                        sizeof g_state.szCaption, g_state.szScratch, kTextBufferBytes);
+    FillRect(draw.hdc, &g_state.rcChannel, channelBrush);
+    const RECT selection =
+        SelectionRect(draw.rc, g_state.nThumbMargin, g_state.fStart, g_state.fEnd, g_state.fDuration);
+    FillRect(draw.hdc, &selection, selectionBrush);
+    SetTextColor(draw.hdc, kCaptionColour);
+    SetBkMode(draw.hdc, TRANSPARENT);
+    HGDIOBJ previousFont = SelectObject(draw.hdc, g_state.hSliderFont);
+    RECT text = g_state.rcChannel;
+    text.top += 1;
+    DrawTextExA(draw.hdc, g_state.szScratch, -1, &text, DT_CENTER | DT_VCENTER, nullptr);
+    SelectObject(draw.hdc, previousFont);
+    DeleteObject(channelBrush);
+    DeleteObject(selectionBrush);
+}
+
+}  // namespace
+
+void SetUpSlider(HWND hMainDlg)
+{
+    g_state.hSlider = GetDlgItem(hMainDlg, IDC_SLIDER);
+    HWND hSlider = g_state.hSlider;
+    SendMessageA(hSlider, TBM_SETRANGE, FALSE, MAKELPARAM(0, kSliderUnits));
+    SendMessageA(hSlider, TBM_SETPAGESIZE, 0, kPageUnits);
+    SendMessageA(hSlider, TBM_SETSEL, FALSE, MAKELPARAM(0, kSliderUnits));
+    SetPosition(0);
+    for (int tic = kTicStepUnits; tic < kSliderUnits; tic += kTicStepUnits) SendMessageA(hSlider, TBM_SETTIC, 0, tic);
+    const int tic250Px = static_cast<int>(SendMessageA(hSlider, TBM_GETTICPOS, 0, 0));
+    const int tic500Px = static_cast<int>(SendMessageA(hSlider, TBM_GETTICPOS, 1, 0));
+    g_state.nThumbMargin = ThumbMarginOf(tic250Px, tic500Px);
+    g_state.hSliderFont = CreateFontA(kCaptionFontHeight, 0, 0, 0, 0, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
+                                      "MS Shell Dlg");
+    SendMessageA(hSlider, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&g_state.rcChannel));
+    SyncSelectionUI();
+    // The trackbar's procedure is kept before SliderProc can be called.
+    SetWindowLongPtrA(hSlider, GWLP_USERDATA, GetWindowLongPtrA(hSlider, GWLP_WNDPROC));
+    SetWindowLongPtrA(hSlider, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SliderProc));
+}
+
+LRESULT OnSliderCustomDraw(HWND, NMCUSTOMDRAW* draw)
+{
+    switch (draw->dwDrawStage) {
+    case CDDS_PREPAINT:
+        return CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT;
+    case CDDS_POSTPAINT:
+        return CDRF_SKIPDEFAULT;
+    case CDDS_PREERASE:
+    case CDDS_POSTERASE:
+        return CDRF_DODEFAULT;
+    case CDDS_ITEMPREPAINT:
+        return draw->dwItemSpec == TBCD_CHANNEL ? CDRF_NOTIFYPOSTPAINT : 0;
+    case CDDS_ITEMPOSTPAINT:
+        if (draw->dwItemSpec != TBCD_CHANNEL) return 0;
+        PaintChannel(*draw);
+        return CDRF_SKIPDEFAULT;
+    default:
+        return 0;
+    }
 }

@@ -12,6 +12,13 @@ namespace {
 constexpr int kCornerRadiusPx = 6;
 constexpr int kCheckBoxPx = 13;
 constexpr int kGapPx = 4;          // between icon, indicator and caption
+constexpr int kMarginPx = 3;       // between the face's edge and its content
+// A check box sits like a standard one: its indicator one pixel from the
+// left edge, a narrower gap, and its caption free to run to one pixel from
+// the right edge, so that a short caption ("播放所选") fits whole into a
+// box of 40 dialog units.
+constexpr int kCheckBoxSideMarginPx = 1;
+constexpr int kCheckBoxGapPx = 3;
 constexpr int kSmallIconPx = 16;
 constexpr int kLargeIconPx = 32;
 
@@ -148,7 +155,8 @@ void PaintSkinButton(HWND hButton, HDC hdc, const RECT& rc, const SkinButtonLook
     }
 
     // Content: icon, check indicator and caption, laid out as one block.
-    RECT content = {rc.left + 3, rc.top + 3, rc.right - 3, rc.bottom - 3};
+    const int sideMarginPx = look.bCheckBox ? kCheckBoxSideMarginPx : kMarginPx;
+    RECT content = {rc.left + sideMarginPx, rc.top + kMarginPx, rc.right - sideMarginPx, rc.bottom - kMarginPx};
     if (look.bPressed) OffsetRect(&content, 1, 1);
     int contentW = std::max<int>(0, content.right - content.left);
     int contentH = std::max<int>(0, content.bottom - content.top);
@@ -184,12 +192,12 @@ void PaintSkinButton(HWND hButton, HDC hdc, const RECT& rc, const SkinButtonLook
     } else {
         // In a row: [indicator] [icon] [caption], centred; a check box's row
         // starts at the left like a standard check box.
-        int rowW = indicatorPx + (indicatorPx && (iconPx || hasCaption) ? kGapPx : 0) + iconPx +
+        int rowW = indicatorPx + (indicatorPx && (iconPx || hasCaption) ? kCheckBoxGapPx : 0) + iconPx +
                    (iconPx && hasCaption ? kGapPx : 0) + textSize.cx;
-        int x = look.bCheckBox ? content.left + 1 : content.left + std::max(0, (contentW - rowW) / 2);
+        int x = look.bCheckBox ? content.left : content.left + std::max(0, (contentW - rowW) / 2);
         if (indicatorPx) {
             PaintCheckIndicator(hdc, x, content.top + (contentH - kCheckBoxPx) / 2, look.nCheck, look.bDisabled);
-            x += indicatorPx + kGapPx;
+            x += indicatorPx + kCheckBoxGapPx;
         }
         iconX = x;
         iconY = content.top + (contentH - iconPx) / 2;

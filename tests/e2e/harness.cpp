@@ -414,40 +414,41 @@ void Answer(const MessageBoxSeen& box, int buttonId)
     Click(button);
 }
 
+// --- Another process's memory ---------------------------------------------------
+
+RemoteBlock::RemoteBlock(DWORD processId, size_t bytes) : bytes_(bytes)
+{
+    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    if (process_) address_ = VirtualAllocEx(process_, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
+}
+
+RemoteBlock::~RemoteBlock()
+{
+    if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+    if (process_) CloseHandle(process_);
+}
+
+bool RemoteBlock::Write(size_t offset, const void* data, size_t size) const
+{
+    return offset + size <= bytes_ && WriteProcessMemory(process_, Address() + offset, data, size, nullptr);
+}
+
+bool RemoteBlock::Read(size_t offset, void* data, size_t size) const
+{
+    return offset + size <= bytes_ && ReadProcessMemory(process_, Address() + offset, data, size, nullptr);
+}
+
+bool ReadRemote(DWORD processId, const void* address, void* out, size_t bytes)
+{
+    HANDLE process = OpenProcess(PROCESS_VM_READ, FALSE, processId);
+    if (!process) return false;
+    SIZE_T got = 0;
+    const bool ok = ReadProcessMemory(process, address, out, bytes, &got) && got == bytes;
+    CloseHandle(process);
+    return ok;
+}
+
 // --- Tooltips -----------------------------------------------------------------
-
-namespace {
-
-// A block of memory inside another process, released at the end.
-class RemoteBlock {
-public:
-    RemoteBlock(DWORD processId, size_t bytes) : bytes_(bytes)
-    {
-        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
-        if (process_) address_ = VirtualAllocEx(process_, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
-    }
-    ~RemoteBlock()
-    {
-        if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
-        if (process_) CloseHandle(process_);
-    }
-    char* Address() const { return static_cast<char*>(address_); }
-    bool Write(size_t offset, const void* data, size_t size) const
-    {
-        return offset + size <= bytes_ && WriteProcessMemory(process_, Address() + offset, data, size, nullptr);
-    }
-    bool Read(size_t offset, void* data, size_t size) const
-    {
-        return offset + size <= bytes_ && ReadProcessMemory(process_, Address() + offset, data, size, nullptr);
-    }
-
-private:
-    HANDLE process_ = nullptr;
-    void* address_ = nullptr;
-    size_t bytes_;
-};
-
-}  // namespace
 
 std::vector<Tooltip> TooltipsOf(HWND dialog)
 {

@@ -164,6 +164,28 @@ struct Tooltip {
 };
 std::vector<Tooltip> TooltipsOf(HWND dialog);
 
+// A block of memory inside another process (for messages whose lParam is
+// a pointer), released at the end. Address() is null when it could not be
+// had; Write and Read are false outside the block or on failure.
+class RemoteBlock {
+public:
+    RemoteBlock(DWORD processId, size_t bytes);
+    ~RemoteBlock();
+    RemoteBlock(const RemoteBlock&) = delete;
+    RemoteBlock& operator=(const RemoteBlock&) = delete;
+    char* Address() const { return static_cast<char*>(address_); }
+    bool Write(size_t offset, const void* data, size_t size) const;
+    bool Read(size_t offset, void* data, size_t size) const;
+
+private:
+    HANDLE process_ = nullptr;
+    void* address_ = nullptr;
+    size_t bytes_;
+};
+
+// Reads bytes at address of another process; false unless all were read.
+bool ReadRemote(DWORD processId, const void* address, void* out, size_t bytes);
+
 // True when some pixel of the window on the screen is within tolerance (per
 // channel) of colour.
 bool ShowsColour(HWND window, COLORREF colour, int tolerance);

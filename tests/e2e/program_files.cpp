@@ -22,6 +22,12 @@ std::vector<std::string> StartupLogLines(const ProgramCopy& copy, const std::str
     };
 }
 
+std::vector<std::string> IndexingLogLines(const std::string& path, size_t bytes, int frames)
+{
+    const std::string count = "        帧数: " + std::to_string(frames);
+    return {"    MP3GetFrames", "        mp3 文件: " + path, "        大小: " + std::to_string(bytes), count, count};
+}
+
 std::vector<std::string> NormalEndLogLines()
 {
     return {"    Message: CLOSE", "    Message: DESTROY", "End ZorDU3Vodizaro\n"};

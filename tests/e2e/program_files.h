@@ -14,6 +14,10 @@ namespace e2e {
 // copy, and the output folder that the settings gave.
 std::vector<std::string> StartupLogLines(const ProgramCopy& copy, const std::string& outputFolder);
 
+// The lines of a source's loading at start-up: "MP3GetFrames" and, one
+// level deeper, the path, the size in bytes and the frame count twice.
+std::vector<std::string> IndexingLogLines(const std::string& path, size_t bytes, int frames);
+
 // The lines of a normal end after the window was closed: "Message: CLOSE",
 // "Message: DESTROY" and the end line with its line feed.
 std::vector<std::string> NormalEndLogLines();

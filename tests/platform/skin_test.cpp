@@ -26,6 +26,7 @@ enum ControlId {
     kDisabledButton = 105,
     kHiddenButton = 106,
     kDisabledAfter = 107,
+    kCutCaptionBox = 108, // the check box with its caption already cut
 };
 
 // The colours of the test icons: nothing else on the dialog has them.
@@ -135,6 +136,7 @@ INT_PTR CALLBACK TestDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM)
         Skin(dlg, kCaptionButton, nullptr, nullptr, "设置开始时间", 0x80000069);
         Skin(dlg, kIconButton, red, blue, "播放原始 MP3 文件", 0x00000008);
         Skin(dlg, kCheckBox, nullptr, nullptr, "播放所选", 0x80000069);
+        Skin(dlg, kCutCaptionBox, nullptr, nullptr, "播放所选", 0x80000069);
         Skin(dlg, kDisabledButton, red, nullptr, "分割文件", 0x80000029);
         Skin(dlg, kHiddenButton, red, nullptr, nullptr, 0x8000012B);
         ShowWindow(GetDlgItem(dlg, kHiddenButton), SW_HIDE);
@@ -269,7 +271,9 @@ protected:
         t.Button(kLargeButton, "打开文件", BS_PUSHBUTTON, 8, 8, 48, 40);
         t.Button(kCaptionButton, "设置起点", BS_PUSHBUTTON, 62, 8, 40, 16);
         t.Button(kIconButton, "", BS_PUSHBUTTON, 106, 8, 14, 16);
-        t.Button(kCheckBox, "播放所选", BS_AUTOCHECKBOX, 62, 30, 50, 16);
+        // 40 units wide, as in the program's window.
+        t.Button(kCheckBox, "播放所选", BS_AUTOCHECKBOX, 62, 30, 40, 16);
+        t.Button(kCutCaptionBox, "播放所...", BS_AUTOCHECKBOX, 84, 88, 40, 16);
         t.Button(kDisabledButton, "剪切文件", BS_PUSHBUTTON | WS_DISABLED, 8, 60, 72, 24);
         t.Button(kHiddenButton, "Bulk Splitting", BS_PUSHBUTTON, 130, 8, 48, 40);
         t.Button(kDisabledAfter, "退出", BS_PUSHBUTTON, 130, 60, 48, 40);
@@ -445,6 +449,30 @@ TEST_F(SkinnedDialog, IconsCaptionsAndStatesAreDrawnByTheLibrary)
     DWORD bg = normal.At(normal.width - 4, normal.height - 4);
     EXPECT_GT(int((bg >> 16) & 0xFF), 200);
     EXPECT_GE(int(bg & 0xFF), int((bg >> 16) & 0xFF));  // blue-grey
+}
+
+TEST_F(SkinnedDialog, ACheckBoxFortyUnitsWideShowsItsWholeCaption)
+{
+    Pump(200);
+    Shot shot = TakeShot(dlg_);
+    SaveBmp(shot, std::string(ZDV_ARTIFACT_DIR) + "/skin_check_box_caption.bmp");
+    // The whole caption's last character has far more ink than the three
+    // dots of a caption cut short (both boxes have the same face and border).
+    const auto inkInRightThird = [&](int id) {
+        RECT r;
+        GetWindowRect(Item(id), &r);
+        MapWindowPoints(nullptr, dlg_, reinterpret_cast<POINT*>(&r), 2);
+        int ink = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.right - (r.right - r.left) / 3; x < r.right; ++x) {
+                const DWORD p = shot.At(x, y);
+                if (((p >> 16 & 0xFF) + (p >> 8 & 0xFF) + (p & 0xFF)) / 3 < 150) ++ink;
+            }
+        return ink;
+    };
+    const int whole = inkInRightThird(kCheckBox);
+    const int cut = inkInRightThird(kCutCaptionBox);
+    EXPECT_GE(whole - cut, 15) << whole << " dark pixels against " << cut << " of \"播放所...\"";
 }
 
 TEST(FillBitmap, ATileForPatternBrushesAndASecondObject)
