@@ -203,7 +203,6 @@ void MP3Split()
     CutLayout layout;
     MP3LayOutCut(g_state.pFrames, g_state.nFrames, span.i, span.j, source, sourceInfo, layout);
     const bool written = WriteNewFile(file, source, layout);
-    source = SourceBytes();
     if (!OsCloseFile(file) || !written) {
         OsDeleteFile(path.c_str());
         g_log.Print("不能写入新的 MP3 文件");
@@ -214,7 +213,9 @@ void MP3Split()
     // Whatever went wrong on the way to the disk (the tag library included)
     // shows in the file as it reads back now.
     if (g_cutWrittenHook) g_cutWrittenHook(path.c_str());
-    if (layout.nFrames > 0 && !MP3CheckCutFile(path.c_str(), CutWritten{layout.nFrames, layout.nBytes, layout.nMusicCrc})) {
+    const bool checked = layout.nFrames == 0 || MP3CheckCutFile(path.c_str(), layout, source);
+    source = SourceBytes();
+    if (!checked) {
         OsDeleteFile(path.c_str());
         g_log.Print("新文件校验失败");
         ui.ShowAudioError("不能写入文件");

@@ -13,7 +13,7 @@ namespace {
 const uint8_t* FrameBytes(const FrameEntry* frames, int32_t k, const SourceBytes& source)
 {
     const uint8_t* bytes = source.Bytes(frames[k].nOffset, frames[k].nLength);
-    return bytes && MP3MainDataBegin(bytes, frames[k].nLength) >= 0 ? bytes : nullptr;
+    return bytes && frames[k].nLength >= MP3MainDataOffset(bytes) ? bytes : nullptr;
 }
 
 int32_t MaxMainDataBegin(const uint8_t* header)
@@ -66,22 +66,33 @@ ReservoirUse UseOfReservoir(const FrameEntry* frames, int32_t first, int32_t j, 
     ReservoirUse use;
     int64_t runs = available;  // bytes of the stream before entry k that it runs on from
     int64_t distance = 0;      // main data bytes of the copied frames before entry k
+    const uint8_t* previous = nullptr;  // entry k - 1, when held whole
     for (int32_t k = first; k < j; ++k) {
         const uint8_t* bytes = FrameBytes(frames, k, source);
         if (!bytes) {
             runs = 0;
+            previous = nullptr;
             continue;
         }
-        if (k > first && !RunsOn(frames, k - 1, source)) runs = 0;
-        const int32_t begin = MP3MainDataBegin(bytes, frames[k].nLength);
-        if (begin > runs) {
-            use.silenced.push_back(k);
-        } else {
-            use.reach = static_cast<int32_t>(std::max<int64_t>(use.reach, begin - distance));
+        // As RunsOn(k - 1), without reading entry k - 1 again.
+        const bool runsOn = previous && MP3SameStream(previous, bytes) &&
+                            frames[k - 1].nOffset + static_cast<int64_t>(frames[k - 1].nLength) == frames[k].nOffset;
+        if (k > first && !runsOn) runs = 0;
+        // Past the largest main_data_begin from the start and from the last
+        // break, a frame can neither point before its stream nor before the
+        // copied frames.
+        if (runs < kMaxMainDataBeginMpeg1 || distance < kMaxMainDataBeginMpeg1) {
+            const int32_t begin = MP3MainDataBegin(bytes, frames[k].nLength);
+            if (begin > runs) {
+                use.silenced.push_back(k);
+            } else {
+                use.reach = static_cast<int32_t>(std::max<int64_t>(use.reach, begin - distance));
+            }
         }
         const int32_t area = AreaBytes(bytes, frames[k].nLength);
         runs += area;
         distance += area;
+        previous = bytes;
     }
     return use;
 }

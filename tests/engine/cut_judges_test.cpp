@@ -128,6 +128,41 @@ protected:
         return cut;
     }
 
+    // Keeps a cut under a name of its own for the judges of its duration.
+    void Keep(CutCase& cut, std::vector<CutCase>& judged)
+    {
+        const std::string kept = dir.File("cut" + std::to_string(judged.size() + 1) + ".mp3");
+        std::rename(cut.made.c_str(), kept.c_str());  // the next cut takes the same name again
+        cut.made = kept;
+        judged.push_back(cut);
+    }
+
+    // The durations ffprobe and mutagen give the kept cuts.
+    void JudgeDurations([[maybe_unused]] const std::vector<CutCase>& judged)
+    {
+#if ZDV_DECODERS_JUDGE
+        std::vector<std::string> paths;
+        for (const CutCase& cut : judged) paths.push_back(cut.made);
+        const std::vector<double> mutagen = MutagenSeconds(paths);
+        for (size_t k = 0; k < judged.size(); ++k) {
+            const CutCase& cut = judged[k];
+            SCOPED_TRACE(cut.name);
+            // ffprobe counts the frames the Xing header counts: the selected ones
+            // and the priming ones (but where the ID3v1 tag is more than a
+            // sixteenth of the frames' bytes it estimates from the bitrate).
+            // mutagen gives the samples the LAME header leaves where that names a
+            // LAME version, and otherwise counts frames too.
+            const double counted = (cut.nSelected + cut.nLead) * double(cut.spf) / cut.rate;
+            if (cut.nAudioBytes > 16 * 128) {
+                EXPECT_NEAR(FfprobeSeconds(cut.made), counted, 1e-5);
+            }
+            if (cut.nExpected >= 0) {
+                EXPECT_NEAR(mutagen[k], cut.bLameSource ? double(cut.nExpected) / cut.rate : counted, 1e-5);
+            }
+        }
+#endif
+    }
+
 #if ZDV_DECODERS_JUDGE
     // The samples the source plays of the selected frames: those of the
     // frames' span of its full decode that its gapless decode keeps. Compared
@@ -274,48 +309,31 @@ TEST_F(CutJudgesTest, LameFilesOfEveryVersionRateAndMode)
                 std::remove(cut.made.c_str());  // the next cut takes the same name again
                 continue;
             }
-            judged.push_back(cut);
-            const std::string kept = dir.File("cut" + std::to_string(judged.size()) + ".mp3");
-            std::rename(cut.made.c_str(), kept.c_str());  // the next cut takes the same name again
-            judged.back().made = kept;
+            Keep(cut, judged);
         }
     }
-#if ZDV_DECODERS_JUDGE
-    std::vector<std::string> paths;
-    for (const CutCase& cut : judged) paths.push_back(cut.made);
-    const std::vector<double> mutagen = MutagenSeconds(paths);
-    for (size_t k = 0; k < judged.size(); ++k) {
-        const CutCase& cut = judged[k];
-        SCOPED_TRACE(cut.name);
-        // ffprobe counts the frames the Xing header counts: the selected ones
-        // and the priming ones (but where the ID3v1 tag is more than a
-        // sixteenth of the frames' bytes it estimates from the bitrate).
-        // mutagen gives the samples the LAME header leaves where that names a
-        // LAME version, and otherwise counts frames too.
-        const double counted = (cut.nSelected + cut.nLead) * double(cut.spf) / cut.rate;
-        if (cut.nAudioBytes > 16 * 128) {
-            EXPECT_NEAR(FfprobeSeconds(cut.made), counted, 1e-5);
-        }
-        if (cut.nExpected >= 0) {
-            EXPECT_NEAR(mutagen[k], cut.bLameSource ? double(cut.nExpected) / cut.rate : counted, 1e-5);
-        }
-    }
-#endif
+    JudgeDurations(judged);
 }
 
 TEST_F(CutJudgesTest, FilesMadeByOthers)
 {
     const std::vector<std::string> names = TestdataFiles({".mp3", ".bit"});
     if (names.empty()) GTEST_SKIP() << "real-world files not present";
+    std::vector<CutCase> judged;
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
         // The decoders judge a middle part; the whole file, from the start, is
         // checked for its frames.
         for (auto [start, end] : {std::pair(0.25f, 0.75f), std::pair(0.0f, 1.0f)}) {
             CutCase cut = Cut(TestdataPath(name), FamilyOf(TestdataPath(name)), start, end, start > 0);
-            if (!cut.made.empty()) std::remove(cut.made.c_str());
+            if (cut.nExpected >= 0) {
+                Keep(cut, judged);
+            } else if (!cut.made.empty()) {
+                std::remove(cut.made.c_str());
+            }
         }
     }
+    JudgeDurations(judged);
 }
 
 }  // namespace

@@ -68,6 +68,19 @@ TEST(InfoFrame, LamesDescribingFrameIsReadAndItsCrcsAgree)
     }
 }
 
+// The LAME extension's CRC is CRC-16/ARC: its check value, and the same
+// result whether the bytes come at once or piece by piece.
+TEST(InfoFrame, TheCrcIsCrc16ArcInAnyPieces)
+{
+    const uint8_t check[] = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
+    EXPECT_EQ(MP3LameCrc(check, sizeof check), 0xBB3D);
+    std::vector<uint8_t> bytes(1000);
+    for (size_t k = 0; k < bytes.size(); ++k) bytes[k] = static_cast<uint8_t>(k * 7 + (k >> 3));
+    const uint16_t whole = MP3LameCrc(bytes.data(), bytes.size());
+    for (size_t split : {1u, 7u, 8u, 9u, 333u, 999u})
+        EXPECT_EQ(MP3LameCrc(bytes.data() + split, bytes.size() - split, MP3LameCrc(bytes.data(), split)), whole) << split;
+}
+
 TEST(InfoFrame, VbriIsKnownAtItsPlaceAndOnlyBytesOfTheFrameAreRead)
 {
     std::vector<uint8_t> vbri(417, 0);
