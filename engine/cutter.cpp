@@ -1,7 +1,8 @@
 #include "cutter.h"
 
 #include "app_state.h"
-#include "bit_reservoir.h"
+#include "cut_check.h"
+#include "cut_layout.h"
 #include "diag_log.h"
 #include "engine_ui.h"
 #include "frame_header.h"
@@ -10,7 +11,8 @@
 #include "output_name.h"
 #include "source_file.h"
 #include "tag_carry.h"
-#include "vbr_header.h"
+#include "info_frame.h"
+#include "side_info.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -18,6 +20,8 @@
 #include <vector>
 
 namespace {
+
+CutWrittenHook g_cutWrittenHook = nullptr;
 
 // n × t ÷ duration in double precision, product first; 0 when the duration
 // is not positive or the result is not a number.
@@ -42,22 +46,56 @@ FrameSpan CurrentSpan()
     return MP3MapSelection(g_state.nFrames, g_state.fStart, g_state.fEnd, g_state.fDuration);
 }
 
+// The first index entry a cut of entries from i on may need bytes of: the
+// one before it, and before that as many as hold the largest reservoir.
+int32_t FirstNeeded(const FrameEntry* frames, int32_t i)
+{
+    // No frame's main data area is smaller than its length less a header,
+    // a CRC and the largest side information.
+    constexpr int32_t kLeastOverhead = 4 + 2 + 32;
+    int32_t first = i > 0 ? i - 1 : 0;
+    for (int32_t covered = 0; first > 0 && covered < kMaxMainDataBeginMpeg1;) {
+        --first;
+        covered += std::max(0, frames[first].nLength - kLeastOverhead);
+    }
+    return first;
+}
+
+// What the source's describing frame says, read from its bytes, or null when
+// the entry no longer holds one.
+bool ReadInfoFacts(const uint8_t* bytes, const FrameEntry& entry, InfoFrameFacts& facts)
+{
+    facts = InfoFrameFacts();
+    if (entry.nLength == 0) return true;
+    if (!bytes || MP3FrameLength(bytes) != entry.nLength || !MP3IsInfoFrame(bytes, entry.nLength)) return false;
+    facts = MP3ReadInfoFrame(bytes, entry.nLength);
+    return true;
+}
+
 // Reads what the cut takes and maps the selection: only the bytes of the
-// selected frames, when the file has the size it was indexed at and each of
-// those frames still stands where the index says, with the length it says
-// (checked as the bytes arrive); otherwise the whole file, indexed anew from
-// the bytes just read. False when the file cannot be read.
-bool ReadFramesToCut(SourceFile& file, SourceBytes& source, FrameSpan& span)
+// selected frames and of the frames before them that their reservoir may
+// need, and the source's describing frame, when the file has the size it was
+// indexed at and each of those frames still stands where the index says,
+// with the length it says (checked as the bytes arrive); otherwise the whole
+// file, indexed anew from the bytes just read. False when the file cannot be
+// read.
+bool ReadFramesToCut(SourceFile& file, SourceBytes& source, InfoFrameFacts& info, FrameSpan& span)
 {
     span = CurrentSpan();
     if (file.Size() == g_state.nSourceBytes && g_state.pFrames) {
         if (span.i >= span.j) return true;
-        const int64_t first = g_state.pFrames[span.i].nOffset;
+        SourceBytes infoBytes;
+        const FrameEntry& infoFrame = g_state.feInfoFrame;
+        const bool infoHolds = infoFrame.nLength == 0 ||
+                               (file.Read(infoFrame.nOffset, std::min(infoFrame.nLength, file.Size() - infoFrame.nOffset), infoBytes) &&
+                                ReadInfoFacts(infoBytes.Bytes(infoFrame.nOffset, infoFrame.nLength), infoFrame, info));
+        const int32_t needed = FirstNeeded(g_state.pFrames, span.i);
+        const int64_t first = g_state.pFrames[needed].nOffset;
         const FrameEntry& last = g_state.pFrames[span.j - 1];
         const int32_t length = static_cast<int32_t>(static_cast<int64_t>(last.nOffset) + last.nLength - first);
         std::unique_ptr<uint8_t[], OsBufferFree> data(static_cast<uint8_t*>(OsAllocBuffer(static_cast<size_t>(length))));
-        bool holds = data != nullptr;
-        int32_t k = span.i;
+        bool holds = infoHolds && data != nullptr;
+        int32_t k = needed;
         auto check = [&](int64_t available) {
             for (; holds && k < span.j; ++k) {
                 const FrameEntry& frame = g_state.pFrames[k];
@@ -74,59 +112,21 @@ bool ReadFramesToCut(SourceFile& file, SourceBytes& source, FrameSpan& span)
         }
     }
     if (!ReadAndIndexSource(file, source, false)) return false;
+    const FrameEntry& infoFrame = g_state.feInfoFrame;
+    ReadInfoFacts(source.Bytes(infoFrame.nOffset, infoFrame.nLength), infoFrame, info);
     span = CurrentSpan();
     return true;
 }
 
-// Writes the new file: the room for its tag, then the selected frames, runs
-// of adjacent frames in one write each. A frame holding the source's VBR
-// header is left out: it would describe the whole source. The first frame,
-// when its audio begins in frames that are not copied, goes in as a frame of
-// silence that keeps its bytes for the next one. Copies only bytes it holds.
-// False on any write error.
-bool WriteNewFile(OsFile file, const SourceBytes& source, FrameSpan span)
+// Writes the new file: the room for its tag, then the frames of the layout
+// (MP3EmitCut). False on any write error.
+bool WriteNewFile(OsFile file, const SourceBytes& source, const CutLayout& layout)
 {
-    auto bytesOf = [&](const FrameEntry& frame) { return source.Bytes(frame.nOffset, frame.nLength); };
-    auto copied = [&](const FrameEntry& frame) {
-        const uint8_t* bytes = bytesOf(frame);
-        return bytes && !IsVbrHeaderFrame(bytes, frame.nLength);
-    };
     // A file without frames gets its tag written in place anyway.
-    const FrameEntry* frames = g_state.pFrames;
-    if (span.i < span.j && std::any_of(frames + span.i, frames + span.j, copied)) {
-        const std::vector<uint8_t> placeholder = CutTagPlaceholder();
-        if (!OsWriteExact(file, placeholder.data(), placeholder.size())) return false;
-    }
-
-    // A run of adjacent frames, [runStart, runEnd) of the file, not yet written.
-    int64_t runStart = 0, runEnd = 0;
-    auto flush = [&]() {
-        const bool ok = runEnd == runStart ||
-                        OsWriteExact(file, source.Bytes(runStart, runEnd - runStart), static_cast<size_t>(runEnd - runStart));
-        runStart = runEnd;
-        return ok;
-    };
-    bool first = true;
-    for (int32_t k = span.i; k < span.j; ++k) {
-        const FrameEntry& frame = frames[k];
-        if (!copied(frame)) continue;
-        const uint8_t* bytes = bytesOf(frame);
-        const int64_t end = static_cast<int64_t>(frame.nOffset) + frame.nLength;
-        if (first && MP3MainDataBegin(bytes, frame.nLength) > 0) {
-            std::vector<uint8_t> silent(bytes, bytes + frame.nLength);
-            MP3MakeSilentFrame(silent.data(), frame.nLength);
-            if (!OsWriteExact(file, silent.data(), silent.size())) return false;
-            runStart = runEnd = end;
-        } else if (frame.nOffset != runEnd || runStart == runEnd) {
-            if (!flush()) return false;
-            runStart = frame.nOffset;
-            runEnd = end;
-        } else {
-            runEnd = end;
-        }
-        first = false;
-    }
-    return flush();
+    if (layout.nFrames == 0) return true;
+    const std::vector<uint8_t> placeholder = CutTagPlaceholder();
+    if (!OsWriteExact(file, placeholder.data(), placeholder.size())) return false;
+    return MP3EmitCut(layout, source, [&](const uint8_t* bytes, size_t count) { return OsWriteExact(file, bytes, count); });
 }
 
 // Asks whether to open another file; Yes posts the open-file command.
@@ -152,8 +152,13 @@ double MP3SelectionSize()
 {
     if (!g_state.pFrames) return 0.0;
     const FrameSpan span = MP3MapSelection(g_state.nFrames, g_state.fStart, g_state.fEnd, g_state.fDuration);
+    if (span.i >= span.j) return 0.0;
     int64_t bytes = 0;
     for (int32_t k = span.i; k < span.j; ++k) bytes += g_state.pFrames[k].nLength;
+    // The frames the cut puts before them, about the size of the first
+    // selected frame (its Xing/Info frame) and of the one before (priming).
+    bytes += g_state.pFrames[span.i].nLength;
+    if (span.i > 0) bytes += g_state.pFrames[span.i - 1].nLength;
     return static_cast<double>(bytes) / 1024.0;
 }
 
@@ -170,8 +175,10 @@ void MP3Split()
     // The file may have changed since it was loaded: what is read now counts.
     SourceFile sourceFile;
     SourceBytes source;
+    InfoFrameFacts sourceInfo;
     FrameSpan span;
-    if (sourceFile.Open(g_state.szSourcePath) != SourceRead::Ok || !ReadFramesToCut(sourceFile, source, span)) {
+    if (sourceFile.Open(g_state.szSourcePath) != SourceRead::Ok ||
+        !ReadFramesToCut(sourceFile, source, sourceInfo, span)) {
         g_log.Print("无文件.");
         return;
     }
@@ -193,8 +200,9 @@ void MP3Split()
     g_log.Print("新文件: %s", path.c_str());
 
     g_log.Print("i=%d, j=%d", span.i, span.j);
-    const bool written = WriteNewFile(file, source, span);
-    source = SourceBytes();
+    CutLayout layout;
+    MP3LayOutCut(g_state.pFrames, g_state.nFrames, span.i, span.j, source, sourceInfo, layout);
+    const bool written = WriteNewFile(file, source, layout);
     if (!OsCloseFile(file) || !written) {
         OsDeleteFile(path.c_str());
         g_log.Print("不能写入新的 MP3 文件");
@@ -202,5 +210,21 @@ void MP3Split()
         return;
     }
     WriteCutTag(path.c_str());
+    // Whatever went wrong on the way to the disk (the tag library included)
+    // shows in the file as it reads back now.
+    if (g_cutWrittenHook) g_cutWrittenHook(path.c_str());
+    const bool checked = layout.nFrames == 0 || MP3CheckCutFile(path.c_str(), layout, source);
+    source = SourceBytes();
+    if (!checked) {
+        OsDeleteFile(path.c_str());
+        g_log.Print("新文件校验失败");
+        ui.ShowAudioError("不能写入文件");
+        return;
+    }
     OfferToOpenAnother("完成!\n文件已经分割.\n\n打开新文件进行分割吗?", MB_ICONQUESTION);
+}
+
+void SetCutWrittenHook(CutWrittenHook hook)
+{
+    g_cutWrittenHook = hook;
 }

@@ -18,14 +18,24 @@ struct FrameSpan {
 // numbers, count as 0: with n >= 1 the result is i = 0, j = 0 (no frame).
 FrameSpan MP3MapSelection(int32_t nFrames, float fStart, float fEnd, float fDuration);
 
-// The size in kilobytes (bytes / 1024) of the frames the current selection
-// of g_state takes; 0 with no source.
+// The size in kilobytes (bytes / 1024) of what a cut of the current selection
+// of g_state writes: the frames it takes, and an estimate of the frames put
+// before them (the Xing/Info frame and a priming frame, counted as the first
+// selected frame and the one before it). 0 with no source or no frame.
 double MP3SelectionSize();
 
 // Cuts the selection of g_state out of szSourcePath into a new file, with
 // its log lines, its questions and error boxes (through the installed
-// EngineUi) and the tag texts. Never overwrites a file; reads the source
-// again and indexes the bytes it read, so a source changed since it was
-// loaded is cut as it is now. A write error removes the incomplete file and
-// is reported; success ends with the question whether to open another file.
+// EngineUi) and the tag texts. The new file holds a Xing/Info frame of its
+// own, priming frames and the selected frames byte for byte (cut_layout.h).
+// Never overwrites a file; reads the source again, so a source changed since
+// it was loaded is cut as it is now. A write error, or a file that does not
+// read back as written (cut_check.h), removes the new file and is reported;
+// success ends with the question whether to open another file.
 void MP3Split();
+
+// Called, when set, with the new file's path after the cut has written and
+// tagged it and before it checks it: lets tests damage the file on its way to
+// the disk. Null (the default) for none.
+using CutWrittenHook = void (*)(const char* path);
+void SetCutWrittenHook(CutWrittenHook hook);

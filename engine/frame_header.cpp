@@ -14,6 +14,9 @@ constexpr uint8_t kBitrateBits = 0xF0;     // ........ 1111.... ........
 constexpr uint8_t kSampleRateBits = 0x0C;  // ........ ....11.. ........
 constexpr uint8_t kPaddingBit = 0x02;      // ........ ......1. ........
 constexpr uint8_t kEmphasisBits = 0x03;    // ........ ........ ......11
+constexpr uint8_t kProtectionBit = 0x01;   // .......1 ........ ........ (1: no CRC)
+constexpr uint8_t kChannelModeBits = 0xC0; // ........ ........ 11......
+constexpr uint8_t kSingleChannel = 0xC0;
 
 constexpr unsigned versionIndex(uint8_t b1) { return (b1 & kVersionBits) >> 3; }
 constexpr unsigned layerIndex(uint8_t b1) { return (b1 & kLayerBits) >> 1; }
@@ -62,4 +65,44 @@ int32_t MP3FrameLength(const uint8_t* header)
     const int32_t sampleRateHz = kSampleRateHz[version][rate];
     const int32_t bitrateBps = (version == kVersion1 ? kBitrateKbpsMpeg1 : kBitrateKbpsMpeg2)[bitrate] * 1000;
     return bitrateBps * samplesPerFrame / (sampleRateHz * 8) + static_cast<int32_t>(paddingBytes(b2));
+}
+
+bool MP3IsMpeg1(const uint8_t* header)
+{
+    return versionIndex(header[1]) == kVersion1;
+}
+
+bool MP3IsMono(const uint8_t* header)
+{
+    return (header[3] & kChannelModeBits) == kSingleChannel;
+}
+
+int32_t MP3SamplesPerFrame(const uint8_t* header)
+{
+    return MP3IsMpeg1(header) ? 1152 : 576;
+}
+
+int32_t MP3SampleRate(const uint8_t* header)
+{
+    return kSampleRateHz[versionIndex(header[1])][sampleRateIndex(header[2]) % 3];
+}
+
+int32_t MP3BitrateIndex(const uint8_t* header)
+{
+    return static_cast<int32_t>(bitrateIndex(header[2]));
+}
+
+bool MP3SameStream(const uint8_t* a, const uint8_t* b)
+{
+    return versionIndex(a[1]) == versionIndex(b[1]) && sampleRateIndex(a[2]) == sampleRateIndex(b[2]) &&
+           MP3IsMono(a) == MP3IsMono(b);
+}
+
+int32_t MP3HeaderWithBitrate(const uint8_t* model, int32_t bitrateIndex, uint8_t out[4])
+{
+    out[0] = model[0];
+    out[1] = static_cast<uint8_t>(model[1] | kProtectionBit);
+    out[2] = static_cast<uint8_t>((model[2] & ~(kBitrateBits | kPaddingBit)) | (bitrateIndex << 4));
+    out[3] = model[3];
+    return MP3FrameLength(out);
 }

@@ -17,3 +17,30 @@ inline bool IsFrameSync(const uint8_t* p)
 {
     return p[0] == 0xFF && (p[1] & 0xE0) == 0xE0;
 }
+
+// The fields of an accepted header (MP3FrameLength >= 0) that the cut needs.
+// Each reads the four header bytes only.
+
+// True for MPEG 1, false for MPEG 2 and 2.5.
+bool MP3IsMpeg1(const uint8_t* header);
+// True for the single-channel mode.
+bool MP3IsMono(const uint8_t* header);
+// Samples per channel a frame decodes to: 1152 (MPEG 1) or 576.
+int32_t MP3SamplesPerFrame(const uint8_t* header);
+// The sample rate in Hz.
+int32_t MP3SampleRate(const uint8_t* header);
+// The bitrate index, 1 to 14.
+int32_t MP3BitrateIndex(const uint8_t* header);
+// Whether two headers belong to one stream as a decoder sees it: the same
+// version, sample rate and number of channels, so that their side
+// information has the same layout and their samples the same time base.
+bool MP3SameStream(const uint8_t* a, const uint8_t* b);
+
+// The highest bitrate index of the Layer III tables.
+constexpr int32_t kMaxBitrateIndex = 14;
+
+// Writes into out a header made from model (an accepted header) with the
+// given bitrate index (1 to 14), no padding byte and no CRC; every other
+// field (version, sample rate, mode, mode extension, copyright, original,
+// emphasis) stays. Returns the length of a frame with that header.
+int32_t MP3HeaderWithBitrate(const uint8_t* model, int32_t bitrateIndex, uint8_t out[4]);

@@ -3,7 +3,9 @@
 #include "app_state.h"
 #include "diag_log.h"
 #include "frame_scan.h"
+#include "info_frame.h"
 
+#include <algorithm>
 #include <new>
 
 bool ReplaceFrameIndex(int32_t count)
@@ -12,6 +14,7 @@ bool ReplaceFrameIndex(int32_t count)
     g_state.pFrames = nullptr;
     g_state.nFrames = 0;
     g_state.nSourceBytes = 0;
+    g_state.feInfoFrame = FrameEntry{0, 0};
     if (count <= 0) return count == 0;
     g_state.pFrames = new (std::nothrow) FrameEntry[static_cast<size_t>(count)];
     if (!g_state.pFrames) return false;
@@ -29,11 +32,23 @@ bool ReadAndIndexSource(SourceFile& file, SourceBytes& bytes, bool log)
     if (!data) return false;
     FrameScanner scanner(data.get(), file.Size());
     if (!file.ReadInto(data.get(), 0, file.Size(), [&](int64_t available) { scanner.Advance(available); })) return false;
-    const int32_t counted = scanner.Finish();
+    int32_t counted = scanner.Finish();
+    // An encoder's describing frame at the start is not audio: the index
+    // keeps it apart.
+    FrameEntry info = {0, 0};
+    if (counted > 0) {
+        const FrameEntry first = scanner.Entry(0);
+        const int32_t held = std::min(first.nLength, file.Size() - first.nOffset);
+        if (MP3IsInfoFrame(data.get() + first.nOffset, held)) {
+            info = first;
+            --counted;
+        }
+    }
     if (log) g_log.Print("帧数: %d", counted);
     if (ReplaceFrameIndex(counted)) {
-        scanner.CopyTo(g_state.pFrames);
+        scanner.CopyTo(g_state.pFrames, info.nLength > 0 ? 1 : 0);
         g_state.nSourceBytes = file.Size();
+        g_state.feInfoFrame = info;
     }
     if (log) g_log.Print("帧数: %d", g_state.nFrames);
     bytes.pData = std::move(data);

@@ -10,12 +10,15 @@
 // Replaces the index of g_state by a new, uninitialised array of the given
 // number of entries and releases the previous one; nSourceBytes becomes 0
 // until the caller has filled it. With 0 entries, or when the array cannot
-// be allocated, the index is left empty (nFrames 0, pFrames null). Returns
+// be allocated, the index is left empty (nFrames 0, pFrames null); either
+// way feInfoFrame becomes none. Returns
 // whether the index now has room for count entries.
 bool ReplaceFrameIndex(int32_t count);
 
 // Reads the whole of an open source into bytes, in chunks, each scanned for
-// frames as it arrives, and makes the frames found the index of g_state. With
+// frames as it arrives, and makes the frames found the index of g_state: its
+// audio frames in pFrames, and apart from them, in feInfoFrame, a first frame
+// that holds an encoder's Xing, Info or VBRI header. With
 // log, writes "帧数: %d" once the frames are found and again once they are
 // stored. False (and the index empty) when the file cannot be read or the
 // index not held in memory.

@@ -194,11 +194,13 @@ int32_t FrameScanner::Finish()
     return static_cast<int32_t>(count_);
 }
 
-void FrameScanner::CopyTo(FrameEntry* out) const
+void FrameScanner::CopyTo(FrameEntry* out, int64_t first) const
 {
-    for (size_t b = 0; b * kBlockEntries < static_cast<size_t>(count_); ++b) {
-        const size_t n = std::min(kBlockEntries, static_cast<size_t>(count_) - b * kBlockEntries);
-        memcpy(out + b * kBlockEntries, blocks_[b].get(), n * sizeof(FrameEntry));
+    for (int64_t k = first; k < count_;) {
+        const size_t block = static_cast<size_t>(k) / kBlockEntries, at = static_cast<size_t>(k) % kBlockEntries;
+        const size_t n = std::min(kBlockEntries - at, static_cast<size_t>(count_ - k));
+        memcpy(out + (k - first), blocks_[block].get() + at, n * sizeof(FrameEntry));
+        k += static_cast<int64_t>(n);
     }
 }
 

@@ -50,9 +50,14 @@ public:
     // Every byte has arrived: applies the tags at the end of the file and
     // completes the scan. Returns the number of frames.
     int32_t Finish();
-    // Copies the frames found, in file order, to out, which has room for the
-    // number Finish returned.
-    void CopyTo(FrameEntry* out) const;
+    // Copies the frames found from the first-th on, in file order, to out,
+    // which has room for the number Finish returned less first.
+    void CopyTo(FrameEntry* out, int64_t first = 0) const;
+    // The k-th frame found (k below the number Finish returned).
+    FrameEntry Entry(int64_t k) const
+    {
+        return blocks_[static_cast<size_t>(k) / kBlockEntries][static_cast<size_t>(k) % kBlockEntries];
+    }
 
 private:
     static constexpr size_t kBlockEntries = size_t(1) << 15;

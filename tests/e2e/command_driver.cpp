@@ -1,6 +1,7 @@
 #include "command_driver.h"
 
 #include "frame_scan.h"
+#include "info_frame.h"
 #include "program_files.h"
 #include "resource.h"
 #include "test_support.h"
@@ -16,11 +17,28 @@ std::string Fixture(const std::string& name)
     return ReadWholeFile(FixturePath(name));
 }
 
+std::vector<FrameEntry> FramesOf(const std::string& bytes)
+{
+    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+    const auto size = static_cast<int64_t>(bytes.size());
+    std::vector<FrameEntry> frames(static_cast<size_t>(MP3ScanFrames(data, size, nullptr)));
+    MP3ScanFrames(data, size, frames.data());
+    return frames;
+}
+
+std::vector<FrameEntry> AudioFramesOf(const std::string& bytes)
+{
+    std::vector<FrameEntry> frames = FramesOf(bytes);
+    if (!frames.empty() && frames[0].nOffset + static_cast<int64_t>(frames[0].nLength) <= static_cast<int64_t>(bytes.size()) &&
+        MP3IsInfoFrame(reinterpret_cast<const uint8_t*>(bytes.data()) + frames[0].nOffset, frames[0].nLength)) {
+        frames.erase(frames.begin());
+    }
+    return frames;
+}
+
 std::vector<std::string> LoadLogLines(const std::string& path, const std::string& bytes)
 {
-    const int32_t frames =
-        MP3ScanFrames(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<int64_t>(bytes.size()), nullptr);
-    return IndexingLogLines(path, bytes.size(), frames);
+    return IndexingLogLines(path, bytes.size(), static_cast<int>(AudioFramesOf(bytes).size()));
 }
 
 void Append(std::vector<std::string>& lines, const std::vector<std::string>& more)

@@ -3,6 +3,7 @@
 // of a load.
 #pragma once
 
+#include "frame_entry.h"
 #include "harness.h"
 
 #include <optional>
@@ -20,8 +21,14 @@ std::string Fixture(const std::string& name);
 // with a title, an artist and an album.
 std::string CutSongPath();
 
+// The frames of a file held in a string, in file order.
+std::vector<FrameEntry> FramesOf(const std::string& bytes);
+// Its audio frames, as the engine's index holds them: an encoder's
+// Xing/Info/VBRI frame first is left out.
+std::vector<FrameEntry> AudioFramesOf(const std::string& bytes);
+
 // The lines of loading the file at path (CP936) that holds bytes:
-// IndexingLogLines with the frames the engine finds in them.
+// IndexingLogLines with the audio frames the engine finds in them.
 std::vector<std::string> LoadLogLines(const std::string& path, const std::string& bytes);
 
 void Append(std::vector<std::string>& lines, const std::vector<std::string>& more);

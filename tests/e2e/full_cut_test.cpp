@@ -2,13 +2,15 @@
 // window-test build, whose state record the test reads): the source opened
 // through the open-file dialog, 5 s to 10 s marked with the time editors,
 // "剪切文件" pressed and the completion question answered. The new file's
-// frames are checked against the source's bytes here; judge_cut.py then
-// lets mpg123 and mutagen judge the copies this test leaves in the artifact
-// folder.
+// frames are checked against the source's bytes here (its own Xing/Info
+// frame and priming frames, then the selected frames byte for byte);
+// judge_cut.py then lets mpg123 and mutagen judge the copies this test leaves
+// in the artifact folder.
 #include "command_driver.h"
 #include "cutter.h"
 #include "frame_scan.h"
 #include "harness.h"
+#include "info_frame.h"
 #include "program_files.h"
 #include "resource.h"
 #include "test_support.h"
@@ -19,39 +21,37 @@
 namespace e2e {
 namespace {
 
-// The frames of a file held in a string.
-std::vector<FrameEntry> FramesOf(const std::string& bytes)
-{
-    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
-    const auto size = static_cast<int64_t>(bytes.size());
-    std::vector<FrameEntry> frames(static_cast<size_t>(MP3ScanFrames(data, size, nullptr)));
-    MP3ScanFrames(data, size, frames.data());
-    return frames;
-}
-
 void SaveArtifact(const std::string& name, const std::string& bytes)
 {
     WriteFileBytes(Cp936(ArtifactFolder()) + "\\" + name, std::vector<uint8_t>(bytes.begin(), bytes.end()));
 }
 
-// The new file holds, between its tags, source frames i to j - 1 and
-// nothing else: the first one with the source's header and length (its
-// audio may have been silenced), the others byte for byte.
+// The new file holds, between its tags, its own Xing/Info frame that counts
+// the frames after it and their bytes, at most two priming frames, and the
+// source's audio frames i to j - 1 byte for byte, and nothing else.
 void ExpectFramesOfSpan(const std::string& cut, const std::string& source, FrameSpan span)
 {
-    const std::vector<FrameEntry> sourceFrames = FramesOf(source);
+    const std::vector<FrameEntry> sourceFrames = AudioFramesOf(source);
     const std::vector<FrameEntry> cutFrames = FramesOf(cut);
     ASSERT_GT(span.j, span.i);
-    ASSERT_EQ(cutFrames.size(), static_cast<size_t>(span.j - span.i));
-    const AudioRange range = MP3FindAudioRange(reinterpret_cast<const uint8_t*>(cut.data()), cut.size());
+    const size_t selected = static_cast<size_t>(span.j - span.i);
+    ASSERT_GE(cutFrames.size(), selected + 1);
+    const size_t lead = cutFrames.size() - 1 - selected;
+    EXPECT_LE(lead, 2u) << "priming frames";
+    const auto* bytes = reinterpret_cast<const uint8_t*>(cut.data());
+    const AudioRange range = MP3FindAudioRange(bytes, static_cast<int64_t>(cut.size()));
     EXPECT_EQ(range.nStart, cutFrames.front().nOffset) << "the frames follow the tag at once";
     EXPECT_EQ(range.nEnd, cutFrames.back().nOffset + cutFrames.back().nLength) << "and nothing follows them";
-    for (size_t k = 0; k < cutFrames.size(); ++k) {
-        const FrameEntry& want = sourceFrames[span.i + k];
-        const FrameEntry& got = cutFrames[k];
+    const InfoFrameFacts info = MP3ReadInfoFrame(bytes + cutFrames[0].nOffset, cutFrames[0].nLength);
+    EXPECT_TRUE(info.kind == InfoFrameKind::Info || info.kind == InfoFrameKind::Xing);
+    EXPECT_EQ(info.nFrames, static_cast<int32_t>(cutFrames.size() - 1));
+    EXPECT_EQ(info.nBytes, range.nEnd - range.nStart);
+    for (size_t k = 0; k < selected; ++k) {
+        const FrameEntry& want = sourceFrames[static_cast<size_t>(span.i) + k];
+        const FrameEntry& got = cutFrames[1 + lead + k];
         ASSERT_EQ(got.nLength, want.nLength) << "frame " << k;
-        const size_t compared = k == 0 ? 4 : static_cast<size_t>(want.nLength);
-        EXPECT_EQ(cut.compare(got.nOffset, compared, source, want.nOffset, compared), 0)
+        const size_t length = static_cast<size_t>(want.nLength);
+        EXPECT_EQ(cut.compare(got.nOffset, length, source, want.nOffset, length), 0)
             << "frame " << k << " differs from source frame " << span.i + k;
     }
 }

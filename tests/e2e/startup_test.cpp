@@ -85,7 +85,7 @@ TEST(Startup, RememberedSettingsComeBackAndASourceThatHasGoneComesBackEmpty)
     EXPECT_EQ(copy.Read(L"settings.ini"), remembered);
     const FixtureInfo& info = fixtures.front();
     const std::vector<std::string> indexing = IndexingLogLines(
-        songPath, ReadFileBytes(FixturePath(info.name)).size(), info.mpg123Frames + (info.infoFrame ? 1 : 0));
+        songPath, ReadFileBytes(FixturePath(info.name)).size(), info.mpg123Frames);  // the index leaves lame's Info frame out
     ExpectLog(copy.Read(L"log.txt"), Concat(Concat(StartupLogLines(copy, output), indexing), NormalEndLogLines()));
 
     copy.Remove(song);

@@ -4,7 +4,9 @@
 #include "app_state.h"
 #include "cutter.h"
 #include "engine_fixture.h"
+#include "frame_header.h"
 #include "frame_index.h"
+#include "frame_scan.h"
 #include "output_name.h"
 
 #include <gtest/gtest.h>
@@ -54,17 +56,25 @@ TEST(SelectionMap, DurationsAndTimesOutsideTheDesignGiveNoFrame)
 
 class SelectionSizeTest : public EngineTest {};
 
-TEST_F(SelectionSizeTest, SumsTheLengthsOfTheFramesACutWouldCopy)
+// The selected frames, and for the frames a cut puts before them one frame
+// of the first selected one's length and one of the length of the frame
+// before it.
+TEST_F(SelectionSizeTest, SumsTheLengthsOfTheFramesACutWouldWrite)
 {
     EXPECT_EQ(MP3SelectionSize(), 0.0);  // no source
-    ASSERT_TRUE(ReplaceFrameIndex(3));
+    ASSERT_TRUE(ReplaceFrameIndex(4));
     g_state.pFrames[0] = {0, 417};
     g_state.pFrames[1] = {417, 418};
     g_state.pFrames[2] = {835, 417};
-    g_state.fDuration = 3.0f;
+    g_state.pFrames[3] = {1252, 417};
+    g_state.fDuration = 4.0f;
     g_state.fStart = 0.0f;
-    g_state.fEnd = 3.0f;
-    EXPECT_EQ(MP3SelectionSize(), 835 / 1024.0);
+    g_state.fEnd = 4.0f;
+    EXPECT_EQ(MP3SelectionSize(), (417 + 418 + 417 + 417) / 1024.0);  // frames 0..2, from the start
+    g_state.fStart = 2.5f;
+    EXPECT_EQ(MP3SelectionSize(), (418 + 417 + 418 + 417) / 1024.0);  // frames 1..2
+    g_state.fStart = g_state.fEnd = 0.5f;
+    EXPECT_EQ(MP3SelectionSize(), 0.0);  // no frame
     g_state.fDuration = 0.0f;
     EXPECT_EQ(MP3SelectionSize(), 0.0);
 }
@@ -134,7 +144,7 @@ TEST_F(CutTest, CopiesTheSelectedFramesByteForByteIntoTheOutputFolder)
 
     EXPECT_EQ(std::string(g_state.szOutputFolder), out) << "the folder keeps its new separator";
     const std::vector<uint8_t> sourceBytes = ReadFileBytes(source);
-    EXPECT_EQ(AudioOf(ReadFileBytes(out + "song.mp3")), FramesOf(sourceBytes, span.i, span.j));
+    EXPECT_EQ(CutProblems(AudioOf(ReadFileBytes(out + "song.mp3")), sourceBytes, span.i, span.j), "");
     const std::vector<std::string> lines = {
         "MP3Split", "    mp3 文件: " + source, "    大小: " + std::to_string(sourceBytes.size()),
         "    新文件: " + out + "song.mp3",
@@ -153,7 +163,7 @@ TEST_F(CutTest, TheWholeSelectionTakesAllButTheLastFrame)
     const std::string out = UseOutputFolder("out");
     MP3Split();
     const std::vector<uint8_t> sourceBytes = ReadFileBytes(source);
-    EXPECT_EQ(AudioOf(ReadFileBytes(out + "song.mp3")), FramesOf(sourceBytes, 0, g_state.nFrames - 1));
+    EXPECT_EQ(CutProblems(AudioOf(ReadFileBytes(out + "song.mp3")), sourceBytes, 0, g_state.nFrames - 1), "");
 }
 
 TEST_F(CutTest, BesideTheSourceNamesAreNumberedAndNoFileIsTouched)
@@ -236,7 +246,7 @@ TEST_F(CutTest, ASourceChangedSinceItWasLoadedIsCutAsItIsNow)
     const std::vector<uint8_t> now = ReadFileBytes(source);
     ASSERT_NE(g_state.nFrames, loadedFrames) << "the index describes the file as it is now";
     const FrameSpan span = MP3MapSelection(g_state.nFrames, g_state.fStart, g_state.fEnd, g_state.fDuration);
-    EXPECT_EQ(AudioOf(ReadFileBytes(out + "song.mp3")), FramesOf(now, span.i, span.j));
+    EXPECT_EQ(CutProblems(AudioOf(ReadFileBytes(out + "song.mp3")), now, span.i, span.j), "");
 }
 
 // Changes that keep the file's size: new sound in the same frames is cut as
@@ -251,7 +261,7 @@ TEST_F(CutTest, ASourceChangedInPlaceIsCutAsItIsNow)
     for (int32_t k = span.i; k < span.j; ++k) bytes[g_state.pFrames[k].nOffset + 200] ^= 0x5A;  // new sound
     WriteFileBytes(source, bytes);
     MP3Split();
-    EXPECT_EQ(AudioOf(ReadFileBytes(out + "song.mp3")), FramesOf(bytes, span.i, span.j));
+    EXPECT_EQ(CutProblems(AudioOf(ReadFileBytes(out + "song.mp3")), bytes, span.i, span.j), "");
 
     // The tag grows by 10 bytes and the file loses its last 10: every frame moves.
     const int32_t firstBefore = g_state.pFrames[0].nOffset;
@@ -265,7 +275,7 @@ TEST_F(CutTest, ASourceChangedInPlaceIsCutAsItIsNow)
     MP3Split();
     EXPECT_EQ(g_state.pFrames[0].nOffset, firstBefore + 10) << "indexed anew";
     const FrameSpan now = MP3MapSelection(g_state.nFrames, g_state.fStart, g_state.fEnd, g_state.fDuration);
-    EXPECT_EQ(AudioOf(ReadFileBytes(out + "song(1).mp3")), FramesOf(moved, now.i, now.j));
+    EXPECT_EQ(CutProblems(AudioOf(ReadFileBytes(out + "song(1).mp3")), moved, now.i, now.j), "");
 }
 
 TEST_F(CutTest, ASourceGoneSinceItWasLoadedIsLoggedAndNothingIsShown)
@@ -328,6 +338,56 @@ TEST_F(CutTest, AFolderOfTheCandidateNameCountsAsTaken)
     MakeFolder(out + "song.mp3");
     MP3Split();
     EXPECT_TRUE(FileExists(out + "song(1).mp3"));
+}
+
+// Faults on the way to the disk, injected once the cut has written and tagged
+// the file: each makes the file read back otherwise than written, and the cut
+// removes it and reports the failure instead of its success.
+TEST_F(CutTest, AFileThatDoesNotReadBackAsWrittenIsRemovedAndReported)
+{
+    struct Fault {
+        const char* what;
+        void (*damage)(std::vector<uint8_t>& bytes, size_t audio);
+    };
+    static size_t s_audio = 0;  // where the audio of the new file starts
+    static void (*s_damage)(std::vector<uint8_t>&, size_t) = nullptr;
+    const Fault faults[] = {
+        {"a frame lost", [](std::vector<uint8_t>& b, size_t a) { b.erase(b.begin() + static_cast<long>(a) + 2000, b.begin() + static_cast<long>(a) + 2417); }},
+        {"a byte of sound changed", [](std::vector<uint8_t>& b, size_t a) { b[a + 3000] ^= 0x10; }},
+        {"a frame header broken", [](std::vector<uint8_t>& b, size_t a) { b[a + MP3FrameLength(b.data() + a) + 1] = 0; }},
+        {"the Xing/Info frame's count", [](std::vector<uint8_t>& b, size_t a) { b[a + 4 + 32 + 11] ^= 1; }},
+        {"the end cut off", [](std::vector<uint8_t>& b, size_t) { b.resize(b.size() - 300); }},
+    };
+    const std::string source = LoadSource("cbr_v1_44100_128k.mp3", "song.mp3");
+    const std::string out = UseOutputFolder("out");
+    Select(0.5f, 1.5f);
+    for (const Fault& fault : faults) {
+        SCOPED_TRACE(fault.what);
+        ui.messages.clear();
+        s_damage = fault.damage;
+        SetCutWrittenHook([](const char* path) {
+            std::vector<uint8_t> bytes = ReadFileBytes(path);
+            s_audio = static_cast<size_t>(MP3FindAudioRange(bytes.data(), static_cast<int64_t>(bytes.size())).nStart);
+            s_damage(bytes, s_audio);
+            WriteFileBytes(path, bytes);
+        });
+        const size_t before = LogLines().size();
+        MP3Split();
+        SetCutWrittenHook(nullptr);
+        EXPECT_FALSE(FileExists(out + "song.mp3"));
+        const std::vector<std::string> lines = LogLinesFrom(before);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back(), "    新文件校验失败");
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text, "不能写入文件\n(错误码: 5)");
+        EXPECT_EQ(ui.nPostedOpenFile, 0);
+    }
+    // Undamaged, the same cut succeeds.
+    ui.messages.clear();
+    MP3Split();
+    EXPECT_TRUE(FileExists(out + "song.mp3"));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].flags, static_cast<UINT>(MB_ICONQUESTION | MB_YESNO));
 }
 
 #ifndef _WIN32

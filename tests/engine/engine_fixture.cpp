@@ -1,13 +1,16 @@
 #include "engine_fixture.h"
 
 #include "app_state.h"
-#include "bit_reservoir.h"
+#include "cut_layout.h"
 #include "diag_log.h"
+#include "frame_header.h"
 #include "frame_index.h"
 #include "id3v2_text.h"
+#include "info_frame.h"
+#include "side_info.h"
 #include "tag_carry.h"
-#include "vbr_header.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
@@ -104,19 +107,34 @@ std::vector<uint8_t> AudioOf(const std::vector<uint8_t>& file)
     return Slice(file, tag.nTagBytes, static_cast<int64_t>(file.size()) - 128);
 }
 
-std::vector<uint8_t> FramesOf(const std::vector<uint8_t>& source, int32_t i, int32_t j)
+std::string CutProblems(const std::vector<uint8_t>& audio, const std::vector<uint8_t>& source, int32_t i, int32_t j)
 {
-    std::vector<uint8_t> bytes;
-    bool first = true;
+    if (i >= j) return audio.empty() ? "" : "frames in a cut of none";
+    // Whole frames, back to back.
+    std::vector<size_t> starts;
+    for (size_t p = 0; p < audio.size();) {
+        const int32_t length = p + 4 <= audio.size() ? MP3FrameLength(audio.data() + p) : -1;
+        if (length < 0 || p + static_cast<size_t>(length) > audio.size())
+            return "no whole frame at byte " + std::to_string(p);
+        starts.push_back(p);
+        p += static_cast<size_t>(length);
+    }
+    const InfoFrameFacts info = MP3ReadInfoFrame(audio.data(), static_cast<int32_t>(starts.size() > 1 ? starts[1] : audio.size()));
+    if (info.kind != InfoFrameKind::Xing && info.kind != InfoFrameKind::Info) return "no Xing/Info frame first";
+    if (info.nFrames != static_cast<int32_t>(starts.size()) - 1) return "frame count " + std::to_string(info.nFrames);
+    if (info.nBytes != static_cast<int32_t>(audio.size())) return "byte count " + std::to_string(info.nBytes);
+    // The selected frames last, each as it is or as a frame of silence.
+    const size_t lead = starts.size() - 1 - static_cast<size_t>(j - i);
+    if (starts.size() < static_cast<size_t>(j - i) + 1 || lead > 2) return std::to_string(lead) + " priming frames";
     for (int32_t k = i; k < j; ++k) {
         const FrameEntry& f = g_state.pFrames[k];
-        if (IsVbrHeaderFrame(source.data() + f.nOffset, f.nLength)) continue;
-        const size_t at = bytes.size();
-        bytes.insert(bytes.end(), source.begin() + f.nOffset, source.begin() + f.nOffset + f.nLength);
-        if (first && MP3MainDataBegin(bytes.data() + at, f.nLength) > 0) MP3MakeSilentFrame(bytes.data() + at, f.nLength);
-        first = false;
+        const size_t at = starts[1 + lead + static_cast<size_t>(k - i)];
+        const std::vector<uint8_t> mine(audio.begin() + static_cast<long>(at), audio.begin() + static_cast<long>(at) + f.nLength);
+        const std::vector<uint8_t> theirs(source.begin() + f.nOffset, source.begin() + f.nOffset + f.nLength);
+        if (mine != theirs && mine != MP3SilentCopy(theirs.data(), f.nLength, MP3MainDataBegin(mine.data(), f.nLength)))
+            return "selected frame " + std::to_string(k) + " not as in the source";
     }
-    return bytes;
+    return "";
 }
 
 void MakeFolder(const std::string& path)

@@ -58,10 +58,12 @@ protected:
 // The frames of a new file: what lies between its ID3v2 tag and its ID3v1
 // tag (a failed check when either is missing).
 std::vector<uint8_t> AudioOf(const std::vector<uint8_t>& file);
-// What a cut of index entries i..j-1 of g_state must hold: the bytes of those
-// frames of the source, the encoder's VBR header frame left out, the first
-// one silent when its audio begins in frames before it.
-std::vector<uint8_t> FramesOf(const std::vector<uint8_t>& source, int32_t i, int32_t j);
+// What is wrong with the frames of a cut of index entries i..j-1 of g_state
+// out of source ("" when nothing): they must be whole frames back to back, a
+// Xing/Info frame first that counts them and their bytes, then at most two
+// priming frames, then those entries of the source, each byte for byte or as
+// a frame of silence (one whose audio data the source never had).
+std::string CutProblems(const std::vector<uint8_t>& audio, const std::vector<uint8_t>& source, int32_t i, int32_t j);
 
 // Makes a folder (and its parents).
 void MakeFolder(const std::string& path);

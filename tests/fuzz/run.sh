@@ -13,7 +13,7 @@ build="$root/build/fuzz"
 seconds=${1:-150}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_frame_scan fuzz_id3v2_text fuzz_id3lib fuzz_source_tag)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_frame_scan fuzz_cut_layout fuzz_id3v2_text fuzz_id3lib fuzz_source_tag)
 testdata="$root/../shared/testdata/files"
 [ -d "$testdata" ] || testdata="$root/../../shared/testdata/files"
 

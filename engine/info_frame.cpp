@@ -1,0 +1,225 @@
+#include "info_frame.h"
+
+#include "frame_header.h"
+#include "side_info.h"
+
+#include <array>
+#include <cstring>
+#include <initializer_list>
+
+namespace {
+
+constexpr uint32_t kHasFrames = 0x1;
+constexpr uint32_t kHasBytes = 0x2;
+constexpr uint32_t kHasToc = 0x4;
+constexpr uint32_t kHasQuality = 0x8;
+// Tag, flags, frames, bytes, table of contents, quality.
+constexpr int32_t kXingFieldsBytes = 4 + 4 + 4 + 4 + kTocEntries + 4;
+
+// Offsets inside the LAME extension.
+constexpr int32_t kEncoderBytes = 9;
+constexpr int32_t kRevisionMethod = 9;
+constexpr int32_t kPeak = 11;
+constexpr int32_t kTrackGain = 15;
+constexpr int32_t kDelayPadding = 21;
+constexpr uint8_t kMethodUnknown = 0;
+constexpr uint8_t kMethodConstant = 1;
+
+// VBRI (Fraunhofer) stands at a fixed place, whatever the mode.
+constexpr int32_t kVbriOffset = 4 + 32;
+
+bool TagAt(const uint8_t* frame, int32_t length, int32_t offset, const char* tag)
+{
+    return offset >= 0 && offset + 4 <= length && memcmp(frame + offset, tag, 4) == 0;
+}
+
+// Where the Xing/Info tag of the frame stands, or -1.
+int32_t XingOffset(const uint8_t* frame, int32_t length)
+{
+    // Encoders place it right after the side information; some count the
+    // CRC in, some do not.
+    const int32_t offset = 4 + MP3SideInfoBytes(frame);
+    for (int32_t crc : {0, MP3CrcBytes(frame)}) {
+        if (TagAt(frame, length, offset + crc, "Xing") || TagAt(frame, length, offset + crc, "Info")) return offset + crc;
+    }
+    return -1;
+}
+
+uint32_t ReadBe32(const uint8_t* p)
+{
+    return static_cast<uint32_t>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
+}
+
+uint16_t ReadBe16(const uint8_t* p)
+{
+    return static_cast<uint16_t>(p[0] << 8 | p[1]);
+}
+
+void WriteBe32(uint8_t* p, uint32_t value)
+{
+    for (int k = 0; k < 4; ++k) p[k] = static_cast<uint8_t>(value >> (24 - 8 * k));
+}
+
+void WriteBe16(uint8_t* p, uint16_t value)
+{
+    p[0] = static_cast<uint8_t>(value >> 8);
+    p[1] = static_cast<uint8_t>(value);
+}
+
+// A number of the header that must not be negative to be believed.
+int32_t Count(uint32_t value)
+{
+    return value <= 0x7FFFFFFFu ? static_cast<int32_t>(value) : -1;
+}
+
+bool IsEncoderString(const uint8_t* text)
+{
+    const bool letter = (text[0] >= 'A' && text[0] <= 'Z') || (text[0] >= 'a' && text[0] <= 'z');
+    if (!letter) return false;
+    for (int32_t k = 0; k < kEncoderBytes; ++k)
+        if (text[k] != 0 && (text[k] < 0x20 || text[k] > 0x7E)) return false;
+    return true;
+}
+
+// Tables of the reflected CRC-16 (polynomial 0x8005): entry n of table k is
+// the CRC of byte n followed by k zero bytes, so that sixteen bytes are taken
+// at a time (slicing by sixteen).
+constexpr int kCrcSlices = 16;
+using CrcTables = std::array<std::array<uint16_t, 256>, kCrcSlices>;
+
+constexpr CrcTables MakeCrcTables()
+{
+    CrcTables tables = {};
+    for (uint32_t n = 0; n < 256; ++n) {
+        uint32_t crc = n;
+        for (int bit = 0; bit < 8; ++bit) crc = (crc & 1) ? (crc >> 1) ^ 0xA001u : crc >> 1;
+        tables[0][n] = static_cast<uint16_t>(crc);
+    }
+    for (int k = 1; k < kCrcSlices; ++k)
+        for (uint32_t n = 0; n < 256; ++n)
+            tables[k][n] = static_cast<uint16_t>((tables[k - 1][n] >> 8) ^ tables[0][tables[k - 1][n] & 0xFF]);
+    return tables;
+}
+constexpr CrcTables kCrcTables = MakeCrcTables();
+
+// The header of the cut's own frame: the model's bitrate when that holds the
+// fields and the frame must read as constant bitrate, else the lowest that does.
+int32_t InfoHeader(const uint8_t* model, bool constantBitrate, uint8_t out[4])
+{
+    const int32_t needed = MP3MainDataOffset(model) - MP3CrcBytes(model) + kXingFieldsBytes + kLameExtensionBytes;
+    for (int32_t index = constantBitrate ? MP3BitrateIndex(model) : 1; index <= kMaxBitrateIndex; ++index) {
+        const int32_t length = MP3HeaderWithBitrate(model, index, out);
+        if (length >= needed) return length;
+    }
+    return -1;  // not reached: the highest bitrate holds it at every rate
+}
+
+}  // namespace
+
+InfoFrameKind MP3InfoFrameKind(const uint8_t* frame, int32_t length)
+{
+    if (length < 4) return InfoFrameKind::None;
+    const int32_t at = XingOffset(frame, length);
+    if (at >= 0) return frame[at] == 'X' ? InfoFrameKind::Xing : InfoFrameKind::Info;
+    return TagAt(frame, length, kVbriOffset, "VBRI") ? InfoFrameKind::Vbri : InfoFrameKind::None;
+}
+
+InfoFrameFacts MP3ReadInfoFrame(const uint8_t* frame, int32_t length)
+{
+    InfoFrameFacts facts;
+    facts.kind = MP3InfoFrameKind(frame, length);
+    if (facts.kind != InfoFrameKind::Xing && facts.kind != InfoFrameKind::Info) return facts;
+    int32_t at = XingOffset(frame, length) + 4;
+    if (at + 4 > length) return facts;
+    const uint32_t flags = ReadBe32(frame + at);
+    at += 4;
+    // Each field, when flagged, as far as the frame holds it.
+    auto field = [&](uint32_t flag, int32_t bytes, int32_t* out) {
+        if (!(flags & flag)) return true;
+        if (at + bytes > length) return false;
+        if (out) *out = Count(ReadBe32(frame + at));
+        at += bytes;
+        return true;
+    };
+    if (!field(kHasFrames, 4, &facts.nFrames) || !field(kHasBytes, 4, &facts.nBytes) ||
+        !field(kHasToc, kTocEntries, nullptr) || !field(kHasQuality, 4, &facts.nQuality)) {
+        return facts;
+    }
+    if (at + kLameExtensionBytes > length || !IsEncoderString(frame + at)) return facts;
+    facts.bLame = true;
+    facts.nLameOffset = at;
+    memcpy(facts.lame, frame + at, kLameExtensionBytes);
+    const uint8_t* d = facts.lame + kDelayPadding;
+    facts.nDelay = d[0] << 4 | d[1] >> 4;
+    facts.nPadding = (d[1] & 0x0F) << 8 | d[2];
+    facts.nMusicLength = ReadBe32(facts.lame + kLameMusicLengthAt);
+    facts.nMusicCrc = ReadBe16(facts.lame + kLameMusicCrcAt);
+    facts.bTagCrcHolds = ReadBe16(facts.lame + kLameTagCrcAt) == MP3LameCrc(frame, static_cast<size_t>(at + kLameTagCrcAt));
+    return facts;
+}
+
+uint16_t MP3LameCrc(const uint8_t* data, size_t bytes, uint16_t crc)
+{
+    const auto& t = kCrcTables;
+    size_t k = 0;
+    for (; k + kCrcSlices <= bytes; k += kCrcSlices) {
+        const uint8_t* d = data + k;
+        crc = static_cast<uint16_t>(t[15][(crc ^ d[0]) & 0xFF] ^ t[14][((crc >> 8) ^ d[1]) & 0xFF] ^ t[13][d[2]] ^ t[12][d[3]] ^
+                                    t[11][d[4]] ^ t[10][d[5]] ^ t[9][d[6]] ^ t[8][d[7]] ^ t[7][d[8]] ^ t[6][d[9]] ^
+                                    t[5][d[10]] ^ t[4][d[11]] ^ t[3][d[12]] ^ t[2][d[13]] ^ t[1][d[14]] ^ t[0][d[15]]);
+    }
+    for (; k < bytes; ++k) crc = static_cast<uint16_t>((crc >> 8) ^ t[0][(crc ^ data[k]) & 0xFF]);
+    return crc;
+}
+
+std::vector<uint8_t> MP3BuildInfoFrame(const InfoFrameContent& content)
+{
+    uint8_t header[4];
+    const int32_t length = InfoHeader(content.pModel, content.bConstantBitrate, header);
+    std::vector<uint8_t> frame(static_cast<size_t>(length), 0);
+    memcpy(frame.data(), header, 4);
+
+    int64_t musicBytes = 0;
+    for (int32_t bytes : content.frameBytes) musicBytes += bytes;
+    const int64_t totalBytes = length + musicBytes;
+    const int32_t frames = static_cast<int32_t>(content.frameBytes.size());
+
+    uint8_t* p = frame.data() + MP3MainDataOffset(header);
+    memcpy(p, content.bConstantBitrate ? "Info" : "Xing", 4);
+    WriteBe32(p + 4, kHasFrames | kHasBytes | kHasToc | kHasQuality);
+    WriteBe32(p + 8, static_cast<uint32_t>(frames));
+    WriteBe32(p + 12, static_cast<uint32_t>(totalBytes));
+    // Entry p: where the frame p% of the way in starts, in 256ths of the
+    // music's bytes, counted from the first frame after this one (as lame
+    // counts: entry 0 is 0).
+    uint8_t* toc = p + 16;
+    int64_t offset = 0;
+    int32_t next = 0;
+    for (int32_t entry = 0; entry < kTocEntries; ++entry) {
+        const int32_t target = static_cast<int32_t>(static_cast<int64_t>(entry) * frames / kTocEntries);
+        for (; next < target; ++next) offset += content.frameBytes[static_cast<size_t>(next)];
+        const int64_t value = musicBytes > 0 ? offset * 256 / musicBytes : 0;
+        toc[entry] = static_cast<uint8_t>(value > 255 ? 255 : value);
+    }
+    const InfoFrameFacts* source = content.pSource;
+    const bool lame = source && source->bLame;
+    WriteBe32(p + 116, static_cast<uint32_t>(source && source->nQuality >= 0 ? source->nQuality : 0));
+
+    uint8_t* ext = p + kXingFieldsBytes;
+    if (lame) {
+        memcpy(ext, source->lame, kLameExtensionBytes);
+        memset(ext + kPeak, 0, 4);
+        memset(ext + kTrackGain, 0, 2);
+    } else {
+        memcpy(ext, "LAME", 4);
+        ext[kRevisionMethod] = content.bConstantBitrate ? kMethodConstant : kMethodUnknown;
+    }
+    const uint32_t delayPadding = static_cast<uint32_t>(content.nDelay) << 12 | static_cast<uint32_t>(content.nPadding);
+    ext[kDelayPadding] = static_cast<uint8_t>(delayPadding >> 16);
+    ext[kDelayPadding + 1] = static_cast<uint8_t>(delayPadding >> 8);
+    ext[kDelayPadding + 2] = static_cast<uint8_t>(delayPadding);
+    WriteBe32(ext + kLameMusicLengthAt, static_cast<uint32_t>(totalBytes));
+    WriteBe16(ext + kLameMusicCrcAt, content.nMusicCrc);
+    WriteBe16(ext + kLameTagCrcAt, MP3LameCrc(frame.data(), static_cast<size_t>(ext + kLameTagCrcAt - frame.data())));
+    return frame;
+}

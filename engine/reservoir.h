@@ -1,0 +1,56 @@
+// The bit reservoir at the start of a cut. Each copied frame's audio data
+// begins main_data_begin bytes before its own main data area, in the areas
+// of the frames before it; the first frames of a cut would point into frames
+// that were not copied, and decode to a click or a burst of silence. The cut
+// therefore starts with priming frames that give every copied frame exactly
+// the bytes it points to, and, where that fits, the sound of the frame before
+// the selection, so that the first selected frame also finds the transform
+// overlap it continues. A gapless decoder drops the priming frames' samples
+// (the cut's encoder delay says how many).
+//
+// The main data stream runs on across frames that follow each other directly
+// in the source; across anything else (junk, a lost sync) it breaks, as it
+// does for a decoder, which plays a frame that points back across the break
+// as silence. The cut writes such frames as frames of silence (the same
+// length and main data area, no audio data: MP3MakeSilent), so that no
+// decoder takes other bytes for their audio.
+#pragma once
+
+#include "frame_entry.h"
+#include "source_file.h"
+
+#include <cstdint>
+#include <vector>
+
+struct Priming {
+    // Frames made for the cut, written before the copied ones.
+    std::vector<std::vector<uint8_t>> frames;
+    // The first index entry copied: the first selected one, or the one before it.
+    int32_t nFirstCopied = 0;
+    // Copied entries, in order, written as frames of silence: their audio
+    // data was never there (it lay before the start or across a break).
+    std::vector<int32_t> silenced;
+
+    // Frames of the cut ahead of the first selected one.
+    int32_t Lead(int32_t firstSelected) const
+    {
+        return static_cast<int32_t>(frames.size()) + firstSelected - nFirstCopied;
+    }
+};
+
+// Plans the start of a cut of index entries i to j - 1 (i < j) whose bytes are
+// held in source. Tried in turn:
+//  - nothing, for a cut from the first frame when leadIn is false;
+//  - the frame before the selection, rebuilt to need no earlier byte, its
+//    main data area ending with the bytes the selected frames point to:
+//    whole, or (MPEG 1, when the whole does not fit in one frame) with its
+//    granule 0 reduced to its scale factors;
+//  - a frame of silence carrying the bytes that the frame before the
+//    selection and the selected ones point to, then that frame as it is;
+//  - a frame of silence carrying the bytes the selected frames point to.
+// The second makes the selected frames decode exactly as in the source
+// (whole) or but for the filter bank's memory of under 512 samples; so does
+// the third, with one frame more. Made frames have the header of the frame
+// they stand for, no CRC, and the lowest bitrate not below that frame's that
+// holds what they carry. Frame i must be held.
+Priming MP3PrimeCut(const FrameEntry* frames, int32_t i, int32_t j, const SourceBytes& source, bool leadIn);
