@@ -143,21 +143,50 @@ ReadShareLock::~ReadShareLock()
     if (handle_) CloseHandle(handle_);
 }
 #else
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+bool CanWrite(const std::string& path)
+{
+    std::FILE* f = std::fopen(path.c_str(), "r+b");
+    if (f) std::fclose(f);
+    return f != nullptr;
+}
+
+// Sets or clears the file system's immutable flag, which stops root too.
+// False where the file system or the user's rights do not allow it.
+bool SetImmutable(const std::string& path, bool immutable)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK);
+    if (fd < 0) return false;
+    int flags = 0;
+    bool done = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = immutable ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        done = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    close(fd);
+    return done;
+}
+
+}  // namespace
 
 bool MakeReadOnly(const std::string& path)
 {
     if (chmod(path.c_str(), 0444) != 0) return false;
-    std::FILE* f = std::fopen(path.c_str(), "r+b");
-    if (f) {
-        std::fclose(f);
-        return false;
-    }
-    return true;
+    if (!CanWrite(path)) return true;
+    // Root ignores the permission bits; an immutable file stops it.
+    return SetImmutable(path, true) && !CanWrite(path);
 }
 
 void MakeWritable(const std::string& path)
 {
+    SetImmutable(path, false);
     chmod(path.c_str(), 0644);
 }
 

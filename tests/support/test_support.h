@@ -61,8 +61,10 @@ constexpr char kSep = '\\';
 constexpr char kSep = '/';
 #endif
 
-// Makes a file read-only. Returns false when that does not stop this process
-// from writing it (root ignores permission bits, also under Wine).
+// Makes a file read-only (on Linux, where root ignores the permission bits,
+// also immutable). Returns false when that does not stop this process from
+// writing it (root under Wine). Undo it with MakeWritable before the file
+// is removed.
 bool MakeReadOnly(const std::string& path);
 // Undoes MakeReadOnly.
 void MakeWritable(const std::string& path);
