@@ -36,13 +36,9 @@ bool ReadAndIndexSource(SourceFile& file, SourceBytes& bytes, bool log)
     // An encoder's describing frame at the start is not audio: the index
     // keeps it apart.
     FrameEntry info = {0, 0};
-    if (counted > 0) {
-        const FrameEntry first = scanner.Entry(0);
-        const int32_t held = std::min(first.nLength, file.Size() - first.nOffset);
-        if (MP3IsInfoFrame(data.get() + first.nOffset, held)) {
-            info = first;
-            --counted;
-        }
+    if (counted > 0 && MP3IsLeadingInfoFrame(data.get(), file.Size(), scanner.Entry(0))) {
+        info = scanner.Entry(0);
+        --counted;
     }
     if (log) g_log.Print("帧数: %d", counted);
     if (ReplaceFrameIndex(counted)) {

@@ -14,6 +14,9 @@
 // CRC-16 of the music (2) and CRC-16 of the frame up to that field (2).
 #pragma once
 
+#include "frame_entry.h"
+
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -34,6 +37,15 @@ InfoFrameKind MP3InfoFrameKind(const uint8_t* frame, int32_t length);
 inline bool MP3IsInfoFrame(const uint8_t* frame, int32_t length)
 {
     return MP3InfoFrameKind(frame, length) != InfoFrameKind::None;
+}
+
+// Whether first, the first frame found in the file bytes [0, size) at data,
+// is a describing frame, which the index keeps apart from the audio. Reads
+// only the part of the frame that lies within size.
+inline bool MP3IsLeadingInfoFrame(const uint8_t* data, int64_t size, const FrameEntry& first)
+{
+    const int64_t held = std::min<int64_t>(first.nLength, size - first.nOffset);
+    return held > 0 && MP3IsInfoFrame(data + first.nOffset, static_cast<int32_t>(held));
 }
 
 constexpr int32_t kLameExtensionBytes = 36;

@@ -29,8 +29,8 @@ std::vector<FrameEntry> FramesOf(const std::string& bytes)
 std::vector<FrameEntry> AudioFramesOf(const std::string& bytes)
 {
     std::vector<FrameEntry> frames = FramesOf(bytes);
-    if (!frames.empty() && frames[0].nOffset + static_cast<int64_t>(frames[0].nLength) <= static_cast<int64_t>(bytes.size()) &&
-        MP3IsInfoFrame(reinterpret_cast<const uint8_t*>(bytes.data()) + frames[0].nOffset, frames[0].nLength)) {
+    if (!frames.empty() && MP3IsLeadingInfoFrame(reinterpret_cast<const uint8_t*>(bytes.data()),
+                                                 static_cast<int64_t>(bytes.size()), frames[0])) {
         frames.erase(frames.begin());
     }
     return frames;

@@ -9,6 +9,7 @@
 #include "os.h"
 #include "side_info.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -26,9 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // The describing frame first is not audio, as in the index.
     size_t first = 0;
     InfoFrameFacts info;
-    if (!frames.empty() && frames[0].nOffset + static_cast<int64_t>(frames[0].nLength) <= bytes &&
-        MP3IsInfoFrame(data + frames[0].nOffset, frames[0].nLength)) {
-        info = MP3ReadInfoFrame(data + frames[0].nOffset, frames[0].nLength);
+    if (!frames.empty() && MP3IsLeadingInfoFrame(data, bytes, frames[0])) {
+        const int64_t held = std::min<int64_t>(frames[0].nLength, bytes - frames[0].nOffset);
+        info = MP3ReadInfoFrame(data + frames[0].nOffset, static_cast<int32_t>(held));
         first = 1;
     }
     const std::vector<FrameEntry> audio(frames.begin() + static_cast<long>(first), frames.end());
