@@ -86,7 +86,7 @@ using OsFile = OsFileTag*;
 // Opens an existing file for reading only. Other programs may read, write,
 // rename and delete it meanwhile (the audio library keeps the source open),
 // and a read-only file opens like any other. Null when it cannot be opened
-// (missing, a folder, no rights).
+// (missing, a folder, no rights, a null path).
 OsFile OsOpenForReading(const char* path);
 // The size of an open file in bytes; -1 when it cannot be taken.
 int64_t OsFileSize(OsFile file);

@@ -248,6 +248,7 @@ OsFile FromDescriptor(int fd)
 
 OsFile OsOpenForReading(const char* path)
 {
+    if (!path) return nullptr;
     int fd = open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return nullptr;
     struct stat st;

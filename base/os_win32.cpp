@@ -110,6 +110,7 @@ constexpr size_t kMaxTransferBytes = 64u << 20;
 
 OsFile OsOpenForReading(const char* path)
 {
+    if (!path) return nullptr;
     HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     return h == INVALID_HANDLE_VALUE ? nullptr : reinterpret_cast<OsFile>(h);
