@@ -22,12 +22,14 @@ namespace {
 
 constexpr int kTitleFontHeight = 26;  // cell height in pixels
 
+// Deletes a background bitmap and forgets its handle.
 void ForgetBitmap(HBITMAP& bitmap)
 {
     DeleteObject(bitmap);
     bitmap = nullptr;
 }
 
+// The procedure of a retired window: it handles nothing.
 INT_PTR CALLBACK InertDialogProc(HWND, UINT, WPARAM, LPARAM)
 {
     return FALSE;

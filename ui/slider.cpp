@@ -18,6 +18,11 @@ const COLORREF kChannelColour = RGB(200, 200, 255);
 const COLORREF kSelectionColour = RGB(0, 0, 255);
 const COLORREF kCaptionColour = RGB(255, 255, 255);
 
+void RepaintSlider()
+{
+    InvalidateRect(g_state.hSlider, nullptr, FALSE);
+}
+
 // The trackbar's own procedure, kept in the slider's user data.
 WNDPROC PreviousProc(HWND hSlider)
 {
@@ -104,15 +109,6 @@ LRESULT OnSliderCustomDraw(HWND, NMCUSTOMDRAW* draw)
         return 0;
     }
 }
-
-namespace {
-
-void RepaintSlider()
-{
-    InvalidateRect(g_state.hSlider, nullptr, FALSE);
-}
-
-}  // namespace
 
 void SetPosition(float t)
 {

@@ -4,6 +4,22 @@
 
 namespace {
 
+constexpr float kSecondsPerDay = 86400.0f;
+
+void SetLastMomentOfDay(SYSTEMTIME& st)
+{
+    st.wHour = 23;
+    st.wMinute = 59;
+    st.wSecond = 59;
+    st.wMilliseconds = 999;
+}
+
+// Virtual keys of the digits: the main keyboard's are their characters.
+constexpr unsigned kKeyDigit0 = 0x30;   // '0'
+constexpr unsigned kKeyNumpad0 = 0x60;  // VK_NUMPAD0
+constexpr unsigned kDigits = 10;
+constexpr int kMillisecondsPerTenth = 100;
+
 struct TimeParts {
     int hours;
     int minutes;
@@ -53,20 +69,6 @@ void SecondsToText(float t, const char* format, char* out, size_t cap)
     OsFormat(out, cap, format, text);
 }
 
-namespace {
-
-constexpr float kSecondsPerDay = 86400.0f;
-
-void SetLastMomentOfDay(SYSTEMTIME& st)
-{
-    st.wHour = 23;
-    st.wMinute = 59;
-    st.wSecond = 59;
-    st.wMilliseconds = 999;
-}
-
-}  // namespace
-
 void EditorRangeOf(const SYSTEMTIME& now, float fDuration, SYSTEMTIME (&range)[2])
 {
     range[0] = now;
@@ -85,16 +87,6 @@ SYSTEMTIME EditorTimeOf(const SYSTEMTIME& current, const SYSTEMTIME* rangeMin, f
     SecondsToSystemTime(t, st);
     return st;
 }
-
-namespace {
-
-// Virtual keys of the digits: the main keyboard's are their characters.
-constexpr unsigned kKeyDigit0 = 0x30;   // '0'
-constexpr unsigned kKeyNumpad0 = 0x60;  // VK_NUMPAD0
-constexpr unsigned kDigits = 10;
-constexpr int kMillisecondsPerTenth = 100;
-
-}  // namespace
 
 int TenthMilliseconds(unsigned virtualKey)
 {
