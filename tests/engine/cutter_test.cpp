@@ -8,6 +8,7 @@
 #include "frame_index.h"
 #include "frame_scan.h"
 #include "output_name.h"
+#include "path_text.h"
 
 #include <gtest/gtest.h>
 

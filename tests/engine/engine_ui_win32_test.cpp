@@ -2,7 +2,7 @@
 // what the user sees, who owns it, what the answer does. (Windows only.)
 #include "app_state.h"
 #include "bass.h"
-#include "engine_ui_win32.h"
+#include "main_dialog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The browser's program found in the registry's command for web addresses.
-#include "browser_command.h"
+#include "path_text.h"
 
 #include <gtest/gtest.h>
 

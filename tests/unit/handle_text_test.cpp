@@ -1,5 +1,5 @@
 // Handles and addresses as the log writes them, whole on x86-64.
-#include "handle_text.h"
+#include "diag_log.h"
 
 #include <gtest/gtest.h>
 

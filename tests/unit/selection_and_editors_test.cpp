@@ -1,10 +1,8 @@
 // The selection's start and end rules, the slider caption, the tenths field
 // of the time editors and the editors' range and dates, against values
 // worked out by hand.
-#include "editor_range.h"
-#include "selection_rules.h"
-#include "slider_caption.h"
-#include "tenths_field.h"
+#include "slider_mapping.h"
+#include "time_fields.h"
 
 #include <gtest/gtest.h>
 

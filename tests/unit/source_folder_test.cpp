@@ -1,5 +1,5 @@
 // The source's folder as the "打开" button hands it to the shell.
-#include "source_folder.h"
+#include "path_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Seconds to and from SYSTEMTIME fields and text, with the float and
 // truncation rules of the window's time displays.
-#include "time_convert.h"
+#include "time_fields.h"
 
 #include <gtest/gtest.h>
 
