@@ -103,3 +103,8 @@ INT_PTR CALLBACK ProbingDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
     SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, result);
     return TRUE;
 }
+
+DLGPROC MainWindowDialogProc()
+{
+    return ProbingDialogProc;
+}

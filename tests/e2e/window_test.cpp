@@ -8,7 +8,7 @@
 #include "resource.h"
 #include "slider_mapping.h"
 #include "test_support.h"
-#include "time_convert.h"
+#include "time_fields.h"
 #include "window_driver.h"
 #include "window_probe.h"
 

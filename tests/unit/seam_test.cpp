@@ -3,7 +3,6 @@
 // and under Wine, whose private-profile functions and files are the real ones.
 #include "app_state.h"
 #include "diag_log.h"
-#include "handle_text.h"
 #include "os.h"
 #include "path_text.h"
 #include "settings.h"

@@ -1,14 +1,9 @@
 // The window's arithmetic against values worked out by hand: times and their
 // texts, the slider, the selection's rules and caption, the time editors'
 // tenths digit and range, the browser's command and the source's folder.
-#include "browser_command.h"
-#include "editor_range.h"
-#include "selection_rules.h"
-#include "slider_caption.h"
+#include "path_text.h"
 #include "slider_mapping.h"
-#include "source_folder.h"
-#include "tenths_field.h"
-#include "time_convert.h"
+#include "time_fields.h"
 
 #include <gtest/gtest.h>
 

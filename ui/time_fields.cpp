@@ -1,8 +1,24 @@
-#include "time_convert.h"
+#include "time_fields.h"
 
 #include "os.h"
 
 namespace {
+
+constexpr float kSecondsPerDay = 86400.0f;
+
+void SetLastMomentOfDay(SYSTEMTIME& st)
+{
+    st.wHour = 23;
+    st.wMinute = 59;
+    st.wSecond = 59;
+    st.wMilliseconds = 999;
+}
+
+// Virtual keys of the digits: the main keyboard's are their characters.
+constexpr unsigned kKeyDigit0 = 0x30;   // '0'
+constexpr unsigned kKeyNumpad0 = 0x60;  // VK_NUMPAD0
+constexpr unsigned kDigits = 10;
+constexpr int kMillisecondsPerTenth = 100;
 
 struct TimeParts {
     int hours;
@@ -51,4 +67,41 @@ void SecondsToText(float t, const char* format, char* out, size_t cap)
     char text[64];
     OsFormat(text, sizeof text, "%02d:%02d:%02d.%d", parts.hours, parts.minutes, seconds, tenths);
     OsFormat(out, cap, format, text);
+}
+
+void EditorRangeOf(const SYSTEMTIME& now, float fDuration, SYSTEMTIME (&range)[2])
+{
+    range[0] = now;
+    SecondsToSystemTime(0, range[0]);
+    range[1] = now;
+    if (fDuration >= kSecondsPerDay) {
+        SetLastMomentOfDay(range[1]);
+    } else {
+        SecondsToSystemTime(fDuration, range[1]);
+    }
+}
+
+SYSTEMTIME EditorTimeOf(const SYSTEMTIME& current, const SYSTEMTIME* rangeMin, float t)
+{
+    SYSTEMTIME st = rangeMin ? *rangeMin : current;
+    SecondsToSystemTime(t, st);
+    return st;
+}
+
+int TenthMilliseconds(unsigned virtualKey)
+{
+    unsigned digit;
+    if (virtualKey - kKeyDigit0 < kDigits) {
+        digit = virtualKey - kKeyDigit0;
+    } else if (virtualKey - kKeyNumpad0 < kDigits) {
+        digit = virtualKey - kKeyNumpad0;
+    } else {
+        return kNotATenth;
+    }
+    return static_cast<int>(digit) * kMillisecondsPerTenth + 1;
+}
+
+void FormatTenth(WORD milliseconds, char* out, size_t cap)
+{
+    OsFormat(out, cap, "%d", milliseconds / kMillisecondsPerTenth);
 }

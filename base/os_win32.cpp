@@ -20,15 +20,6 @@ int OsFormatV(char* out, size_t cap, const char* format, va_list args)
     return static_cast<int>(strlen(out));
 }
 
-int OsFormat(char* out, size_t cap, const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    int n = OsFormatV(out, cap, format, args);
-    va_end(args);
-    return n;
-}
-
 void* OsHeapAllocZeroed(size_t bytes)
 {
     return HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, bytes);
@@ -75,14 +66,6 @@ bool OsWriteExistingFile(const char* path, const char* data, size_t size)
     return ok;
 }
 
-CreateNewResult OsCreateNewFile(const char* path)
-{
-    OsFile file = nullptr;
-    CreateNewResult result = OsCreateNewFileForWriting(path, &file);
-    if (file) OsCloseFile(file);
-    return result;
-}
-
 bool OsDeleteFile(const char* path)
 {
     return DeleteFileA(path) != 0;
@@ -127,8 +110,9 @@ constexpr size_t kMaxTransferBytes = 64u << 20;
 
 OsFile OsOpenForReading(const char* path)
 {
-    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (!path) return nullptr;
+    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     return h == INVALID_HANDLE_VALUE ? nullptr : reinterpret_cast<OsFile>(h);
 }
 
@@ -139,24 +123,22 @@ int64_t OsFileSize(OsFile file)
     return static_cast<int64_t>(size.QuadPart);
 }
 
-bool OsSeekTo(OsFile file, int64_t offset)
+int64_t OsSeek(OsFile file, int64_t offset, int whence)
 {
-    LARGE_INTEGER to;
-    to.QuadPart = offset;
-    return file && SetFilePointerEx(Handle(file), to, nullptr, FILE_BEGIN);
+    const DWORD method = whence == SEEK_CUR ? FILE_CURRENT : whence == SEEK_END ? FILE_END : FILE_BEGIN;
+    LARGE_INTEGER distance;
+    distance.QuadPart = offset;
+    LARGE_INTEGER position;
+    if (!file || !SetFilePointerEx(Handle(file), distance, &position, method)) return -1;
+    return static_cast<int64_t>(position.QuadPart);
 }
 
-bool OsReadExact(OsFile file, void* buffer, size_t bytes)
+int64_t OsRead(OsFile file, void* buffer, size_t bytes)
 {
-    char* at = static_cast<char*>(buffer);
-    while (bytes > 0) {
-        DWORD want = static_cast<DWORD>(bytes < kMaxTransferBytes ? bytes : kMaxTransferBytes);
-        DWORD got = 0;
-        if (!ReadFile(Handle(file), at, want, &got, nullptr) || got == 0) return false;
-        at += got;
-        bytes -= got;
-    }
-    return true;
+    const DWORD want = static_cast<DWORD>(bytes < kMaxTransferBytes ? bytes : kMaxTransferBytes);
+    DWORD got = 0;
+    if (!ReadFile(Handle(file), buffer, want, &got, nullptr)) return -1;
+    return got;
 }
 
 bool OsWriteExact(OsFile file, const void* buffer, size_t bytes)

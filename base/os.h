@@ -1,6 +1,6 @@
-// The thin seam between the portable code (log, settings, engine) and the
-// operating system. os_win32.cpp implements it with the Win32 calls the
-// program makes; os_posix.cpp gives the same behaviour on Linux for the
+// The thin seam between the portable code (log, settings, engine, audio
+// decoder) and the operating system. os_win32.cpp implements it with the
+// Win32 calls the program makes; os_posix.cpp gives the same behaviour on Linux for the
 // native unit tests, fuzzers and benchmarks.
 //
 // All paths and texts are ANSI strings in code page 936 (on Linux: bytes).
@@ -9,6 +9,7 @@
 #include <cstdarg>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,14 @@ void OsDebugOutput(const char* text);
 // widths, no floating point) into out, which holds cap bytes; the result is
 // cut at cap - 1 bytes and always terminated. Returns its length.
 int OsFormatV(char* out, size_t cap, const char* format, va_list args);
-int OsFormat(char* out, size_t cap, const char* format, ...);
+inline int OsFormat(char* out, size_t cap, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    const int n = OsFormatV(out, cap, format, args);
+    va_end(args);
+    return n;
+}
 
 // Zero-filled memory from the process heap; never released by the program.
 void* OsHeapAllocZeroed(size_t bytes);
@@ -42,8 +50,6 @@ enum class CreateNewResult {
     Exists,   // a file or folder of that name exists
     Failed,   // any other reason (missing folder, no rights, bad name)
 };
-// Creates a file exclusively (CREATE_NEW, FILE_SHARE_READ) and closes it.
-CreateNewResult OsCreateNewFile(const char* path);
 // Deletes a file; false when it could not be deleted.
 bool OsDeleteFile(const char* path);
 
@@ -63,7 +69,8 @@ bool OsIsDbcsLeadByte(unsigned char c);
 // false and out untouched when it cannot be found.
 bool OsMusicFolder(char* out, size_t cap);
 
-// Files of the MP3 engine: a source read whole, a new file written once.
+// Files read and written through the seam: the MP3 engine's sources and new
+// files, and the audio library's streams.
 
 // The separator of folders in a path.
 #ifdef _WIN32
@@ -76,28 +83,52 @@ struct OsFileTag;
 // An open file; null means none.
 using OsFile = OsFileTag*;
 
-// Opens an existing file for reading only. Other programs may read and write
-// it meanwhile (the audio library keeps the source open), and a read-only
-// file opens like any other. Null when it cannot be opened (missing, a
-// folder, no rights).
+// Opens an existing file for reading only. Other programs may read, write,
+// rename and delete it meanwhile (the audio library keeps the source open),
+// and a read-only file opens like any other. Null when it cannot be opened
+// (missing, a folder, no rights, a null path).
 OsFile OsOpenForReading(const char* path);
 // The size of an open file in bytes; -1 when it cannot be taken.
 int64_t OsFileSize(OsFile file);
-// Moves the position of an open file to offset bytes from its start.
-bool OsSeekTo(OsFile file, int64_t offset);
+// Moves the position of an open file as lseek does: offset bytes from the
+// start (whence SEEK_SET), the current position (SEEK_CUR) or the end
+// (SEEK_END). Returns the new position, or -1 when the position would be
+// negative or the system refuses.
+int64_t OsSeek(OsFile file, int64_t offset, int whence);
+// Reads up to the given number of bytes from the current position. Returns
+// the count read (0 at the end of the file) or -1 on a read error.
+int64_t OsRead(OsFile file, void* buffer, size_t bytes);
 // Reads exactly the given number of bytes from the current position. False
 // on any error or when the file ends first.
-bool OsReadExact(OsFile file, void* buffer, size_t bytes);
+inline bool OsReadExact(OsFile file, void* buffer, size_t bytes)
+{
+    char* at = static_cast<char*>(buffer);
+    while (bytes > 0) {
+        const int64_t got = OsRead(file, at, bytes);
+        if (got <= 0) return false;
+        at += got;
+        bytes -= static_cast<size_t>(got);
+    }
+    return true;
+}
 // Writes all the bytes at the current position. False on any error (disk
 // full, device gone).
 bool OsWriteExact(OsFile file, const void* buffer, size_t bytes);
 // Closes an open file. False when the system reports an error while closing
 // (data that could not be written after all). The file is closed either way.
 bool OsCloseFile(OsFile file);
-// Creates a file exclusively, as OsCreateNewFile does, and hands it out open
-// for writing in *file (the caller closes it). *file is null unless the
+// Creates a file exclusively (CREATE_NEW, FILE_SHARE_READ) and hands it out
+// open for writing in *file (the caller closes it). *file is null unless the
 // result is Created.
 CreateNewResult OsCreateNewFileForWriting(const char* path, OsFile* file);
+// Creates a file exclusively, as OsCreateNewFileForWriting does, and closes it.
+inline CreateNewResult OsCreateNewFile(const char* path)
+{
+    OsFile file = nullptr;
+    const CreateNewResult result = OsCreateNewFileForWriting(path, &file);
+    if (file) OsCloseFile(file);
+    return result;
+}
 
 // A block of memory for a whole file's bytes, not cleared; null when it
 // cannot be had. Large blocks come in large pages where the system gives them

@@ -59,3 +59,15 @@ void DiagLog::Print(const char* format, ...)
     content.insert(content.end(), szLine, szLine + lineLength);
     OsWriteExistingFile(szPath, content.data(), content.size());
 }
+
+void FormatHandle(uintptr_t value, char (&out)[kHandleTextBytes])
+{
+    char reversed[kHandleTextBytes];
+    int n = 0;
+    do {
+        reversed[n++] = "0123456789abcdef"[value & 0xF];
+        value >>= 4;
+    } while (value != 0);
+    for (int i = 0; i < n; ++i) out[i] = reversed[n - 1 - i];
+    out[n] = '\0';
+}

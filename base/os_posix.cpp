@@ -17,6 +17,8 @@
 #include <string>
 #include <strings.h>
 
+static_assert(sizeof(off_t) == 8, "64-bit file offsets");
+
 void OsDebugOutput(const char* text)
 {
     if (getenv("ZDV_DEBUG_OUTPUT")) fprintf(stderr, "%s\n", text);
@@ -31,15 +33,6 @@ int OsFormatV(char* out, size_t cap, const char* format, va_list args)
         return 0;
     }
     return n < static_cast<int>(cap) ? n : static_cast<int>(cap - 1);
-}
-
-int OsFormat(char* out, size_t cap, const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    int n = OsFormatV(out, cap, format, args);
-    va_end(args);
-    return n;
 }
 
 void* OsHeapAllocZeroed(size_t bytes)
@@ -92,14 +85,6 @@ bool OsWriteExistingFile(const char* path, const char* data, size_t size)
         done += static_cast<size_t>(n);
     }
     return close(fd) == 0 && done == size;
-}
-
-CreateNewResult OsCreateNewFile(const char* path)
-{
-    OsFile file = nullptr;
-    CreateNewResult result = OsCreateNewFileForWriting(path, &file);
-    if (file) OsCloseFile(file);
-    return result;
 }
 
 bool OsDeleteFile(const char* path)
@@ -263,6 +248,7 @@ OsFile FromDescriptor(int fd)
 
 OsFile OsOpenForReading(const char* path)
 {
+    if (!path) return nullptr;
     int fd = open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return nullptr;
     struct stat st;
@@ -280,22 +266,17 @@ int64_t OsFileSize(OsFile file)
     return static_cast<int64_t>(st.st_size);
 }
 
-bool OsSeekTo(OsFile file, int64_t offset)
+int64_t OsSeek(OsFile file, int64_t offset, int whence)
 {
-    return file && lseek(Descriptor(file), static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
+    return file ? static_cast<int64_t>(lseek(Descriptor(file), static_cast<off_t>(offset), whence)) : -1;
 }
 
-bool OsReadExact(OsFile file, void* buffer, size_t bytes)
+int64_t OsRead(OsFile file, void* buffer, size_t bytes)
 {
-    char* at = static_cast<char*>(buffer);
-    while (bytes > 0) {
-        ssize_t n = read(Descriptor(file), at, bytes);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        at += n;
-        bytes -= static_cast<size_t>(n);
+    for (;;) {
+        const ssize_t got = read(Descriptor(file), buffer, bytes);
+        if (got >= 0 || errno != EINTR) return got;
     }
-    return true;
 }
 
 bool OsWriteExact(OsFile file, const void* buffer, size_t bytes)
