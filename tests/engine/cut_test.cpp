@@ -5,7 +5,6 @@
 #include "cutter.h"
 #include "frame_index.h"
 #include "frame_scan.h"
-#include "output_name.h"
 #include "test_support.h"
 
 #include <cmath>
@@ -38,15 +37,6 @@ TEST(SelectionMap, ByProportionNeverTheLastFrameAndNoFrameOutsideTheDesign)
     }
     const FrameSpan span = MP3MapSelection(100, 1e30f, -1e30f, 1e-30f);
     EXPECT_GE(span.i, span.j);
-}
-
-TEST(OutputName, TheMp3RuleAndNumberedNames)
-{
-    for (const char* name : {"a.mp3", "a.MP3", "a.Mp3", "a.mP3", ".mp3"}) EXPECT_TRUE(HasMp3Extension(name)) << name;
-    for (const char* name : {"a.wav", "a.mp4", "a,mp3", "mp3", "a.mp3 ", "a.MP3x", ""}) EXPECT_FALSE(HasMp3Extension(name)) << name;
-    EXPECT_EQ(NumberedName("D:\\out\\song.MP3", 12), "D:\\out\\song(12).mp3");
-    EXPECT_EQ(NumberedName("D:\\50% off.mp3", 9999), "D:\\50% off(9999).mp3");
-    EXPECT_EQ(NumberedName("D:\\歌曲.mp3", 3), "D:\\歌曲(3).mp3");
 }
 
 class CutTest : public EngineTest {

@@ -168,7 +168,8 @@ TEST(DiagLog, TheBytesOfTheLogAndLinesLostSilently)
 }
 
 // Separators in ANSI paths: 0x5C as the second byte of a double-byte
-// character of code page 936 ("乗" is 81 5C) is none. Handles in hex.
+// character of code page 936 ("乗" is 81 5C) is none. Numbered names of
+// new files; handles in hex.
 TEST(PathText, ASeparatorIsNeverTheSecondByteOfACharacter)
 {
     const std::pair<std::string, std::string> cuts[] = {
@@ -184,6 +185,12 @@ TEST(PathText, ASeparatorIsNeverTheSecondByteOfACharacter)
     for (const auto& [path, ends] : {std::pair<std::string, bool>{"D:" + sep + "音乐" + sep, true}, {"D:" + sep + "out", false},
                                      {"", false}, {"D:" + sep + "\x81\x5C", false}})
         EXPECT_EQ(EndsWithSeparator(path.c_str()), ends) << path;
+
+    for (const char* name : {"a.mp3", "a.MP3", "a.Mp3", "a.mP3", ".mp3"}) EXPECT_TRUE(HasMp3Extension(name)) << name;
+    for (const char* name : {"a.wav", "a.mp4", "a,mp3", "mp3", "a.mp3 ", "a.MP3x", ""}) EXPECT_FALSE(HasMp3Extension(name)) << name;
+    EXPECT_EQ(NumberedName("D:\\out\\song.MP3", 12), "D:\\out\\song(12).mp3");
+    EXPECT_EQ(NumberedName("D:\\50% off.mp3", 9999), "D:\\50% off(9999).mp3");
+    EXPECT_EQ(NumberedName("D:\\歌曲.mp3", 3), "D:\\歌曲(3).mp3");
 
     char text[kHandleTextBytes];
     for (const auto& [value, hex] : {std::pair<uintptr_t, const char*>{0, "0"}, {0x88, "88"}, {0x340000, "340000"},
