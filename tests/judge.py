@@ -1,15 +1,14 @@
 #!/usr/bin/python3
 """Judges a cut by its bytes and by real readers (mpg123, ffprobe, mutagen).
 
-    judge.py cut [--quick] SOURCE CUT [--end J] [CUT [--end J] ...]
-    judge.py cut --list FILE   (lines: SOURCE, CUT, J or -1, level 0/1/2; tab-separated)
+    judge.py cut [--quick] SOURCE CUT [--frames I J] [CUT [--frames I J] ...]
+    judge.py cut --list FILE   (lines: SOURCE CUT I J LEVEL, tab-separated; I J -1 -1 for none)
 
 prints one JSON object per CUT, one per line:
   span      [first, end]: the cut's copied frames (after its Xing/Info frame
             and priming frames) are the source's audio frames first..end-1
             (its own Xing/Info/VBRI frame is no audio frame), each byte for
-            byte or as a silent frame of the same length; null when they are
-            no such run. --end J prefers the run ending at J where frames repeat.
+            byte or as a silent frame of the same length; null if no such run
   lead      frames before the copied ones (Xing/Info + priming)
   problems  what is wrong (empty = good)
   tags      {frame id: text} as mutagen reads the cut
@@ -19,6 +18,9 @@ prints one JSON object per CUT, one per line:
             and padding; source_played the same of the source; null if unknown
   compared  mpg123's decodes of both were compared sample by sample
   seconds   the durations mpg123, mutagen and ffprobe give the cut
+--frames I J: the selection took source frames I..J-1; then also a problem:
+a span not ending at J, more than two priming frames before frame I, or
+other samples played than theirs as far as the source plays them.
 Levels: 0 (--quick) the bytes and mutagen, 1 and mpg123, 2 (default) and
 ffprobe. Exit status 0 when every "problems" is empty.
 """
@@ -188,7 +190,7 @@ def source_facts(path, decoders):
     return src
 
 
-def judge(source, cut, end_hint, level):
+def judge(source, cut, selected, level):
     src = source_facts(source, level > 0)
     sb, sframes = src["bytes"], src["frames"]
     b = open(cut, "rb").read()
@@ -224,7 +226,7 @@ def judge(source, cut, end_hint, level):
     best = (0, None)  # the longest run of source frames ending with the cut's last frame
     candidates = src["exact"].get(b[frames[-1][0]:sum(frames[-1])]) or [s for s in range(len(sframes)) if same(-1, s)] \
         if frames and len(frames) > 1 else []
-    for s in [end_hint - 1] if end_hint - 1 in candidates else candidates:
+    for s in [selected[1] - 1] if selected[1] - 1 in candidates else candidates:
         n = 1
         while n < len(frames) - 1 and n <= s and same(len(frames) - 1 - n, s - n):
             n += 1
@@ -280,6 +282,15 @@ def judge(source, cut, end_hint, level):
                                   "csv=p=0", cut], capture_output=True, text=True).stdout
             seconds["ffprobe"] = float(re.match(r"[0-9.]*", out).group(0) or -1)
             problems += ["ffprobe gives %f s, the frames %f s" % (seconds["ffprobe"], counted)] if abs(seconds["ffprobe"] - counted) > 1e-5 else []
+    i, j = selected
+    if j >= 0 and (result["span"] or [0, -1])[1] != j:
+        problems.append("the copied frames do not end with the selected frame %d" % (j - 1))
+    elif j >= 0 and not 1 <= result["lead"] + i - result["span"][0] <= 3:
+        problems.append("%d frames before the selected ones" % (result["lead"] + i - result["span"][0]))
+    elif j >= 0 and result["compared"]:
+        a, z = src["played"]
+        if max(i * spf, a) < min(j * spf, z) and result["played"] != [max(i * spf, a), min(j * spf, z)]:
+            problems.append("plays not the samples of the selected frames, %d..%d" % (max(i * spf, a), min(j * spf, z)))
     result.update(seconds=seconds, problems=problems)
     return result
 
@@ -300,16 +311,17 @@ def compare(src, result, decoded, problems):
 
 def main(args):
     if args[:2] == ["cut", "--list"]:
-        jobs = [(os.fsdecode(s), os.fsdecode(c), int(e), int(lv)) for s, c, e, lv in (line.rstrip(b"\n").split(b"\t") for line in open(args[2], "rb"))]
+        jobs = [(os.fsdecode(line[0]), os.fsdecode(line[1]), (int(line[2]), int(line[3])), int(line[4]))
+                for line in (line.rstrip(b"\n").split(b"\t") for line in open(args[2], "rb"))]
     elif args[:1] == ["cut"] and len(args) >= 3:
-        level, args = 0 if "--quick" in args else 2, [a for a in args[1:] if a != "--quick"]
-        jobs = [(args[0], a, int(args[k + 2]) if args[k + 1:k + 2] == ["--end"] else -1, level)
-                for k, a in enumerate(args[1:], 1) if "--end" not in (a, args[k - 1])]
+        level, args = 0 if "--quick" in args else 2, [a for a in args[1:] if a != "--quick"] + [""]
+        jobs = [(args[0], a, (int(args[k + 2]), int(args[k + 3])) if args[k + 1] == "--frames" else (-1, -1), level)
+                for k, a in enumerate(args[1:-1], 1) if "--frames" not in args[max(k - 2, 1):k + 1]]
     else:
         sys.exit(__doc__)
     good = True
-    for source, cut, end, level in jobs:
-        result = judge(source, cut, end, level)
+    for source, cut, selected, level in jobs:
+        result = judge(source, cut, selected, level)
         good = good and not result["problems"]
         print(json.dumps(result, ensure_ascii=False), flush=True)
     sys.exit(0 if good else 1)

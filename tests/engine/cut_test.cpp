@@ -1,18 +1,17 @@
-// The cutter: the mapping of a selection to frames, the size estimate, the
-// names of new files, whole cuts with their log, questions and failures, and
-// cuts of every kind of file judged by tests/judge.py. (Linux only.)
+// The cutter: the mapping of a selection to frames, the size estimate, whole
+// cuts with their log, questions and failures, and cuts of every kind of file
+// judged by tests/judge.py.
 #include "app_state.h"
 #include "cutter.h"
 #include "frame_index.h"
 #include "frame_scan.h"
 #include "test_support.h"
 
-#include <cmath>
+#include <csignal>
 #include <cstring>
 #include <fstream>
 #include <limits>
 
-#include <csignal>
 #include <sys/resource.h>
 
 namespace {
@@ -24,16 +23,12 @@ TEST(SelectionMap, ByProportionNeverTheLastFrameAndNoFrameOutsideTheDesign)
         int32_t n;
         float start, end, duration;
         int32_t i, j;
-    } cases[] = {
-        {1000, 5.0f, 10.0f, 26.122f, 190, 382}, {1000, 0, 26.122f, 26.122f, 0, 999},  // never the last frame
-        {100, 10.4f, 50, 100, 9, 50}, {100, 5, 5, 100, 4, 5}, {100, 0.5f, 0.5f, 100, 0, 0},  // one frame early
-        {100, 50, 10, 100, 49, 10}, {0, 0, 10, 10, 0, -1},                                   // reversed; no frames
-        {100, 1, 50, 0, 0, 0}, {100, 1, 50, -5, 0, 0}, {100, 1, 50, nan, 0, 0}, {100, nan, inf, 10, 0, 99},
-    };
+    } cases[] = {{1000, 5.0f, 10.0f, 26.122f, 190, 382}, {1000, 0, 26.122f, 26.122f, 0, 999}, {100, 10.4f, 50, 100, 9, 50},
+                 {100, 5, 5, 100, 4, 5}, {100, 0.5f, 0.5f, 100, 0, 0}, {100, 50, 10, 100, 49, 10}, {0, 0, 10, 10, 0, -1},
+                 {100, 1, 50, 0, 0, 0}, {100, 1, 50, -5, 0, 0}, {100, 1, 50, nan, 0, 0}, {100, nan, inf, 10, 0, 99}};
     for (const auto& c : cases) {
         const FrameSpan span = MP3MapSelection(c.n, c.start, c.end, c.duration);
-        EXPECT_EQ(span.i, c.i) << c.n << " " << c.start << " " << c.end << " " << c.duration;
-        EXPECT_EQ(span.j, c.j) << c.n << " " << c.start << " " << c.end << " " << c.duration;
+        EXPECT_EQ(std::make_pair(span.i, span.j), std::make_pair(c.i, c.j)) << c.n << " " << c.start << " " << c.end << " " << c.duration;
     }
     const FrameSpan span = MP3MapSelection(100, 1e30f, -1e30f, 1e-30f);
     EXPECT_GE(span.i, span.j);
@@ -44,35 +39,24 @@ protected:
     std::string LoadSource(const std::string& fixture, const std::string& name)
     {
         MakeFolder(dir.File("src"));
-        const std::string path = CopyIn(FixturePath(fixture), std::string("src") + kSep + name);
-        Load(path);
-        return path;
+        Load(CopyIn(FixturePath(fixture), "src" + std::string(1, kSep) + name));
+        return g_state.szSourcePath;
     }
     FrameSpan Span() const { return MP3MapSelection(g_state.nFrames, g_state.fStart, g_state.fEnd, g_state.fDuration); }
     std::string Size(const std::string& path) const { return std::to_string(ReadFileBytes(path).size()); }
-    void ExpectDone(size_t messages = 1)
-    {
-        ASSERT_EQ(ui.messages.size(), messages);
-        EXPECT_EQ(ui.messages.back().text, "完成!\n文件已经分割.\n\n打开新文件进行分割吗?");
-        EXPECT_EQ(ui.messages.back().caption, "Zor DU3 Vodizaro");
-        EXPECT_EQ(ui.messages.back().flags, static_cast<UINT>(MB_ICONQUESTION | MB_YESNO));
-    }
     void ExpectFailed(const std::string& lastLine, const std::string& box)
     {
         EXPECT_EQ(LogLines().back(), lastLine);
         ASSERT_EQ(ui.messages.size(), 1u);
-        EXPECT_EQ(ui.messages[0].text, box);
-        EXPECT_EQ(ui.messages[0].caption, "(default)");
+        EXPECT_EQ(ui.messages[0].text + "|" + ui.messages[0].caption, box + "|(default)");
         EXPECT_EQ(ui.messages[0].flags, static_cast<UINT>(MB_OK));
         EXPECT_EQ(ui.nPostedOpenFile, 0);
         ui.messages.clear();
     }
-    // The judge's verdict on the last cut of the selected frames.
-    void ExpectCutOf(const std::string& source, FrameSpan span)
+    void ExpectCutOf(const std::string& source, FrameSpan span)  // the last cut holds exactly those frames
     {
-        const Judged judged = JudgeCuts({{source, g_state.szScratch, span.j, 0}})[0];
-        EXPECT_EQ(judged.Field("problems"), "[]") << judged.json;
-        EXPECT_EQ(judged.Numbers("span"), std::vector<double>({span.i * 1.0, span.j * 1.0})) << judged.json;
+        const std::string judged = JudgeCuts({{source, g_state.szScratch, span.i, span.j, 0}})[0];
+        EXPECT_NE(judged.find("\"problems\": []"), std::string::npos) << judged;
     }
 };
 
@@ -85,15 +69,13 @@ TEST_F(CutTest, ASessionOfCutsLogsEveryStepAndNeverTouchesAFile)
     const std::string out = Output("out");
     g_state.fStart = 0.3f;
     g_state.fEnd = 1.1f;
-    const FrameSpan span = Span();
-    ASSERT_EQ(span.i, 10);
     ui.nAnswer = IDYES;
     MP3Split();
     ExpectDone();
     EXPECT_EQ(ui.nPostedOpenFile, 1);
     EXPECT_EQ(std::string(g_state.szOutputFolder), out) << "the folder keeps its new separator";
     EXPECT_EQ(std::string(g_state.szScratch), out + "歌曲.mp3");
-    ExpectCutOf(source, span);
+    ExpectCutOf(source, Span());
 
     g_state.bFolder = 1;
     WriteFileBytes(src + "歌曲(1).mp3", {'k'});
@@ -103,21 +85,17 @@ TEST_F(CutTest, ASessionOfCutsLogsEveryStepAndNeverTouchesAFile)
     ExpectDone(3);
     EXPECT_EQ(ReadFileBytes(source), before);
     EXPECT_EQ(ReadFileBytes(src + "歌曲(1).mp3"), std::vector<uint8_t>({'k'}));
-    EXPECT_EQ(std::string(g_state.szScratch), src + "歌曲(3).mp3");
-    ExpectCutOf(source, span);
-    const std::string frames = "    帧数: " + std::to_string(g_state.nFrames), cut = "    i=10, j=" + std::to_string(span.j);
-    const std::vector<std::string> log = {
-        "MP3GetFrames", "    mp3 文件: " + source, "    大小: " + Size(source), frames, frames,
-        "MP3Split", "    mp3 文件: " + source, "    大小: " + Size(source), "    新文件: " + out + "歌曲.mp3", cut,
-        "MP3Split", "    mp3 文件: " + source, "    大小: " + Size(source), "    (?) 文件: " + src + "歌曲(1).mp3",
-        "    (?) 文件: " + src + "歌曲(2).mp3", "    新文件: " + src + "歌曲(2).mp3", cut,
-        "MP3Split", "    mp3 文件: " + source, "    大小: " + Size(source), "    (?) 文件: " + src + "歌曲(1).mp3",
-        "    (?) 文件: " + src + "歌曲(2).mp3", "    (?) 文件: " + src + "歌曲(3).mp3", "    新文件: " + src + "歌曲(3).mp3", cut};
-    EXPECT_EQ(LogLines(), log);
+    ExpectCutOf(source, Span());
+    const std::string frames = "    帧数: " + std::to_string(g_state.nFrames), cut = "    i=10, j=" + std::to_string(Span().j);
+    const std::string opened = "    mp3 文件: " + source, size = "    大小: " + Size(source), tried = "    (?) 文件: " + src + "歌曲(";
+    EXPECT_EQ(LogLines(), std::vector<std::string>({"MP3GetFrames", opened, size, frames, frames, "MP3Split", opened, size,
+                                                    "    新文件: " + out + "歌曲.mp3", cut, "MP3Split", opened, size, tried + "1).mp3",
+                                                    tried + "2).mp3", "    新文件: " + src + "歌曲(2).mp3", cut, "MP3Split", opened, size,
+                                                    tried + "1).mp3", tried + "2).mp3", tried + "3).mp3", "    新文件: " + src + "歌曲(3).mp3", cut}));
 }
 
 // Numbered names keep per-cent signs and end in ".mp3"; a folder of the name
-// counts as taken; other extensions are written when free, refused when taken.
+// is taken; other extensions are written when free, refused when taken.
 TEST_F(CutTest, NamesOfNewFiles)
 {
     LoadSource("cbr_v1_44100_128k.mp3", "50% off.MP3");
@@ -148,14 +126,12 @@ TEST_F(CutTest, WithoutASourceOrAFrameThereIsNothingToCut)
         MP3Split();
     }
     ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(ui.messages[0].text, "无文件.\n\n打开文件进行分割吗?");
-    EXPECT_EQ(ui.messages[0].caption, "Zor DU3 Vodizaro");
+    EXPECT_EQ(ui.messages[0].text + "|" + ui.messages[0].caption, "无文件.\n\n打开文件进行分割吗?|Zor DU3 Vodizaro");
     EXPECT_EQ(ui.messages[0].flags, static_cast<UINT>(MB_ICONINFORMATION | MB_YESNO));
     EXPECT_EQ(ui.nPostedOpenFile, 1);
     EXPECT_EQ(LogLines(), std::vector<std::string>({"MP3Split", "    mp3 文件: ", "MP3Split", "    mp3 文件: "}));
 
-    // A selection of no frame: the new file holds the tag only.
-    ui.messages.clear();
+    ui.messages.clear();  // a selection of no frame: a file of the tag only
     LoadSource("cbr_v1_44100_128k.mp3", "song.mp3");
     const std::string out = Output("out");
     g_state.fEnd = 0;
@@ -163,39 +139,37 @@ TEST_F(CutTest, WithoutASourceOrAFrameThereIsNothingToCut)
     ExpectDone();
     const std::vector<uint8_t> made = ReadFileBytes(out + "song.mp3");
     EXPECT_EQ(MP3ScanFrames(made.data(), static_cast<int64_t>(made.size()), nullptr), 0);
-}
 
-// The size estimate: the selected frames and, for what a cut puts before
-// them, one frame of the first selected one's length and one of the one before.
-TEST_F(CutTest, TheSizeEstimateSumsTheFramesACutWrites)
-{
-    EXPECT_EQ(MP3SelectionSize(), 0.0);
+    // The size estimate: the selected frames and, for what a cut puts before
+    // them, frames of the first selected one's length and the one before.
     ASSERT_TRUE(ReplaceFrameIndex(4));
     const FrameEntry frames[] = {{0, 417}, {417, 418}, {835, 417}, {1252, 417}};
     std::copy(frames, frames + 4, g_state.pFrames);
     g_state.fDuration = g_state.fEnd = 4.0f;
+    g_state.fStart = 0;
     EXPECT_EQ(MP3SelectionSize(), (417 + 418 + 417 + 417) / 1024.0);
     g_state.fStart = 2.5f;
     EXPECT_EQ(MP3SelectionSize(), (418 + 417 + 418 + 417) / 1024.0);
     g_state.fStart = g_state.fEnd = 0.5f;
     EXPECT_EQ(MP3SelectionSize(), 0.0);
+    g_state.fDuration = 0;
+    EXPECT_EQ(MP3SelectionSize(), 0.0);
 }
 
-// Another program changes the source after the load: shorter, new sound in
-// the same frames, frames moved by a longer tag; then it is gone.
-TEST_F(CutTest, ASourceChangedSinceTheLoadIsCutAsItIsNow)
+// Another program changes the source after the load: new sound in the same
+// frames, frames moved by a longer tag, a shorter file; then it is gone. Or it
+// holds the source open, or the source is read-only: loaded and cut as any.
+TEST_F(CutTest, ASourceChangedOrHeldSinceTheLoadIsCutAsItIsNow)
 {
     const std::string source = LoadSource("tag_v2only.mp3", "song.mp3");
     Output("out");
     g_state.fStart = 0.1f;
     g_state.fEnd = 0.5f;
     std::vector<uint8_t> bytes = ReadFileBytes(source);
-    FrameSpan span = Span();
-    for (int32_t k = span.i; k < span.j; ++k) bytes[static_cast<size_t>(g_state.pFrames[k].nOffset + 200)] ^= 0x5A;
+    for (int32_t k = Span().i; k < Span().j; ++k) bytes[static_cast<size_t>(g_state.pFrames[k].nOffset + 200)] ^= 0x5A;
     WriteFileBytes(source, bytes);
     MP3Split();
-    ExpectCutOf(source, span);
-
+    ExpectCutOf(source, Span());
     const int32_t first = g_state.pFrames[0].nOffset;
     std::vector<uint8_t> moved(bytes.begin(), bytes.begin() + first);
     moved[9] = static_cast<uint8_t>(moved[9] + 10);  // the tag's size (no carry in this fixture)
@@ -205,26 +179,10 @@ TEST_F(CutTest, ASourceChangedSinceTheLoadIsCutAsItIsNow)
     MP3Split();
     EXPECT_EQ(g_state.pFrames[0].nOffset, first + 10) << "indexed anew";
     ExpectCutOf(source, Span());
-
     WriteFileBytes(source, ReadFileBytes(FixturePath("cbr_v2_22050_64k.mp3")));
     MP3Split();
     ExpectCutOf(source, Span());
 
-    ASSERT_EQ(std::remove(source.c_str()), 0);
-    ui.messages.clear();
-    const size_t before = LogLines().size();
-    MP3Split();
-    EXPECT_EQ(LogLines(before), std::vector<std::string>({"MP3Split", "    mp3 文件: " + source, "    无文件."}));
-    EXPECT_TRUE(ui.messages.empty());
-}
-
-// Held open by a player that lets others read it, or read-only: loaded and
-// cut like any other.
-TEST_F(CutTest, ASourceThatCannotBeWrittenIsLoadedAndCut)
-{
-    const std::string source = LoadSource("cbr_v1_44100_128k.mp3", "song.mp3");
-    const int32_t frames = g_state.nFrames;
-    const std::string out = Output("out");
     bool prevented = MakeReadOnly(source);
     {
         ExclusiveLock player(source, true);
@@ -233,21 +191,27 @@ TEST_F(CutTest, ASourceThatCannotBeWrittenIsLoadedAndCut)
         MP3Split();
     }
     MakeWritable(source);
-    EXPECT_EQ(g_state.nFrames, frames);
-    ExpectDone();
+    ExpectDone(4);
+    ExpectCutOf(source, Span());
+
+    ASSERT_EQ(std::remove(source.c_str()), 0);
+    ui.messages.clear();
+    const size_t before = LogLines().size();
+    MP3Split();
+    EXPECT_EQ(LogLines(before), std::vector<std::string>({"MP3Split", "    mp3 文件: " + source, "    无文件."}));
+    EXPECT_TRUE(ui.messages.empty());
     if (!prevented) GTEST_SKIP() << "nothing stops this user from writing the file here";
 }
 
 // A folder that cannot take files; a file that does not read back as written
-// (damaged on its way to the disk); a write that fails: the new file is
-// removed and the failure reported instead of the success.
+// (damaged on its way to the disk); a write that fails (a file-size limit, as
+// a full disk): the new file is removed and the failure reported instead.
 TEST_F(CutTest, FailuresRemoveTheNewFileAndAreReported)
 {
-    const std::string source = LoadSource("cbr_v1_44100_128k.mp3", "song.mp3");
+    LoadSource("cbr_v1_44100_128k.mp3", "song.mp3");
     strcpy(g_state.szOutputFolder, dir.File("no such folder").c_str());
     MP3Split();
     ExpectFailed("    不能创建新的 MP3 文件", "不能创建文件\n(错误码: 5)");
-
     const std::string out = Output("out");
     g_state.fStart = 0.1f;
     g_state.fEnd = 0.5f;
@@ -257,8 +221,7 @@ TEST_F(CutTest, FailuresRemoveTheNewFileAndAreReported)
         {"a byte of sound", [](std::vector<uint8_t>& b, size_t a) { b[a + 3000] ^= 0x10; }},
         {"a frame header", [](std::vector<uint8_t>& b, size_t a) { b[a + 418] = 0; }},
         {"the Xing/Info frame count", [](std::vector<uint8_t>& b, size_t a) { b[a + 4 + 32 + 11] ^= 1; }},
-        {"the end cut off", [](std::vector<uint8_t>& b, size_t) { b.resize(b.size() - 300); }},
-    };
+        {"the end cut off", [](std::vector<uint8_t>& b, size_t) { b.resize(b.size() - 300); }}};
     for (const auto& [what, damage] : faults) {
         SCOPED_TRACE(what);
         s_damage = damage;
@@ -272,10 +235,9 @@ TEST_F(CutTest, FailuresRemoveTheNewFileAndAreReported)
         EXPECT_FALSE(FileExists(out + "song.mp3"));
         ExpectFailed("    新文件校验失败", "不能写入文件\n(错误码: 5)");
     }
-    // A file-size limit makes every write past it fail, as a full disk does.
-    rlimit saved;
+    rlimit saved, limit;
     getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit limit = saved;
+    limit = saved;
     limit.rlim_cur = 8192;
     void (*handler)(int) = signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &limit);
@@ -294,101 +256,66 @@ TEST_F(CutTest, ASourceThatCannotBeIndexedLeavesNoIndex)
 {
     LoadSource("cbr_v1_44100_128k.mp3", "first.mp3");
     ASSERT_GT(g_state.nFrames, 0);
-    const std::string huge = dir.File("huge.mp3");
-    {
-        std::ofstream sparse(huge, std::ios::binary);
-        sparse.seekp((int64_t(1) << 31) - 1);
-        sparse.put('\0');
-    }
-    WriteFileBytes(dir.File("empty.mp3"), {});
-    for (const std::string& path : {dir.File("missing.mp3"), dir.Path(), huge, dir.File("empty.mp3")}) {
-        SCOPED_TRACE(path);
+    const std::string huge = dir.File("huge.mp3"), empty = dir.File("empty.mp3");
+    std::ofstream(huge, std::ios::binary).seekp((int64_t(1) << 31) - 1).put('\0');
+    WriteFileBytes(empty, {});
+    for (const std::string& path : {dir.File("missing.mp3"), dir.Path(), huge, empty}) {
         const size_t before = LogLines().size();
         strcpy(g_state.szSourcePath, path.c_str());
         MP3GetFrames();
         EXPECT_EQ(g_state.nFrames, 0);
+        EXPECT_EQ(g_state.pFrames, nullptr);
         std::vector<std::string> lines = {"MP3GetFrames", "    mp3 文件: " + path};
-        if (path == dir.File("empty.mp3")) {
-            lines.insert(lines.end(), {"    大小: 0", "    帧数: 0", "    帧数: 0"});
-        } else {
-            EXPECT_EQ(g_state.pFrames, nullptr);
-        }
+        if (path == empty) lines.insert(lines.end(), {"    大小: 0", "    帧数: 0", "    帧数: 0"});
         EXPECT_EQ(LogLines(before), lines);
     }
 }
 
 #ifndef ZDV_SANITIZED
 // Cuts judged by tests/judge.py: a middle part, a part from the start and one
-// to the end of lame files of every version and mode (mpg123 and, for one
-// each, ffprobe); a middle part (mpg123) and the whole (bytes only) of every
-// file made by others. The judge finds the selected frames after the cut's
-// Xing/Info frame and at most two priming frames, no problem, and a gapless
-// decode of exactly the samples the source plays of them.
+// to the end of lame files of every version and mode (mpg123, and ffprobe for
+// the first), a middle part (mpg123) and the whole (bytes) of every file made
+// by others: the selected frames after the Xing/Info frame and at most two
+// priming frames, and a gapless decode of exactly their samples.
 class JudgedCuts : public CutTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(JudgedCuts, CopyTheSelectedFramesAndPlayExactlyTheirSamples)
 {
     const std::string group = GetParam();
-    std::vector<std::string> sources;
-    std::vector<std::pair<float, float>> parts = {{0.25f, 0.75f}, {0.0f, 0.5f}, {0.5f, 1.0f}};
-    if (group.rfind("others", 0) == 0) {
-        const std::vector<std::string> names = TestdataFiles({".mp3", ".bit"});
-        for (size_t k = group.back() - '0'; k < names.size(); k += 3) sources.push_back(TestdataPath(names[k]));
-        parts = {{0.25f, 0.75f}, {0.0f, 1.0f}};
-    } else {
-        for (const FixtureInfo& f : LoadFixtureManifest())
-            if (f.name.find(group) != std::string::npos && (f.bitrate == 0 || f.crc || f.bitrate == 8 || f.bitrate == 320 ||
-                                                            f.bitrate == 64 || f.name.rfind("tag_", 0) == 0))
-                sources.push_back(FixturePath(f.name));
-    }
-    if (sources.empty()) GTEST_SKIP() << "no files";
+    const bool others = group.rfind("others", 0) == 0;
+    std::vector<std::pair<std::string, int>> sources;  // and the level of its judges
+    const std::vector<std::string> names = others ? TestdataFiles({".mp3", ".bit"}) : std::vector<std::string>();
+    for (size_t k = others ? group.back() - '0' : names.size(); k < names.size(); k += 3) sources.push_back({TestdataPath(names[k]), 1});
+    for (const FixtureInfo& f : others ? std::vector<FixtureInfo>() : LoadFixtureManifest())  // decoders: the lowest and highest bitrates
+        if (f.name.find(group) != std::string::npos)
+            sources.push_back({FixturePath(f.name), f.bitrate == 0 || f.crc || group == "tag_" || std::string(",8,32,64,160,320,").find("," + std::to_string(f.bitrate) + ",") != std::string::npos});
     Output("out");
     std::vector<JudgeJob> jobs;
-    std::vector<FrameSpan> spans;
-    for (const std::string& from : sources) {
-        const std::string name = from.substr(from.find_last_of('/') + 1);
-        const std::string source = CopyIn(from, name + ".mp3");
-        Load(source);
-        for (const auto& [start, end] : parts) {
-            SCOPED_TRACE(name + " " + std::to_string(start));
+    for (const auto& [from, level] : sources) {
+        Load(CopyIn(from, from.substr(from.find_last_of('/') + 1) + ".mp3"));
+        for (const auto& [start, end] : others ? std::vector<std::pair<float, float>>{{0.25f, 0.75f}, {0, 1}}
+                                               : std::vector<std::pair<float, float>>{{0.25f, 0.75f}, {0, 0.5f}, {0.5f, 1}}) {
             g_state.fStart = g_state.fDuration * start;
             g_state.fEnd = g_state.fDuration * end;
             ui.messages.clear();
             MP3Split();
             ExpectDone();
-            const FrameSpan span = Span();
-            if (span.i >= span.j) continue;
+            if (Span().i >= Span().j) continue;
             const std::string kept = dir.File("cut" + std::to_string(jobs.size()) + ".mp3");
             std::rename(g_state.szScratch, kept.c_str());
-            // ffprobe judges the first cut of each lame group.
-            jobs.push_back({source, kept, span.j, end - start == 1 ? 0 : jobs.empty() && group.rfind("others", 0) ? 2 : 1});
-            spans.push_back(span);
+            jobs.push_back({g_state.szSourcePath, kept, Span().i, Span().j, end - start == 1 ? 0 : level && jobs.empty() && !others ? 2 : level});
         }
     }
-    const std::vector<Judged> judged = JudgeCuts(jobs);
+    const std::vector<std::string> judged = JudgeCuts(jobs);
     for (size_t k = 0; k < judged.size(); ++k) {
-        const Judged& cut = judged[k];
-        const FrameSpan span = spans[k];
-        SCOPED_TRACE(jobs[k].source + " " + cut.json);
-        EXPECT_EQ(cut.Field("problems"), "[]");
-        const std::vector<double> found = cut.Numbers("span"), lead = cut.Numbers("lead");
-        ASSERT_EQ(found.size(), 2u);
-        EXPECT_EQ(found[1], span.j);
-        EXPECT_GE(lead[0] + span.i - found[0], 1);  // the Xing/Info frame
-        EXPECT_LE(lead[0] + span.i - found[0], 3);  // and at most two priming frames
-        // Played: the selected frames' samples, as far as the source plays them.
-        const std::vector<double> played = cut.Numbers("played"), source = cut.Numbers("source_played");
-        const double spf = cut.Numbers("spf").empty() ? 0 : cut.Numbers("spf")[0];
-        if (source.size() == 2 && std::min(span.j * spf, source[1]) > std::max(span.i * spf, source[0])) {
-            EXPECT_EQ(played, std::vector<double>({std::max(span.i * spf, source[0]), std::min(span.j * spf, source[1])}));
-        }
-        if (jobs[k].source.find("/fixtures/") != std::string::npos && jobs[k].source.find("frames_in_tags") == std::string::npos) {
-            EXPECT_EQ(cut.Field("compared"), jobs[k].level ? "true" : "false");
+        EXPECT_NE(judged[k].find("\"problems\": []"), std::string::npos) << jobs[k].source << " " << judged[k];
+        if (!others && jobs[k].level && jobs[k].source.find("frames_in_tags") == std::string::npos) {  // mpg123 takes frames in its tags for audio
+            EXPECT_NE(judged[k].find("\"compared\": true"), std::string::npos) << jobs[k].source << " " << judged[k];
         }
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Lame, JudgedCuts, ::testing::Values("_v1_", "_v2_", "_v2.5_", "tag_", "others0", "others1", "others2"));
+INSTANTIATE_TEST_SUITE_P(Files, JudgedCuts, ::testing::Values("_v1_", "_v2_", "_v2.5_", "tag_", "others0", "others1", "others2"));
 #endif
 
 }  // namespace

@@ -157,7 +157,7 @@ TEST_F(TagCarryTest, ArtistAlbumAndTitleGoIntoEveryNewFileExactly)
         g_state.fStart = 0.1f;
         g_state.fEnd = 0.4f;
         MP3Split();
-        jobs.push_back({g_state.szSourcePath, g_state.szScratch, -1, 0});
+        jobs.push_back({g_state.szSourcePath, g_state.szScratch, -1, -1, 0});
         const Bytes made = ReadFileBytes(g_state.szScratch);
         ASSERT_GT(made.size(), 128u);
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(&made[made.size() - 125]), strlen(c.title)), c.title) << "ID3v1 title";
@@ -168,11 +168,9 @@ TEST_F(TagCarryTest, ArtistAlbumAndTitleGoIntoEveryNewFileExactly)
             EXPECT_EQ(tag.title.ansi, c.title);
         }
     }
-    const std::vector<Judged> judged = JudgeCuts(jobs);
+    const std::vector<std::string> judged = JudgeCuts(jobs);
     for (size_t k = 0; k < judged.size(); ++k)
-        if (cases[k].tags) {
-            EXPECT_EQ(judged[k].Field("tags"), cases[k].tags) << cases[k].fixture;
-        }
+        EXPECT_TRUE(!cases[k].tags || judged[k].find(std::string("\"tags\": ") + cases[k].tags + ",") != std::string::npos) << judged[k];
 
     // The same source cut twice gives the same bytes; a long tag goes in place
     // (the frames follow it; no temporary file beside).

@@ -25,8 +25,7 @@ TEST_F(WinSessionTest, ACutBetweenChineseFoldersWithUnicodeTags)
     g_state.fStart = 0.1f;
     g_state.fEnd = 0.4f;
     MP3Split();
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, "完成!\n文件已经分割.\n\n打开新文件进行分割吗?");
+    ExpectDone();
     EXPECT_EQ(ReadFileBytes(out + "测试.mp3"), std::vector<uint8_t>({1}));
     const std::vector<uint8_t> made = ReadFileBytes(out + "测试(1).mp3");
     EXPECT_EQ(ReadId3v2(made.data(), made.size()).title.wide, u"测试Ab");

@@ -18,10 +18,10 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -52,15 +52,13 @@ std::vector<std::string> TestdataFiles(const std::vector<std::string>& extension
 std::vector<FixtureInfo> LoadFixtureManifest()
 {
     std::ifstream in(FixturePath("manifest.tsv"));
-    if (!in) throw std::runtime_error("fixture manifest missing");
     std::vector<FixtureInfo> rows;
     std::string line;
-    std::getline(in, line);  // header
-    while (std::getline(in, line)) {
+    for (std::getline(in, line); std::getline(in, line);) {  // after the header
         std::istringstream s(line);
         FixtureInfo f;
-        s >> f.name >> f.version >> f.rate >> f.bitrate >> f.channels >> f.crc >> f.vbr >> f.id3v1 >> f.id3v2 >>
-            f.audioStart >> f.audioEnd >> f.infoFrame >> f.ffprobePackets >> f.mpg123Frames;
+        s >> f.name >> f.version >> f.rate >> f.bitrate >> f.channels >> f.crc >> f.vbr >> f.id3v1 >> f.id3v2 >> f.audioStart >>
+            f.audioEnd >> f.infoFrame >> f.ffprobePackets >> f.mpg123Frames;
         rows.push_back(f);
     }
     return rows;
@@ -76,33 +74,22 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path)
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) throw std::runtime_error("cannot write " + path);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-void MakeFolder(const std::string& path)
-{
-#ifdef _WIN32
-    CreateDirectoryA(path.c_str(), nullptr);
-#else
-    mkdir(path.c_str(), 0755);
-#endif
+    if (!out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
+        throw std::runtime_error("cannot write " + path);
 }
 
 bool FileExists(const std::string& path)
 {
     std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f) std::fclose(f);
-    return f != nullptr;
+    return f && !std::fclose(f);
 }
 
 TempDir::TempDir()
 {
     static std::atomic<int> counter{0};
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    const fs::path base = fs::temp_directory_path() / ("zdv-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
-    fs::create_directories(base);
-    path_ = base.string();
+    path_ = (fs::temp_directory_path() / ("zdv-test-" + std::to_string(stamp) + "-" + std::to_string(counter++))).string();
+    fs::create_directories(path_);
 }
 
 TempDir::~TempDir()
@@ -117,13 +104,17 @@ std::string TempDir::File(const std::string& name) const
 }
 
 #ifdef _WIN32
+void MakeFolder(const std::string& path)
+{
+    CreateDirectoryA(path.c_str(), nullptr);
+}
+
 bool MakeReadOnly(const std::string& path)
 {
-    if (!SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY)) return false;
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return true;
-    CloseHandle(h);
-    return false;
+    HANDLE h = SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY)
+                   ? CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)
+                   : nullptr;
+    return h == INVALID_HANDLE_VALUE || (h && !CloseHandle(h));
 }
 
 void MakeWritable(const std::string& path)
@@ -133,8 +124,8 @@ void MakeWritable(const std::string& path)
 
 ExclusiveLock::ExclusiveLock(const std::string& path, bool shareRead)
 {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | (shareRead ? 0 : GENERIC_WRITE), shareRead ? FILE_SHARE_READ : 0,
-                           nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | (shareRead ? 0 : GENERIC_WRITE), shareRead ? FILE_SHARE_READ : 0, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
     handle_ = h == INVALID_HANDLE_VALUE ? nullptr : h;
 }
 
@@ -143,17 +134,20 @@ ExclusiveLock::~ExclusiveLock()
     if (handle_) CloseHandle(handle_);
 }
 #else
+void MakeFolder(const std::string& path)
+{
+    mkdir(path.c_str(), 0755);
+}
+
 namespace {
 
 bool CanWrite(const std::string& path)
 {
     std::FILE* f = std::fopen(path.c_str(), "r+b");
-    if (f) std::fclose(f);
-    return f != nullptr;
+    return f && !std::fclose(f);
 }
 
-// The file system's immutable flag stops root too.
-bool SetImmutable(const std::string& path, bool immutable)
+bool SetImmutable(const std::string& path, bool immutable)  // stops root too
 {
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK);
     int flags = 0;
@@ -168,8 +162,7 @@ bool SetImmutable(const std::string& path, bool immutable)
 
 bool MakeReadOnly(const std::string& path)
 {
-    if (chmod(path.c_str(), 0444) != 0) return false;
-    return !CanWrite(path) || (SetImmutable(path, true) && !CanWrite(path));
+    return chmod(path.c_str(), 0444) == 0 && (!CanWrite(path) || (SetImmutable(path, true) && !CanWrite(path)));
 }
 
 void MakeWritable(const std::string& path)
@@ -181,60 +174,25 @@ void MakeWritable(const std::string& path)
 ExclusiveLock::ExclusiveLock(const std::string&, bool) {}
 ExclusiveLock::~ExclusiveLock() {}
 
-std::vector<Judged> JudgeCuts(const std::vector<JudgeJob>& jobs)
+std::vector<std::string> JudgeCuts(const std::vector<JudgeJob>& jobs)
 {
     TempDir dir;
     std::ofstream list(dir.File("cuts.tsv"));
-    for (const JudgeJob& job : jobs) list << job.source << '\t' << job.cut << '\t' << job.end << '\t' << job.level << '\n';
+    for (const JudgeJob& job : jobs) list << job.source << '\t' << job.cut << '\t' << job.i << '\t' << job.j << '\t' << job.level << '\n';
     list.close();
     FILE* pipe = popen(("/usr/bin/python3 " ZDV_JUDGE " cut --list " + dir.File("cuts.tsv") + " 2>&1").c_str(), "r");
     std::string out;
     char buffer[4096];
     for (size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
     if (pipe) pclose(pipe);
-    std::vector<Judged> judged;
+    std::vector<std::string> judged;
     std::istringstream lines(out);
-    for (std::string line; std::getline(lines, line);) judged.push_back({line});
+    for (std::string line; std::getline(lines, line);) judged.push_back(line);
     EXPECT_EQ(judged.size(), jobs.size()) << out;
     judged.resize(jobs.size());
     return judged;
 }
 
-std::string Judged::Field(const std::string& key) const
-{
-    size_t at = json.find("\"" + key + "\": "), k;
-    if (at == std::string::npos) return "";
-    at += key.size() + 4;
-    int depth = 0;
-    bool quoted = false;
-    for (k = at; k < json.size(); ++k) {
-        const char c = json[k];
-        if (quoted) {
-            k += c == '\\';
-            quoted = c != '"';
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == '[' || c == '{') {
-            ++depth;
-        } else if ((c == ']' || c == '}') && depth-- == 0) {
-            break;
-        } else if (c == ',' && depth == 0) {
-            break;
-        }
-        if (depth == 0 && !quoted && k > at && (c == ']' || c == '}' || c == '"')) return json.substr(at, k + 1 - at);
-    }
-    return json.substr(at, k - at);
-}
-
-std::vector<double> Judged::Numbers(const std::string& key) const
-{
-    std::string text = Field(key);
-    std::replace_if(text.begin(), text.end(), [](char c) { return c == '[' || c == ']' || c == ','; }, ' ');
-    std::istringstream in(text);
-    std::vector<double> numbers;
-    for (double v; in >> v;) numbers.push_back(v);
-    return numbers;
-}
 #endif
 
 int RecordingUi::ShowMessage(const char* text, const char* caption, UINT flags)
@@ -246,16 +204,15 @@ int RecordingUi::ShowMessage(const char* text, const char* caption, UINT flags)
 void RecordingUi::ShowAudioError(const char* text)
 {
     char box[kAudioErrorTextBytes];
-    FormatAudioError(box, text, 5);  // the audio library's code for a failed file operation
+    FormatAudioError(box, text, 5);  // the audio library's code of a failed file operation
     messages.push_back({box, "(default)", MB_OK});
 }
 
 void EngineTest::SetUp()
 {
     if (!g_state.szScratch) AllocTextBuffers();
-    for (char* buffer : {g_state.szAppFolder, g_state.szSourcePath, g_state.szFileTitle, g_state.szOutputFolder,
-                         g_state.szIniPath, g_state.szScratch})
-        memset(buffer, 0, kTextBufferBytes);
+    for (char* text : {g_state.szAppFolder, g_state.szSourcePath, g_state.szFileTitle, g_state.szOutputFolder, g_state.szIniPath, g_state.szScratch})
+        memset(text, 0, kTextBufferBytes);
     ReplaceFrameIndex(0);
     ClearTagTexts();
     g_state.fDuration = g_state.fPosition = g_state.fStart = g_state.fEnd = 0;
@@ -277,13 +234,12 @@ std::vector<std::string> EngineTest::LogLines(size_t first) const
     const std::vector<uint8_t> bytes = ReadFileBytes(dir.File("log.txt"));
     const std::string text(bytes.begin(), bytes.end());
     std::vector<std::string> lines;
-    for (size_t at = 0, end; !text.empty(); at = end + 2) {
+    for (size_t at = 0, end = 0; !text.empty() && end != std::string::npos; at = end + 2) {
         end = text.find("\r\n", at);
         lines.push_back(text.substr(at, end == std::string::npos ? end : end - at));
-        if (end == std::string::npos) break;
     }
-    return first < lines.size() ? std::vector<std::string>(lines.begin() + static_cast<long>(first), lines.end())
-                                : std::vector<std::string>();
+    lines.erase(lines.begin(), lines.begin() + static_cast<long>(std::min(first, lines.size())));
+    return lines;
 }
 
 std::string EngineTest::CopyIn(const std::string& from, const std::string& name) const
@@ -302,9 +258,8 @@ void EngineTest::Load(const std::string& path)
         ReadSourceTag(tag);
     }
     FillMissingTagTexts();
-    g_state.fDuration = static_cast<float>(g_state.nFrames * 1152.0 / 44100.0);
+    g_state.fDuration = g_state.fEnd = static_cast<float>(g_state.nFrames * 1152.0 / 44100.0);
     g_state.fStart = 0;
-    g_state.fEnd = g_state.fDuration;
 }
 
 std::string EngineTest::Output(const std::string& name)
@@ -313,4 +268,12 @@ std::string EngineTest::Output(const std::string& name)
     strcpy(g_state.szOutputFolder, dir.File(name).c_str());
     g_state.bFolder = 0;
     return dir.File(name) + kSep;
+}
+
+void EngineTest::ExpectDone(size_t messages)
+{
+    ASSERT_EQ(ui.messages.size(), messages);
+    EXPECT_EQ(ui.messages.back().text, "完成!\n文件已经分割.\n\n打开新文件进行分割吗?");
+    EXPECT_EQ(ui.messages.back().caption, "Zor DU3 Vodizaro");
+    EXPECT_EQ(ui.messages.back().flags, static_cast<UINT>(MB_ICONQUESTION | MB_YESNO));
 }

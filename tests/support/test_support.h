@@ -1,6 +1,5 @@
-// Shared helpers of the tests: where the fixtures are, scratch folders, whole
-// files, locks, a clean engine for each test and the judge of cuts. The same
-// code runs natively and under Wine.
+// Shared helpers of the tests: fixtures, scratch folders, whole files, locks,
+// a clean engine for each test and the judge of cuts. Natively and under Wine.
 #pragma once
 
 #include "engine_ui.h"
@@ -11,29 +10,25 @@
 #include <string>
 #include <vector>
 
-// A file made by tests/fixtures/make_fixtures.py.
-std::string FixturePath(const std::string& name);
-// A real-world file made by others, or "" when that folder is not present.
-std::string TestdataPath(const std::string& name);
-// The real-world files with one of the extensions (".mp3"), sorted.
-std::vector<std::string> TestdataFiles(const std::vector<std::string>& extensions);
+std::string FixturePath(const std::string& name);  // made by tests/fixtures/make_fixtures.py
+std::string TestdataPath(const std::string& name);  // a real-world file, "" when not present
+std::vector<std::string> TestdataFiles(const std::vector<std::string>& extensions);  // their names, sorted
 
-// One row of the fixture manifest (see make_fixtures.py).
+// One row of the fixture manifest (make_fixtures.py).
 struct FixtureInfo {
-    std::string name, version;  // version "1", "2" or "2.5"
-    int rate = 0, bitrate = 0, channels = 0;  // bitrate 0 for VBR
+    std::string name, version;
+    int rate = 0, bitrate = 0, channels = 0;
     bool crc = false, vbr = false, id3v1 = false, id3v2 = false;
-    int64_t audioStart = 0, audioEnd = 0;  // the bytes between the tags
-    bool infoFrame = false;                // lame wrote an Info/Xing frame first
-    int ffprobePackets = 0, mpg123Frames = 0;  // audio frames the judges count
+    int64_t audioStart = 0, audioEnd = 0;
+    bool infoFrame = false;
+    int ffprobePackets = 0, mpg123Frames = 0;
 };
 std::vector<FixtureInfo> LoadFixtureManifest();
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 bool FileExists(const std::string& path);
-// Makes a folder (its parent must exist); an ANSI path on Windows.
-void MakeFolder(const std::string& path);
+void MakeFolder(const std::string& path);  // an ANSI path on Windows
 
 // A fresh, empty folder, removed with everything in it at the end of its life.
 class TempDir {
@@ -42,7 +37,7 @@ public:
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-    const std::string& Path() const { return path_; }  // no trailing separator
+    const std::string& Path() const { return path_; }
     std::string File(const std::string& name) const;
 
 private:
@@ -55,14 +50,13 @@ constexpr char kSep = '\\';
 constexpr char kSep = '/';
 #endif
 
-// Makes a file read-only (on Linux also immutable, which stops root). False
-// when that does not stop this process from writing it (root under Wine).
+// Read-only (on Linux also immutable, which stops root); false when that does
+// not stop this process from writing it (root under Wine).
 bool MakeReadOnly(const std::string& path);
 void MakeWritable(const std::string& path);
 
-// Holds a file open as another program would: exclusive, or (shareRead) the
-// way a player does, letting others read it. Held() is false where the
-// platform has no such locks (Linux).
+// Holds a file open as another program would: exclusive, or as a player that
+// lets others read it. Not Held() where there are no such locks (Linux).
 class ExclusiveLock {
 public:
     explicit ExclusiveLock(const std::string& path, bool shareRead = false);
@@ -75,54 +69,45 @@ private:
     void* handle_ = nullptr;
 };
 
-// What the engine would have shown and posted; questions get nAnswer.
+// What the engine would have shown (caption "(default)": the system's) and
+// posted; questions get nAnswer.
 struct RecordingUi : EngineUi {
     struct Message {
-        std::string text, caption;  // caption "(default)": the system's own
+        std::string text, caption;
         UINT flags;
     };
     int ShowMessage(const char* text, const char* caption, UINT flags) override;
     void ShowAudioError(const char* text) override;
     void PostOpenFileCommand() override { ++nPostedOpenFile; }
-    int nAnswer = IDNO;
+    int nAnswer = IDNO, nPostedOpenFile = 0;
     std::vector<Message> messages;
-    int nPostedOpenFile = 0;
 };
 
 // A clean engine for each test: a fresh state record, a log.txt of its own,
-// the recorder in place of the message boxes, and a scratch folder.
+// the recorder for the message boxes, a scratch folder.
 class EngineTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-    // The lines of log.txt from line first on.
-    std::vector<std::string> LogLines(size_t first = 0) const;
-    // Copies a file into the scratch folder under a name (its folder made
-    // before); returns its path.
+    std::vector<std::string> LogLines(size_t first = 0) const;  // of log.txt
+    // Copies a file into the scratch folder (its folder made before).
     std::string CopyIn(const std::string& from, const std::string& name) const;
-    // The load step as the window runs it, without the audio library: path
-    // and title, frame index, tag texts, the whole file selected, a duration
-    // of frames x samples per frame / rate.
+    // The load step without the audio library: the whole file selected, a
+    // duration of frames x 1152 / 44100.
     void Load(const std::string& path);
-    // Sets the output folder (made when missing); returns it with a separator.
-    std::string Output(const std::string& name);
+    std::string Output(const std::string& name);  // made and set; returned with a separator
+    void ExpectDone(size_t messages = 1);  // the question after a cut that succeeded
 
     TempDir dir;
     RecordingUi ui;
 };
 
 #ifndef _WIN32
-// What tests/judge.py says of cuts, one JSON text each; Field gives the JSON
-// text of one value, Numbers the numbers in it.
-struct Judged {
-    std::string json;
-    std::string Field(const std::string& key) const;
-    std::vector<double> Numbers(const std::string& key) const;
-};
+// What tests/judge.py says of cuts, as JSON texts ("problems": [] when good).
 struct JudgeJob {
     std::string source, cut;
-    int end = -1;   // the source frame the copied run should end before, -1 for any
-    int level = 1;  // 0 the bytes and mutagen only, 1 and mpg123, 2 and ffprobe
+    int i = -1, j = -1;  // the frames the selection took, -1 for unknown
+    int level = 1;       // 0 the bytes and mutagen only, 1 and mpg123, 2 and ffprobe
 };
-std::vector<Judged> JudgeCuts(const std::vector<JudgeJob>& jobs);
+std::vector<std::string> JudgeCuts(const std::vector<JudgeJob>& jobs);
 #endif
