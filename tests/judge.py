@@ -1,28 +1,21 @@
 #!/usr/bin/python3
-"""Judges a cut by its bytes and by real readers (mpg123, ffprobe, mutagen).
-
+"""Judges cuts by their bytes and by real readers (mpg123, ffprobe, mutagen).
     judge.py cut [--quick] SOURCE CUT [--frames I J] [CUT [--frames I J] ...]
-    judge.py cut --list FILE   (lines: SOURCE CUT I J LEVEL, tab-separated; I J -1 -1 for none)
-
-prints one JSON object per CUT, one per line:
-  span      [first, end]: the cut's copied frames (after its Xing/Info frame
-            and priming frames) are the source's audio frames first..end-1
-            (its own Xing/Info/VBRI frame is no audio frame), each byte for
-            byte or as a silent frame of the same length; null if no such run
-  lead      frames before the copied ones (Xing/Info + priming)
-  problems  what is wrong (empty = good)
-  tags      {frame id: text} as mutagen reads the cut
-  frames, delay, padding, encoder, spf, rate: the cut's Xing/Info frame
-  played    [start, end]: the samples of the source's whole decode (without
-            gapless trimming) a gapless decoder plays of the cut, by its delay
-            and padding; source_played the same of the source; null if unknown
-  compared  mpg123's decodes of both were compared sample by sample
-  seconds   the durations mpg123, mutagen and ffprobe give the cut
---frames I J: the selection took source frames I..J-1; then also a problem:
-a span not ending at J, more than two priming frames before frame I, or
-other samples played than theirs as far as the source plays them.
-Levels: 0 (--quick) the bytes and mutagen, 1 and mpg123, 2 (default) and
-ffprobe. Exit status 0 when every "problems" is empty.
+    judge.py cut --list FILE      (lines: SOURCE CUT I J LEVEL, tab-separated; I J -1 -1 for none)
+prints a JSON object per CUT, a line each: "span" [first, end]: the cut's
+copied frames (after its Xing/Info and priming frames) are the source's audio
+frames (its own Xing/Info/VBRI frame is none) first..end-1, each byte for byte
+or as a silent frame of the same length (null: no such run); "lead": frames
+before them; "problems" (empty = good); "tags" {frame id: text} by mutagen;
+"frames", "delay", "padding", "encoder", "spf", "rate" of its Xing/Info frame;
+"played" [start, end]: the samples of the source's whole decode a gapless
+decoder plays of the cut, "source_played" of the source (null: unknown);
+"compared": mpg123's decodes compared sample by sample; "seconds" by mpg123,
+mutagen, ffprobe. --frames I J: the selection took source frames I..J-1, so
+the span must end at J, at most two priming frames precede frame I, and the
+played samples are theirs as far as the source plays them. Level 0 (--quick):
+bytes and mutagen; 1: and mpg123; 2 (default): and ffprobe. Exit status 0
+when no cut has a problem.
 """
 import json
 import os
@@ -242,14 +235,14 @@ def judge(source, cut, selected, level):
         # Xing/Info frame; a copied frame the very bytes it finds in the source.
         stream, starts = main_data(b, frames[1:])
         for k, (at, length) in enumerate(frames[1:], 1):
-            mdb, pos = be(b[side_info(b, at)[0]:][:2]) >> (16 - side_info(b, at)[2]), starts[k - 1]
+            off, _, bits = side_info(b, at)
+            mdb, pos, s = be(b[off:off + 2]) >> (16 - bits), starts[k - 1], first + k - lead
             if k < lead and head(b, at)[1:3] != head(b, frames[lead][0])[1:3]:
                 problems.append("priming frame %d of another version or mode" % k)
             if mdb > pos:
                 problems.append("frame %d reaches %d bytes before the first frame after the Xing/Info frame" % (k, mdb - pos))
-            elif k >= lead and b[at:at + length] == sb[sframes[first + k - lead][0]:][:length]:
-                run = src["run"][first + k - lead]
-                theirs, their_starts = main_data(sb, sframes[run:first + k - lead + 1])
+            elif k >= lead and pos - mdb < starts[lead - 1] and b[at:at + length] == sb[sframes[s][0]:][:length]:
+                theirs, their_starts = main_data(sb, sframes[src["run"][s]:s + 1])
                 if mdb > their_starts[-1] or stream[pos - mdb:pos] != theirs[their_starts[-1] - mdb:their_starts[-1]]:
                     problems.append("frame %d, copied as it is, finds other bytes before it than in the source" % k)
         spf, rate = (1152 if head(b, frames[-1][0])[1] == 3 else 576), head(b, frames[-1][0])[4]
