@@ -1,38 +1,23 @@
 #include "harness.h"
 
-#include <gtest/gtest.h>
-
 #include <commctrl.h>
+#include <dlgs.h>
 #include <shlobj.h>
 
 #include <algorithm>
 #include <atomic>
-#include <cstdio>
+#include <memory>
 #include <mutex>
+#include <regex>
 
 namespace e2e {
 
 namespace {
 
-constexpr DWORD kPollMs = 50;
+std::mutex g_lock;
+std::vector<HANDLE> g_running;  // every program started, for the watchdog
 
-// Processes started here and not yet ended, for the watchdog.
-std::mutex g_programsLock;
-std::vector<HANDLE> g_programs;
-
-void Track(HANDLE process)
-{
-    std::lock_guard<std::mutex> lock(g_programsLock);
-    g_programs.push_back(process);
-}
-
-void Untrack(HANDLE process)
-{
-    std::lock_guard<std::mutex> lock(g_programsLock);
-    g_programs.erase(std::remove(g_programs.begin(), g_programs.end(), process), g_programs.end());
-}
-
-std::wstring FolderOf(const std::wstring& path)
+std::wstring Parent(const std::wstring& path)
 {
     return path.substr(0, path.find_last_of(L'\\'));
 }
@@ -41,38 +26,42 @@ void RemoveTree(const std::wstring& folder)
 {
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring path = folder + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(path.c_str());
-            }
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+        const std::wstring name = found.cFileName, path = folder + L"\\" + name;
+        if (name == L"." || name == L"..") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            RemoveTree(path);
+        } else {
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW(path.c_str());
+        }
     }
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
     RemoveDirectoryW(folder.c_str());
+}
+
+DWORD ProcessOf(HWND window)
+{
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    return id;
 }
 
 }  // namespace
 
 std::string Cp936(const std::wstring& text)
 {
-    int n = WideCharToMultiByte(936, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    const int n = WideCharToMultiByte(936, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string out(n > 0 ? n - 1 : 0, '\0');
     WideCharToMultiByte(936, 0, text.c_str(), -1, out.data(), n, nullptr, nullptr);
     return out;
 }
 
-std::wstring FromCp936(const std::string& text)
+std::wstring Wide(const std::string& cp936)
 {
-    int n = MultiByteToWideChar(936, 0, text.c_str(), -1, nullptr, 0);
+    const int n = MultiByteToWideChar(936, 0, cp936.c_str(), -1, nullptr, 0);
     std::wstring out(n > 0 ? n - 1 : 0, L'\0');
-    MultiByteToWideChar(936, 0, text.c_str(), -1, out.data(), n);
+    MultiByteToWideChar(936, 0, cp936.c_str(), -1, out.data(), n);
     return out;
 }
 
@@ -80,76 +69,102 @@ std::wstring BinFolder()
 {
     wchar_t path[MAX_PATH];
     GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return FolderOf(path);
+    return Parent(path);
 }
 
 std::wstring ArtifactFolder()
 {
-    const std::wstring folder = FolderOf(BinFolder()) + L"\\artifacts";
+    const std::wstring folder = Parent(BinFolder()) + L"\\artifacts";
     CreateDirectoryW(folder.c_str(), nullptr);
     return folder;
 }
 
-std::string MusicFolderCp936()
+std::string MusicFolder()
 {
     wchar_t path[MAX_PATH] = {};
     SHGetFolderPathW(nullptr, CSIDL_MYMUSIC | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path);
     return Cp936(path);
 }
 
-// --- Program ---------------------------------------------------------------
-
-Program::Program(HANDLE process, DWORD id, DWORD threadId) : process_(process), id_(id), threadId_(threadId)
+std::string ReadBytes(const std::wstring& path)
 {
-    if (process_) Track(process_);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    std::string bytes(GetFileSize(file, nullptr), '\0');
+    DWORD got = 0;
+    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+    CloseHandle(file);
+    bytes.resize(got);
+    return bytes;
 }
 
-Program::Program(Program&& other) noexcept : process_(other.process_), id_(other.id_), threadId_(other.threadId_)
+void WriteBytes(const std::wstring& path, const std::string& bytes)
 {
-    other.process_ = nullptr;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD put = 0;
+    if (file != INVALID_HANDLE_VALUE) WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    EXPECT_EQ(put, bytes.size()) << Cp936(path);
 }
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    for (const ULONGLONG end = GetTickCount64() + timeoutMs;; Sleep(50)) {
+        if (condition()) return true;
+        if (GetTickCount64() > end) return false;
+    }
+}
+
+// --- Programs ------------------------------------------------------------
 
 Program::~Program()
 {
     if (!process_) return;
-    if (Running()) {
-        TerminateProcess(process_, 255);
-        WaitForSingleObject(process_, 5000);
-    }
-    Untrack(process_);
-    CloseHandle(process_);
+    if (Running()) TerminateProcess(process_, 255);
+    WaitForSingleObject(process_, 5000);
 }
 
-bool Program::Running() const
+HWND Program::WaitForMainWindow() const
 {
-    return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
-}
-
-HWND Program::WaitForMainWindow(DWORD timeoutMs) const
-{
-    if (!process_) return nullptr;
-    return WaitFor([this] { return FindTopWindow(id_, L"#32770", L"Zor DU3 Vodizaro"); }, timeoutMs);
+    return WaitForTitled(id_, L"Zor DU3 Vodizaro");
 }
 
 std::optional<DWORD> Program::WaitForExit(DWORD timeoutMs) const
 {
-    if (!process_ || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return std::nullopt;
     DWORD code = 0;
+    if (!process_ || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return std::nullopt;
     GetExitCodeProcess(process_, &code);
     return code;
 }
 
 bool Program::CloseNormally(HWND main) const
 {
-    ClickCloseBox(main);
+    PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
     return WaitForExit() == std::optional<DWORD>(0);
 }
 
-// --- ProgramCopy -------------------------------------------------------------
+Program Start(const std::wstring& path, const std::wstring& currentFolder,
+              const std::vector<std::pair<std::wstring, std::wstring>>& environment)
+{
+    std::lock_guard<std::mutex> lock(g_lock);
+    for (const auto& [name, value] : environment) SetEnvironmentVariableW(name.c_str(), value.c_str());
+    std::wstring commandLine = L"\"" + path + L"\"";
+    STARTUPINFOW startup = {sizeof startup};
+    PROCESS_INFORMATION info = {};
+    const BOOL started = CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                        currentFolder.c_str(), &startup, &info);
+    for (const auto& [name, value] : environment) SetEnvironmentVariableW(name.c_str(), nullptr);
+    if (!started) {
+        ADD_FAILURE() << "cannot start " << Cp936(path) << ": error " << GetLastError();
+        return Program(nullptr, 0);
+    }
+    CloseHandle(info.hThread);
+    g_running.push_back(info.hProcess);
+    return Program(info.hProcess, info.dwProcessId);
+}
 
-ProgramCopy::ProgramCopy() : ProgramCopy(Options()) {}
-
-ProgramCopy::ProgramCopy(const Options& options) : exe_(options.exe), environment_(options.environment)
+ProgramCopy::ProgramCopy(const std::wstring& exe, const std::wstring& bassFolder) : exe_(exe)
 {
     static std::atomic<int> counter{0};
     wchar_t temp[MAX_PATH];
@@ -159,13 +174,11 @@ ProgramCopy::ProgramCopy(const Options& options) : exe_(options.exe), environmen
     RemoveTree(folder_);
     EXPECT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr)) << Cp936(folder_);
     const std::wstring bin = BinFolder();
-    const std::wstring audio = options.audioLibraryFolder.empty() ? bin : options.audioLibraryFolder;
-    EXPECT_TRUE(CopyFileW((bin + L"\\" + exe_).c_str(), PathOf(exe_).c_str(), FALSE)) << Cp936(exe_);
-    EXPECT_TRUE(CopyFileW((audio + L"\\bass.dll").c_str(), PathOf(L"bass.dll").c_str(), FALSE)) << Cp936(audio);
-    // The skin library, and the two LGPL libraries that the program and the
-    // audio library import.
-    for (const wchar_t* library : {L"KivControls.dll", L"id3lib.dll", L"libmpg123.dll"})
-        EXPECT_TRUE(CopyFileW((bin + L"\\" + library).c_str(), PathOf(library).c_str(), FALSE)) << Cp936(library);
+    for (const std::wstring& name : {exe, std::wstring(L"KivControls.dll"), std::wstring(L"id3lib.dll"),
+                                     std::wstring(L"libmpg123.dll"), std::wstring(L"bass.dll")}) {
+        const std::wstring from = (name == L"bass.dll" && !bassFolder.empty() ? bassFolder : bin) + L"\\" + name;
+        EXPECT_TRUE(CopyFileW(from.c_str(), PathOf(name).c_str(), FALSE)) << Cp936(from);
+    }
 }
 
 ProgramCopy::~ProgramCopy()
@@ -178,80 +191,69 @@ bool ProgramCopy::Has(const std::wstring& name) const
     return GetFileAttributesW(PathOf(name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string ProgramCopy::Read(const std::wstring& name) const
+Program ProgramCopy::Start(const std::vector<std::pair<std::wstring, std::wstring>>& environment) const
 {
-    return ReadBytes(PathOf(name));
+    return e2e::Start(PathOf(exe_), Parent(folder_), environment);
 }
 
-void ProgramCopy::Write(const std::wstring& name, const std::string& bytes) const
+// --- What the program leaves behind -----------------------------------------
+
+std::vector<std::string> StartLog(const ProgramCopy& copy, const std::string& output)
 {
-    HANDLE file = CreateFileW(PathOf(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << Cp936(name);
-    DWORD put = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
-    CloseHandle(file);
-    EXPECT_EQ(put, bytes.size());
+    const std::string folder = Cp936(copy.Folder());
+    char mutexMessage[64];
+    snprintf(mutexMessage, sizeof mutexMessage, "    msgMutex = 0x%x", RegisterWindowMessageW(L"open zordu3vodizaro"));
+    return {"Start ZorDU3Vodizaro",         mutexMessage, "    hMutex = 0x{hex}", "    Heap = 0x{hex}",
+            "    完整路径名 = " + folder, "    当前文件夹 = " + folder, "    输出路径: " + output};
 }
 
-void ProgramCopy::Remove(const std::wstring& name) const
+std::vector<std::string> LoadLog(const std::string& path, size_t bytes, int frames)
 {
-    DeleteFileW(PathOf(name).c_str());
+    const std::string count = "        帧数: " + std::to_string(frames);
+    return {"    MP3GetFrames", "        mp3 文件: " + path, "        大小: " + std::to_string(bytes), count, count};
 }
 
-Program ProgramCopy::Start() const
+std::vector<std::string> EndLog()
 {
-    // The program inherits this process's environment, with the copy's
-    // variables set for the moment of the start.
-    for (const auto& [name, value] : environment_) SetEnvironmentVariableW(name.c_str(), value.c_str());
-    // Started from the temporary folder's parent: the program must find its
-    // own folder by itself.
-    Program program = StartProgram(PathOf(exe_), FolderOf(folder_));
-    for (const auto& [name, value] : environment_) SetEnvironmentVariableW(name.c_str(), nullptr);
-    return program;
+    return {"    Message: CLOSE", "    Message: DESTROY", "End ZorDU3Vodizaro\n"};
 }
 
-Program StartProgram(const std::wstring& path, const std::wstring& currentFolder)
+void ExpectLog(const std::string& log, const std::vector<std::string>& expected)
 {
-    std::wstring commandLine = L"\"" + path + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, currentFolder.c_str(),
-                        &startup, &info)) {
-        ADD_FAILURE() << "cannot start " << Cp936(path) << ": error " << GetLastError();
-        return Program(nullptr, 0, 0);
+    EXPECT_EQ(log.find('\0'), std::string::npos) << "a zero byte in log.txt";
+    std::vector<std::string> lines;
+    for (size_t start = 0, end = 0; end != std::string::npos; start = end + 2) {
+        end = log.find("\r\n", start);
+        lines.push_back(log.substr(start, end == std::string::npos ? end : end - start));
     }
-    CloseHandle(info.hThread);
-    return Program(info.hProcess, info.dwProcessId, info.dwThreadId);
+    const std::regex hex("[1-9a-f][0-9a-f]*|0");
+    for (size_t i = 0; i < std::max(lines.size(), expected.size()); ++i) {
+        const std::string got = i < lines.size() ? lines[i] : "<missing>";
+        const std::string want = i < expected.size() ? expected[i] : "<none>";
+        const size_t at = want.find("{hex}");
+        const std::string tail = at == std::string::npos ? "" : want.substr(at + 5);
+        const bool same = at == std::string::npos
+                              ? got == want
+                              : got.size() >= at + tail.size() && got.compare(0, at, want, 0, at) == 0 &&
+                                    got.compare(got.size() - tail.size(), tail.size(), tail) == 0 &&
+                                    std::regex_match(got.substr(at, got.size() - at - tail.size()), hex);
+        EXPECT_TRUE(same) << "log line " << i + 1 << ": got \"" << got << "\", want \"" << want << "\"";
+    }
 }
 
-std::string ReadBytes(const std::wstring& path)
+std::string Settings(int bFolder, const std::string& title, const std::string& source, const std::string& output)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
-    std::string bytes(GetFileSize(file, nullptr), '\0');
-    DWORD got = 0;
-    if (!bytes.empty()) ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
-    CloseHandle(file);
-    bytes.resize(got);
-    return bytes;
+    return "[设置]\r\nbFolder=" + std::to_string(bFolder) + "\r\n文件=" + title + "\r\n文件夹=" + source +
+           "\r\n输出=" + output + "\r\n";
 }
 
-// --- Windows -----------------------------------------------------------------
-
-HWND Item(HWND dialog, int id)
-{
-    return GetDlgItem(dialog, id);
-}
+// --- Windows and input --------------------------------------------------------
 
 std::string Text(HWND window)
 {
     char text[4096] = {};
-    DWORD_PTR length = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
-                        &length);
-    return std::string(text, strnlen(text, sizeof text));
+    Send(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
 }
 
 std::wstring ClassOf(HWND window)
@@ -261,323 +263,383 @@ std::wstring ClassOf(HWND window)
     return name;
 }
 
-DWORD StyleOf(HWND window)
+LRESULT Send(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    return static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
+    DWORD_PTR result = 0;
+    // WM_GETTEXT as ANSI: the program's texts are code page 936.
+    if (msg == WM_GETTEXT)
+        SendMessageTimeoutA(window, msg, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
+    else
+        SendMessageTimeoutW(window, msg, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
+    return static_cast<LRESULT>(result);
 }
-
-std::vector<HWND> Children(HWND dialog)
-{
-    std::vector<HWND> children;
-    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        children.push_back(child);
-    return children;
-}
-
-HWND FocusIn(HWND window)
-{
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
-    return info.hwndFocus;
-}
-
-HWND WaitFor(const std::function<HWND()>& probe, DWORD timeoutMs)
-{
-    const ULONGLONG end = GetTickCount64() + timeoutMs;
-    for (;;) {
-        if (HWND found = probe()) return found;
-        if (GetTickCount64() >= end) return nullptr;
-        Sleep(kPollMs);
-    }
-}
-
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
-{
-    return WaitFor([&] { return condition() ? GetDesktopWindow() : nullptr; }, timeoutMs) != nullptr;
-}
-
-HWND FindTopWindow(DWORD processId, const wchar_t* klass, const wchar_t* title, HWND except)
-{
-    struct Search {
-        DWORD processId;
-        const wchar_t* klass;
-        const wchar_t* title;
-        HWND except;
-        HWND found;
-    } search = {processId, klass, title, except, nullptr};
-    EnumWindows(
-        [](HWND hwnd, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(hwnd, &owner);
-            if (owner != s->processId || hwnd == s->except || !IsWindowVisible(hwnd)) return TRUE;
-            if (s->klass && ClassOf(hwnd) != s->klass) return TRUE;
-            if (s->title) {
-                wchar_t text[512] = {};
-                GetWindowTextW(hwnd, text, 512);
-                if (wcscmp(text, s->title) != 0) return TRUE;
-            }
-            s->found = hwnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-BaseUnits FindBaseUnits(HWND dialog, int templateCx, int templateCy)
-{
-    RECT client;
-    GetClientRect(dialog, &client);
-    BaseUnits units;
-    for (int x = 1; x < 64 && !units.x; ++x)
-        if (MulDiv(templateCx, x, 4) == client.right) units.x = x;
-    for (int y = 1; y < 128 && !units.y; ++y)
-        if (MulDiv(templateCy, y, 8) == client.bottom) units.y = y;
-    return units;
-}
-
-RECT DialogUnitsToPixels(const BaseUnits& units, int x, int y, int cx, int cy)
-{
-    RECT rc;
-    rc.left = MulDiv(x, units.x, 4);
-    rc.top = MulDiv(y, units.y, 8);
-    rc.right = rc.left + MulDiv(cx, units.x, 4);
-    rc.bottom = rc.top + MulDiv(cy, units.y, 8);
-    return rc;
-}
-
-RECT ClientRectOf(HWND dialog, HWND child)
-{
-    RECT rc;
-    GetWindowRect(child, &rc);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rc), 2);
-    return rc;
-}
-
-// --- Input -------------------------------------------------------------------
 
 void Click(HWND button)
 {
     PostMessageW(button, BM_CLICK, 0, 0);
 }
 
-void ClickCloseBox(HWND window)
+bool Checked(HWND box)
 {
-    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    return Send(box, BM_GETCHECK) == BST_CHECKED;
 }
 
-void PressKey(HWND window, UINT virtualKey)
+HWND FindDialog(DWORD processId, const std::function<bool(HWND)>& test)
 {
-    const UINT scan = MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
-    PostMessageW(window, WM_KEYDOWN, virtualKey, 1 | (scan << 16));
-    PostMessageW(window, WM_KEYUP, virtualKey, 1 | (scan << 16) | (3u << 30));
-}
-
-bool Minimise(HWND window)
-{
-    const ULONGLONG end = GetTickCount64() + kWaitMs;
-    while (GetTickCount64() < end) {
-        PostMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-        if (WaitUntil([&] { return IsIconic(window) != FALSE; }, 500)) return true;
+    for (HWND w = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); w; w = FindWindowExW(nullptr, w, L"#32770", nullptr)) {
+        if (ProcessOf(w) == processId && IsWindowVisible(w) && test(w)) return w;
     }
-    return false;
+    return nullptr;
 }
 
-// --- Message boxes -------------------------------------------------------------
-
-std::optional<MessageBoxSeen> WaitForMessageBox(DWORD processId, HWND except, DWORD timeoutMs)
+HWND WaitForDialog(DWORD processId, const std::function<bool(HWND)>& test)
 {
-    HWND box = WaitFor(
-        [&] {
-            HWND candidate = nullptr;
-            HWND after = nullptr;
-            // Any dialog of the process with the message text static.
-            for (int guard = 0; guard < 64; ++guard) {
-                candidate = FindWindowExW(nullptr, after, L"#32770", nullptr);
-                if (!candidate) return static_cast<HWND>(nullptr);
-                after = candidate;
-                DWORD owner = 0;
-                GetWindowThreadProcessId(candidate, &owner);
-                if (owner == processId && candidate != except && IsWindowVisible(candidate) &&
-                    GetDlgItem(candidate, 0xFFFF))
-                    return candidate;
-            }
-            return static_cast<HWND>(nullptr);
-        },
-        timeoutMs);
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindDialog(processId, test)) != nullptr; });
+    return found;
+}
+
+HWND WaitForTitled(DWORD processId, const std::wstring& title)
+{
+    return WaitForDialog(processId, [&](HWND w) {
+        wchar_t text[256] = {};
+        GetWindowTextW(w, text, 256);
+        return title == text;
+    });
+}
+
+std::optional<MessageBoxSeen> WaitForMessageBox(DWORD processId, HWND except)
+{
+    HWND box = WaitForDialog(processId, [&](HWND w) { return w != except && GetDlgItem(w, 0xFFFF); });
     if (!box) return std::nullopt;
-    MessageBoxSeen seen;
-    seen.box = box;
-    seen.owner = GetWindow(box, GW_OWNER);
-    seen.caption = Text(box);
-    seen.text = Text(GetDlgItem(box, 0xFFFF));
-    for (HWND child : Children(box)) {
-        if (ClassOf(child) == L"Static" && (StyleOf(child) & SS_TYPEMASK) == SS_ICON) seen.hasIcon = true;
-    }
+    MessageBoxSeen seen{box, GetWindow(box, GW_OWNER), Text(box), Text(GetDlgItem(box, 0xFFFF))};
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        seen.hasIcon |= ClassOf(c) == L"Static" && (GetWindowLongPtrW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
     return seen;
 }
 
-void Answer(const MessageBoxSeen& box, int buttonId)
+bool Answer(const MessageBoxSeen& box, int button)
 {
-    HWND button = GetDlgItem(box.box, buttonId);
-    ASSERT_NE(button, nullptr) << "no button " << buttonId << " in the box";
-    Click(button);
+    EXPECT_NE(GetDlgItem(box.box, button), nullptr) << "no button " << button;
+    Click(GetDlgItem(box.box, button));
+    return WaitUntil([&] { return !IsWindow(box.box); });
 }
 
-// --- Another process's memory ---------------------------------------------------
-
-RemoteBlock::RemoteBlock(DWORD processId, size_t bytes) : bytes_(bytes)
+Remote::Remote(HWND window, size_t bytes)
 {
-    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, ProcessOf(window));
     if (process_) address_ = VirtualAllocEx(process_, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
+    EXPECT_NE(address_, nullptr);
 }
 
-RemoteBlock::~RemoteBlock()
+Remote::~Remote()
 {
     if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
     if (process_) CloseHandle(process_);
 }
 
-bool RemoteBlock::Write(size_t offset, const void* data, size_t size) const
+bool Remote::Write(const void* data, size_t size, size_t offset) const
 {
-    return offset + size <= bytes_ && WriteProcessMemory(process_, Address() + offset, data, size, nullptr);
+    return WriteProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, nullptr);
 }
 
-bool RemoteBlock::Read(size_t offset, void* data, size_t size) const
+bool Remote::Read(void* data, size_t size, size_t offset) const
 {
-    return offset + size <= bytes_ && ReadProcessMemory(process_, Address() + offset, data, size, nullptr);
+    return ReadProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, nullptr);
 }
 
-bool ReadRemote(DWORD processId, const void* address, void* out, size_t bytes)
+// --- Time pickers and the trackbar ------------------------------------------------
+
+namespace {
+
+SYSTEMTIME EditorTime(HWND editor)
 {
-    HANDLE process = OpenProcess(PROCESS_VM_READ, FALSE, processId);
-    if (!process) return false;
-    SIZE_T got = 0;
-    const bool ok = ReadProcessMemory(process, address, out, bytes, &got) && got == bytes;
-    CloseHandle(process);
-    return ok;
+    SYSTEMTIME st = {};
+    Remote block(editor, sizeof st);
+    Send(editor, DTM_GETSYSTEMTIME, 0, block.Address());
+    block.Read(&st, sizeof st);
+    return st;
 }
 
-// --- Tooltips -----------------------------------------------------------------
+}  // namespace
 
-std::vector<Tooltip> TooltipsOf(HWND dialog)
+double EditorSeconds(HWND editor)
 {
-    std::vector<Tooltip> tips;
-    DWORD processId = 0;
-    GetWindowThreadProcessId(dialog, &processId);
-    constexpr size_t kTextOffset = 512;
-    constexpr size_t kTextChars = 1024;
-    RemoteBlock block(processId, kTextOffset + kTextChars * sizeof(wchar_t));
-    if (!block.Address()) return tips;
+    const SYSTEMTIME st = EditorTime(editor);
+    return st.wHour * 3600.0 + st.wMinute * 60.0 + st.wSecond + st.wMilliseconds / 1000.0;
+}
+
+std::string EditorText(HWND editor)
+{
+    const SYSTEMTIME st = EditorTime(editor);
+    char text[32];
+    snprintf(text, sizeof text, "%02u:%02u:%02u.%03u", st.wHour, st.wMinute, st.wSecond, st.wMilliseconds);
+    return text;
+}
+
+DWORD EditorRange(HWND editor, SYSTEMTIME (&range)[2])
+{
+    Remote block(editor, sizeof range);
+    const auto flags = static_cast<DWORD>(Send(editor, DTM_GETRANGE, 0, block.Address()));
+    block.Read(range, sizeof range);
+    return flags;
+}
+
+void TypeField(HWND editor, int field, const char* digits)
+{
+    UpdateWindow(editor);  // the control places its fields when it paints
+    RECT client;
+    GetClientRect(editor, &client);
+    const LPARAM hours = MAKELPARAM(5, client.bottom / 2);
+    Send(editor, WM_LBUTTONDOWN, MK_LBUTTON, hours);
+    Send(editor, WM_LBUTTONUP, 0, hours);
+    for (int i = 0; i < field; ++i) {
+        Send(editor, WM_KEYDOWN, VK_RIGHT, 1);
+        Send(editor, WM_KEYUP, VK_RIGHT, 1 | (3u << 30));
+    }
+    for (const char* c = digits; *c; ++c) Send(editor, WM_CHAR, static_cast<WPARAM>(*c), 1);
+}
+
+void TypeTime(HWND editor, int minutes, int seconds)
+{
+    // Through times below a minute, which every source's range holds: the
+    // editor refuses a time beyond its range.
+    const int fields[][2] = {{0, 0}, {1, 0}, {2, seconds}, {1, minutes}};
+    for (const auto& [field, value] : fields) {
+        char digits[8];
+        snprintf(digits, sizeof digits, "%02d", value);
+        TypeField(editor, field, digits);
+    }
+}
+
+RECT ChannelRect(HWND slider)
+{
+    RECT rc = {};
+    Remote block(slider, sizeof rc);
+    Send(slider, TBM_GETCHANNELRECT, 0, block.Address());
+    block.Read(&rc, sizeof rc);
+    return rc;
+}
+
+void SliderMouse(HWND slider, UINT msg, WPARAM keys, int x)
+{
+    const RECT channel = ChannelRect(slider);
+    Send(slider, msg, keys, MAKELPARAM(static_cast<WORD>(x), (channel.top + channel.bottom) / 2));
+}
+
+// --- The open-file dialog ------------------------------------------------------------
+
+HWND FindOpenFileDialog(DWORD processId)
+{
+    return FindDialog(processId, [](HWND w) { return GetDlgItem(w, cmb13) != nullptr; });
+}
+
+void ChooseFile(HWND dialog, const std::string& path)
+{
+    HWND combo = FindWindowExW(GetDlgItem(dialog, cmb13), nullptr, L"ComboBox", nullptr);
+    HWND edit = combo ? FindWindowExW(combo, nullptr, L"Edit", nullptr) : nullptr;
+    ASSERT_NE(edit, nullptr) << "no file-name box";
+    SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_ABORTIFHUNG, 5000, nullptr);
+    Click(GetDlgItem(dialog, IDOK));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+}
+
+void Cancel(HWND dialog)
+{
+    Click(GetDlgItem(dialog, IDCANCEL));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+}
+
+// --- Templates -----------------------------------------------------------------------
+
+HWND DialogFromTemplate(const std::wstring& exe, int id)
+{
+    HMODULE module = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC found = module ? FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5) /* RT_DIALOG */) : nullptr;
+    EXPECT_NE(found, nullptr) << "no template " << id << " in " << Cp936(exe);
+    if (!found) return nullptr;
+    const auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
+    std::vector<BYTE> copy(bytes, bytes + SizeofResource(module, found));
+    FreeLibrary(module);
+    // Invisible: the style is the first field, or the fourth of an extended one.
+    const bool extended = copy[2] == 0xFF && copy[3] == 0xFF;
+    reinterpret_cast<DWORD*>(copy.data())[extended ? 3 : 0] &= ~WS_VISIBLE;
+    const INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_DATE_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    return CreateDialogIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<DLGTEMPLATE*>(copy.data()), nullptr,
+                                      [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+}
+
+void ExpectLayout(HWND live, HWND made, DWORD (*adjust)(int id, DWORD style), const std::vector<int>& liveTexts)
+{
+    ASSERT_NE(made, nullptr);
+    // Gone at the end: a window of a thread that reads no messages would
+    // hold up every broadcast on the desktop.
+    const std::unique_ptr<HWND__, BOOL (*)(HWND)> destroy(made, [](HWND w) { return DestroyWindow(w); });
+    RECT a, b;
+    GetClientRect(live, &a);
+    GetClientRect(made, &b);
+    EXPECT_TRUE(EqualRect(&a, &b)) << "client " << a.right << "x" << a.bottom << ", template " << b.right << "x" << b.bottom;
+    const DWORD frame = ~(WS_VISIBLE | WS_DISABLED | WS_CLIPSIBLINGS);
+    EXPECT_EQ(GetWindowLongPtrW(live, GWL_STYLE) & frame, GetWindowLongPtrW(made, GWL_STYLE) & frame);
+    EXPECT_EQ(Text(live), Text(made));
+    HWND x = GetWindow(live, GW_CHILD), y = GetWindow(made, GW_CHILD);
+    for (int i = 1; x || y; ++i, x = GetWindow(x, GW_HWNDNEXT), y = GetWindow(y, GW_HWNDNEXT)) {
+        ASSERT_TRUE(x && y) << "control #" << i << " is missing on one side";
+        const int id = GetDlgCtrlID(y) & 0xFFFF;
+        SCOPED_TRACE("control #" + std::to_string(i) + " (" + std::to_string(id) + ")");
+        EXPECT_EQ(GetDlgCtrlID(x) & 0xFFFF, id);
+        EXPECT_EQ(_wcsicmp(ClassOf(x).c_str(), ClassOf(y).c_str()), 0) << Cp936(ClassOf(x));
+        EXPECT_EQ(GetWindowLongPtrW(x, GWL_STYLE), adjust(id, static_cast<DWORD>(GetWindowLongPtrW(y, GWL_STYLE))));
+        GetWindowRect(x, &a);
+        GetWindowRect(y, &b);
+        MapWindowPoints(nullptr, live, reinterpret_cast<POINT*>(&a), 2);
+        MapWindowPoints(nullptr, made, reinterpret_cast<POINT*>(&b), 2);
+        EXPECT_TRUE(EqualRect(&a, &b)) << a.left << "," << a.top << "-" << a.right << "," << a.bottom << " instead of "
+                                       << b.left << "," << b.top << "-" << b.right << "," << b.bottom;
+        if (std::find(liveTexts.begin(), liveTexts.end(), id) == liveTexts.end()) {
+            EXPECT_EQ(Text(x), Text(y));
+        }
+    }
+}
+
+std::map<int, std::string> Tooltips(HWND dialog)
+{
+    std::map<int, std::string> tips;
+    constexpr size_t kChars = 1024, kTextAt = 512;
+    Remote block(dialog, kTextAt + kChars * sizeof(wchar_t));
     for (HWND tip = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr); tip;
          tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) {
         if (GetWindow(tip, GW_OWNER) != dialog) continue;
-        const LRESULT count = SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0);
-        for (LRESULT i = 0; i < count; ++i) {
-            TTTOOLINFOW info = {};
-            info.cbSize = sizeof info;
-            info.lpszText = reinterpret_cast<wchar_t*>(block.Address() + kTextOffset);
+        for (LRESULT i = 0, n = Send(tip, TTM_GETTOOLCOUNT); i < n; ++i) {
+            TTTOOLINFOW info = {sizeof info};
+            info.lpszText = reinterpret_cast<wchar_t*>(block.Address() + kTextAt);
             const wchar_t none = 0;
-            if (!block.Write(0, &info, sizeof info) || !block.Write(kTextOffset, &none, sizeof none)) return tips;
-            if (!SendMessageW(tip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(block.Address()))) continue;
-            std::wstring text(kTextChars, L'\0');
-            block.Read(0, &info, sizeof info);
-            block.Read(kTextOffset, text.data(), kTextChars * sizeof(wchar_t));
-            text.resize(wcsnlen(text.c_str(), kTextChars));
-            const HWND tool = (info.uFlags & TTF_IDISHWND) ? reinterpret_cast<HWND>(info.uId) : nullptr;
-            tips.push_back({tool, Cp936(text)});
+            block.Write(&info, sizeof info);
+            block.Write(&none, sizeof none, kTextAt);
+            if (!Send(tip, TTM_ENUMTOOLSW, i, block.Address())) continue;
+            std::wstring text(kChars, L'\0');
+            block.Read(&info, sizeof info);
+            block.Read(text.data(), kChars * sizeof(wchar_t), kTextAt);
+            text.resize(wcsnlen(text.c_str(), kChars));
+            if (info.uFlags & TTF_IDISHWND) tips[GetDlgCtrlID(reinterpret_cast<HWND>(info.uId))] = Cp936(text);
         }
     }
     return tips;
 }
 
-// --- Screenshots -------------------------------------------------------------------
+// --- The screen ------------------------------------------------------------------------
 
-namespace {
-
-// What the screen shows where the window is: 32-bit pixels 0x00RRGGBB,
-// bottom row first (the order of a .bmp file).
-struct ScreenImage {
-    BITMAPINFOHEADER header = {};
-    std::vector<DWORD> pixels;
-};
-
-ScreenImage CaptureScreenArea(HWND window)
+std::vector<DWORD> Grab(HWND window, int* width, int* height)
 {
-    ScreenImage image;
     RECT rc;
     GetWindowRect(window, &rc);
-    const int width = rc.right - rc.left;
-    const int height = rc.bottom - rc.top;
-    if (width <= 0 || height <= 0) return image;
-    image.header.biSize = sizeof image.header;
-    image.header.biWidth = width;
-    image.header.biHeight = height;
-    image.header.biPlanes = 1;
-    image.header.biBitCount = 32;
-    image.header.biCompression = BI_RGB;
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    if (width) *width = w;
+    if (height) *height = h;
+    std::vector<DWORD> pixels(static_cast<size_t>(std::max(w, 0)) * std::max(h, 0));
+    if (pixels.empty()) return pixels;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY);
+    BitBlt(memory, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
     SelectObject(memory, previous);
-    image.pixels.resize(static_cast<size_t>(width) * height);
-    BITMAPINFO info = {};
-    info.bmiHeader = image.header;
-    if (GetDIBits(memory, bitmap, 0, height, image.pixels.data(), &info, DIB_RGB_COLORS) != height)
-        image.pixels.clear();
+    BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), w, h, 1, 32, BI_RGB}};
+    if (GetDIBits(memory, bitmap, 0, h, pixels.data(), &info, DIB_RGB_COLORS) != h) pixels.clear();
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    return image;
+    return pixels;
 }
 
-}  // namespace
-
-std::wstring Screenshot(HWND window, const std::string& name)
+void Screenshot(HWND window, const std::string& name)
 {
-    // Let the program finish painting what it has been asked to.
-    DWORD_PTR ignored;
-    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
-    Sleep(300);
-    ScreenImage image = CaptureScreenArea(window);
-    if (image.pixels.empty()) return {};
-    for (DWORD& p : image.pixels) p |= 0xFF000000;  // opaque for viewers that read the fourth byte
-    const DWORD imageBytes = static_cast<DWORD>(image.pixels.size() * sizeof(DWORD));
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;  // "BM"
-    file.bfOffBits = sizeof file + sizeof image.header;
-    file.bfSize = file.bfOffBits + imageBytes;
-    const std::wstring path = ArtifactFolder() + L"\\" + FromCp936(name) + L".bmp";
-    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (out == INVALID_HANDLE_VALUE) return {};
-    DWORD put;
-    const bool ok = WriteFile(out, &file, sizeof file, &put, nullptr) &&
-                    WriteFile(out, &image.header, sizeof image.header, &put, nullptr) &&
-                    WriteFile(out, image.pixels.data(), imageBytes, &put, nullptr);
-    CloseHandle(out);
-    if (!ok) return {};
-    printf("screenshot: %s\n", Cp936(path).c_str());
-    return path;
+    Send(window, WM_NULL);  // what it was asked to paint is painted
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    int w = 0, h = 0;
+    std::vector<DWORD> pixels = Grab(window, &w, &h);
+    for (DWORD& p : pixels) p |= 0xFF000000;  // opaque for viewers that read the fourth byte
+    const BITMAPINFOHEADER info = {sizeof info, w, h, 1, 32, BI_RGB};
+    BITMAPFILEHEADER file = {0x4D42};  // "BM"
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size() * 4);
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+    bytes.append(reinterpret_cast<const char*>(pixels.data()), pixels.size() * 4);
+    WriteBytes(ArtifactFolder() + L"\\" + Wide(name) + L".bmp", bytes);
 }
 
 bool ShowsColour(HWND window, COLORREF colour, int tolerance)
 {
-    const auto within = [tolerance](DWORD channel, BYTE want) { return abs(static_cast<int>(channel) - want) <= tolerance; };
-    for (DWORD p : CaptureScreenArea(window).pixels) {
-        if (within((p >> 16) & 0xFF, GetRValue(colour)) && within((p >> 8) & 0xFF, GetGValue(colour)) &&
-            within(p & 0xFF, GetBValue(colour)))
-            return true;
-    }
-    return false;
+    const auto matches = [&](DWORD p) {
+        return abs(static_cast<int>((p >> 16) & 0xFF) - GetRValue(colour)) <= tolerance &&
+               abs(static_cast<int>((p >> 8) & 0xFF) - GetGValue(colour)) <= tolerance &&
+               abs(static_cast<int>(p & 0xFF) - GetBValue(colour)) <= tolerance;
+    };
+    const std::vector<DWORD> pixels = Grab(window);
+    return std::any_of(pixels.begin(), pixels.end(), matches);
 }
 
-void EndAllPrograms()
+// --- The shell ---------------------------------------------------------------------------
+
+ShellRecorder::ShellRecorder(const ProgramCopy& copy, const std::wstring& classKey, const std::wstring& arguments,
+                             const std::wstring& exeName)
+    : key_(L"Software\\Classes\\" + classKey + L"\\shell\\open\\command")
 {
-    std::lock_guard<std::mutex> lock(g_programsLock);
-    for (HANDLE process : g_programs) TerminateProcess(process, 255);
+    const std::wstring exe = copy.PathOf(exeName);
+    CopyFileW((BinFolder() + L"\\LaunchRecorder.exe").c_str(), exe.c_str(), FALSE);
+    record_ = exe.substr(0, exe.rfind(L'.')) + L".txt";
+    const std::wstring command = L"\"" + exe + L"\" " + arguments;
+    HKEY key;
+    EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), 0);
+    wchar_t old[1024] = {};
+    DWORD bytes = sizeof old - sizeof(wchar_t);
+    if (RegQueryValueExW(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(old), &bytes) == 0) old_ = old;
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                   static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+}
+
+ShellRecorder::~ShellRecorder()
+{
+    // The command that was there before comes back.
+    if (old_.empty()) {
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, key_.c_str());
+    } else {
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, key_.c_str(), nullptr, REG_SZ, old_.c_str(),
+                        static_cast<DWORD>((old_.size() + 1) * sizeof(wchar_t)));
+    }
+}
+
+std::vector<std::string> ShellRecorder::Launches(size_t count) const
+{
+    std::vector<std::string> lines;
+    WaitUntil([&] {
+        lines.clear();
+        const std::string text = ReadBytes(record_);
+        for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+            lines.push_back(text.substr(start, end - start));
+        return lines.size() >= count;
+    }, count ? kWaitMs : 0);
+    return lines;
 }
 
 }  // namespace e2e
+
+// --- The watchdog ----------------------------------------------------------------------------
+
+int main(int argc, char** argv)
+{
+    // A run that takes too long ends with every program it started, before
+    // the runner's hard time-out would leave windows behind.
+    CreateThread(nullptr, 0, [](void*) -> DWORD {
+        Sleep(110 * 1000);
+        fprintf(stderr, "watchdog: the test ran longer than 110 s\n");
+        std::lock_guard<std::mutex> lock(e2e::g_lock);
+        for (HANDLE process : e2e::g_running) TerminateProcess(process, 255);
+        ExitProcess(100);
+    }, nullptr, 0, nullptr);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,202 +1,180 @@
-// End-to-end harness: the real program, copied into a fresh temporary
-// folder, started, found, read, clicked and closed through its windows as a
-// user would, with its message boxes answered and screenshots saved.
+// The one harness of the Windows tests: the real program copied into a fresh
+// temporary folder (its name holds Chinese characters), started, driven
+// through its windows as a user drives it, read back (log.txt, settings.ini)
+// and closed; one screen grabber; texts in code page 936; a watchdog (the
+// harness's main) that ends a run and its programs before CTest's time-out.
 //
-// Usage in a test:
-//     e2e::ProgramCopy copy;                       // program + libraries in a new folder
-//     copy.Write(L"settings.ini", "[设置]\r\n...");  // files beside it, CP936 bytes
-//     e2e::Program program = copy.Start();         // from another current directory
-//     HWND main = program.WaitForMainWindow();
-//     EXPECT_EQ(e2e::Text(e2e::Item(main, IDC_STATIC_FILE_TITLE)), "无文件");
-//     e2e::Click(e2e::Item(main, IDC_CHECK_SAME_FOLDER));
-//     e2e::Screenshot(main, "main_window");        // build/win/artifacts/main_window.bmp
-//     EXPECT_TRUE(program.CloseNormally(main));    // the close box, exit code 0
-//     EXPECT_EQ(copy.Read(L"settings.ini"), ...);
-// Every program still running when its Program object goes (or when the
-// watchdog of e2e_main.cpp fires) is ended.
+//     e2e::ProgramCopy copy;                  // program and libraries in a new folder
+//     e2e::Program run = copy.Start();        // from another current folder
+//     HWND main = run.WaitForMainWindow();
+//     e2e::Click(GetDlgItem(main, IDC_CHECK_SAME_FOLDER));
+//     EXPECT_TRUE(run.CloseNormally(main));   // the close box, exit code 0
+//     e2e::ExpectLog(copy.Read(L"log.txt"), {...});
 #pragma once
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <functional>
+#include <map>
 #include <optional>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace e2e {
 
-constexpr DWORD kWaitMs = 15000;  // for a window, a box or an exit to appear
+constexpr DWORD kWaitMs = 15000;  // for a window, a box or an exit
 
-// Texts: the program's texts are CP936 bytes; Windows paths are UTF-16.
+// Texts of the program are CP936 bytes; Windows paths are UTF-16.
 std::string Cp936(const std::wstring& text);
-std::wstring FromCp936(const std::string& text);
+std::wstring Wide(const std::string& cp936);
+std::wstring BinFolder();       // the programs, their libraries, these tests
+std::wstring ArtifactFolder();  // build/win/artifacts
+std::string MusicFolder();      // the user's music folder (CP936)
+std::string ReadBytes(const std::wstring& path);  // "" when unreadable
+void WriteBytes(const std::wstring& path, const std::string& bytes);
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kWaitMs);
 
-// Folder of the built program, its libraries and this test program.
-std::wstring BinFolder();
-// Folder for screenshots: build/win/artifacts.
-std::wstring ArtifactFolder();
-// The user's music folder as the shell names it, in CP936.
-std::string MusicFolderCp936();
-
-// One started copy of the program.
+// One started program; ended at the end if it still runs.
 class Program {
 public:
-    Program(HANDLE process, DWORD id, DWORD threadId);
-    Program(Program&& other) noexcept;
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
-    ~Program();  // ends the program if it still runs
-
+    Program(HANDLE process, DWORD id) : process_(process), id_(id) {}
+    Program(Program&& other) noexcept : process_(other.process_), id_(other.id_) { other.process_ = nullptr; }
+    ~Program();
     DWORD Id() const { return id_; }
-    DWORD ThreadId() const { return threadId_; }
-    bool Running() const;
-    // The visible main window ("#32770", "Zor DU3 Vodizaro") of this
-    // process; nullptr when none appears in time.
-    HWND WaitForMainWindow(DWORD timeoutMs = kWaitMs) const;
-    // The exit code; nullopt while the program still runs after the timeout.
+    bool Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+    HWND WaitForMainWindow() const;  // visible "#32770" "Zor DU3 Vodizaro"
     std::optional<DWORD> WaitForExit(DWORD timeoutMs = kWaitMs) const;
-    // Closes the main window with its close box; true when the program then
-    // ends with exit code 0.
-    bool CloseNormally(HWND main) const;
+    bool CloseNormally(HWND main) const;  // the close box, then exit code 0
 
 private:
     HANDLE process_;
     DWORD id_;
-    DWORD threadId_;
 };
+// Starts path with currentFolder as its current folder and the variables
+// set for it only.
+Program Start(const std::wstring& path, const std::wstring& currentFolder,
+              const std::vector<std::pair<std::wstring, std::wstring>>& environment = {});
 
-// The program with the libraries it loads in a new temporary folder (its name
-// holds Chinese characters), removed with everything in it at the end.
+// A program of BinFolder() with bass.dll (from bassFolder, default
+// BinFolder()), KivControls.dll, id3lib.dll and libmpg123.dll beside it.
 class ProgramCopy {
 public:
-    struct Options {
-        std::wstring exe = L"ZorDU3Vodizaro.exe";  // a program of BinFolder()
-        std::wstring audioLibraryFolder;           // where bass.dll comes from; default BinFolder()
-        std::vector<std::pair<std::wstring, std::wstring>> environment;  // variables set for the program
-    };
-    ProgramCopy();
-    explicit ProgramCopy(const Options& options);
+    explicit ProgramCopy(const std::wstring& exe = L"ZorDU3Vodizaro.exe", const std::wstring& bassFolder = L"");
     ~ProgramCopy();
-    ProgramCopy(const ProgramCopy&) = delete;
-    ProgramCopy& operator=(const ProgramCopy&) = delete;
-
     const std::wstring& Folder() const { return folder_; }
     std::wstring PathOf(const std::wstring& name) const { return folder_ + L"\\" + name; }
-    // Files beside the program, as bytes.
+    std::string Read(const std::wstring& name) const { return ReadBytes(PathOf(name)); }
+    void Write(const std::wstring& name, const std::string& bytes) const { WriteBytes(PathOf(name), bytes); }
     bool Has(const std::wstring& name) const;
-    std::string Read(const std::wstring& name) const;  // "" when missing
-    void Write(const std::wstring& name, const std::string& bytes) const;
-    void Remove(const std::wstring& name) const;
-
-    // Starts the program with a current directory other than its folder.
-    // The test fails (and the Program holds no process) when it cannot start.
-    Program Start() const;
+    // From the folder's parent: the program must find its own folder.
+    Program Start(const std::vector<std::pair<std::wstring, std::wstring>>& environment = {}) const;
 
 private:
     std::wstring folder_;
     std::wstring exe_;
-    std::vector<std::pair<std::wstring, std::wstring>> environment_;
 };
 
-// Starts the program at path with currentFolder as its current directory.
-// The test fails (and the Program holds no process) when it cannot start.
-Program StartProgram(const std::wstring& path, const std::wstring& currentFolder);
-// A file's bytes; "" when it cannot be read.
-std::string ReadBytes(const std::wstring& path);
+// What the program leaves behind. Start lines: the start line and the five
+// start-up values ("{hex}" in an expected line stands for lower-case hex
+// digits), then the output folder read from the settings.
+std::vector<std::string> StartLog(const ProgramCopy& copy, const std::string& output);
+std::vector<std::string> LoadLog(const std::string& path, size_t bytes, int frames);
+std::vector<std::string> EndLog();  // close, destroy, the end line
+void ExpectLog(const std::string& log, const std::vector<std::string>& expected);
+std::string Settings(int bFolder, const std::string& title, const std::string& source, const std::string& output);
 
-// Windows.
-HWND Item(HWND dialog, int id);
-std::string Text(HWND window);  // CP936 bytes (WM_GETTEXT, ANSI)
+// Windows and input.
+std::string Text(HWND window);  // WM_GETTEXT, CP936
 std::wstring ClassOf(HWND window);
-DWORD StyleOf(HWND window);
-// The dialog's child windows in tab (creation) order.
-std::vector<HWND> Children(HWND dialog);
-// The window that has the keyboard focus in the thread of window.
-HWND FocusIn(HWND window);
-// Polls probe every 50 ms until it returns a window or the time is up.
-HWND WaitFor(const std::function<HWND()>& probe, DWORD timeoutMs = kWaitMs);
-// Polls until condition holds; false when the time is up.
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kWaitMs);
-// A visible top-level window of the process with that class and title
-// (either may be null), other than except.
-HWND FindTopWindow(DWORD processId, const wchar_t* klass, const wchar_t* title, HWND except = nullptr);
+LRESULT Send(HWND window, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+void Click(HWND button);  // BM_CLICK, posted: the handler may open a modal box
+bool Checked(HWND box);
+// A visible top-level window of the process passing test (class "#32770").
+HWND FindDialog(DWORD processId, const std::function<bool(HWND)>& test);
+HWND WaitForDialog(DWORD processId, const std::function<bool(HWND)>& test);
+HWND WaitForTitled(DWORD processId, const std::wstring& title);
 
-// The dialog's base units (pixels per 4 horizontal and 8 vertical dialog
-// units), found from its client size and its template size.
-struct BaseUnits {
-    int x = 0;
-    int y = 0;
-};
-BaseUnits FindBaseUnits(HWND dialog, int templateCx, int templateCy);
-// A rectangle of the template (dialog units) in client pixels, as the
-// dialog manager maps it.
-RECT DialogUnitsToPixels(const BaseUnits& units, int x, int y, int cx, int cy);
-// A child's window rectangle in its dialog's client coordinates.
-RECT ClientRectOf(HWND dialog, HWND child);
-
-// Input as a user gives it.
-void Click(HWND button);       // BM_CLICK, posted (the handler may open a dialog)
-void ClickCloseBox(HWND window); // the close box: WM_SYSCOMMAND SC_CLOSE, posted
-void PressKey(HWND window, UINT virtualKey);  // key down and up, posted to window
-// The minimise box, pressed again until the window is minimised (a window
-// shown a moment ago may miss the first press under Wine); false when it
-// never is.
-bool Minimise(HWND window);
-
-// A message box of the process.
 struct MessageBoxSeen {
     HWND box = nullptr;
     HWND owner = nullptr;
-    std::string caption;  // CP936
-    std::string text;     // CP936
+    std::string caption;
+    std::string text;
     bool hasIcon = false;
 };
-// Waits for a message box (a "#32770" with the text static 0xFFFF) of the
-// process other than except.
-std::optional<MessageBoxSeen> WaitForMessageBox(DWORD processId, HWND except = nullptr, DWORD timeoutMs = kWaitMs);
-// Presses one of its buttons (IDOK, IDYES, IDNO).
-void Answer(const MessageBoxSeen& box, int buttonId);
+// A message box of the process (the text static 0xFFFF) other than except.
+std::optional<MessageBoxSeen> WaitForMessageBox(DWORD processId, HWND except = nullptr);
+// Presses button (IDOK, IDYES, IDNO) and waits until the box has gone.
+bool Answer(const MessageBoxSeen& box, int button);
 
-// Saves the window as it is on the screen to ArtifactFolder()\name.bmp,
-// prints the path and returns it (empty on failure).
-std::wstring Screenshot(HWND window, const std::string& name);
-
-// The tools of the tooltip windows owned by dialog: each tool's window (the
-// button) and its text in CP936, read through the program's memory.
-struct Tooltip {
-    HWND tool = nullptr;
-    std::string text;
-};
-std::vector<Tooltip> TooltipsOf(HWND dialog);
-
-// A block of memory inside another process (for messages whose lParam is
-// a pointer), released at the end. Address() is null when it could not be
-// had; Write and Read are false outside the block or on failure.
-class RemoteBlock {
+// Memory inside another process, for messages whose lParam is a pointer.
+class Remote {
 public:
-    RemoteBlock(DWORD processId, size_t bytes);
-    ~RemoteBlock();
-    RemoteBlock(const RemoteBlock&) = delete;
-    RemoteBlock& operator=(const RemoteBlock&) = delete;
-    char* Address() const { return static_cast<char*>(address_); }
-    bool Write(size_t offset, const void* data, size_t size) const;
-    bool Read(size_t offset, void* data, size_t size) const;
+    Remote(HWND window, size_t bytes);
+    ~Remote();
+    Remote(const Remote&) = delete;
+    LPARAM Address() const { return reinterpret_cast<LPARAM>(address_); }
+    bool Write(const void* data, size_t size, size_t offset = 0) const;
+    bool Read(void* data, size_t size, size_t offset = 0) const;
 
 private:
-    HANDLE process_ = nullptr;
+    HANDLE process_;
     void* address_ = nullptr;
-    size_t bytes_;
 };
 
-// Reads bytes at address of another process; false unless all were read.
-bool ReadRemote(DWORD processId, const void* address, void* out, size_t bytes);
+// The time pickers: the time shown in seconds (DTM_GETSYSTEMTIME), the
+// displayed text ("HH:MM:SS.mmm") and the range (flags, limits).
+double EditorSeconds(HWND editor);
+std::string EditorText(HWND editor);
+DWORD EditorRange(HWND editor, SYSTEMTIME (&range)[2]);
+// A user's typing: a click on the hours field, the right arrow to field
+// (0 hours, 1 minutes, 2 seconds), then two digits.
+void TypeField(HWND editor, int field, const char* digits);
+void TypeTime(HWND editor, int minutes, int seconds);
 
-// True when some pixel of the window on the screen is within tolerance (per
-// channel) of colour.
+// The trackbar: its channel (TBM_GETCHANNELRECT) and mouse messages at x
+// in the channel's middle row.
+RECT ChannelRect(HWND slider);
+void SliderMouse(HWND slider, UINT msg, WPARAM keys, int x);
+
+// The open-file dialog (the dialog holding the file-name box, id 1148).
+HWND FindOpenFileDialog(DWORD processId);
+void ChooseFile(HWND dialog, const std::string& path);  // types it, presses Open
+void Cancel(HWND dialog);
+
+// The template compiled into exe, made into an invisible dialog of this
+// process, to compare the live window with it control by control.
+HWND DialogFromTemplate(const std::wstring& exe, int id);
+// Every child of live in tab order against the template's: id, class,
+// style (with the runtime differences adjust gives), rectangle and (but
+// for the ids in liveTexts) text; the client areas alike. Destroys made.
+void ExpectLayout(HWND live, HWND made, DWORD (*adjust)(int id, DWORD style), const std::vector<int>& liveTexts);
+
+// The tooltips of dialog's buttons: control id -> text.
+std::map<int, std::string> Tooltips(HWND dialog);
+
+// The screen: what window shows now (pixels 0x00RRGGBB, bottom row first),
+// saved to ArtifactFolder()\name.bmp; whether some pixel is near colour now.
+std::vector<DWORD> Grab(HWND window, int* width = nullptr, int* height = nullptr);
+void Screenshot(HWND window, const std::string& name);
 bool ShowsColour(HWND window, COLORREF colour, int tolerance);
 
-// Ends every program started by this test program (used by the watchdog).
-void EndAllPrograms();
+// What the shell starts, through LaunchRecorder.exe registered (for the
+// life of the object) as the open command of classKey ("http", "Folder").
+class ShellRecorder {
+public:
+    ShellRecorder(const ProgramCopy& copy, const std::wstring& classKey, const std::wstring& arguments,
+                  const std::wstring& exeName = L"LaunchRecorder.exe");
+    ~ShellRecorder();
+    // The arguments of each start so far, once there are count of them.
+    std::vector<std::string> Launches(size_t count) const;
+
+private:
+    std::wstring key_;
+    std::wstring record_;
+    std::wstring old_;  // the command before; empty when there was none
+};
 
 }  // namespace e2e
