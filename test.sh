@@ -1,17 +1,29 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test:
 # the unit tests natively, with sanitizers, and as Windows programs under
-# Wine, then the tests of the real program under Wine.
+# Wine, then the tests of the real program under Wine. Ends with the time
+# each step took.
 # Usage: ./test.sh [ctest arguments, e.g. -R DiagLog]
 set -uo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 build="$root/build"
 
-"$root/cmake/setup-debian.sh" || exit 1
-"$root/cmake/build.sh" native asan win || exit 1
+timings=()
+timed() {  # timed LABEL COMMAND...: runs the command and notes its time
+  local label=$1 start=$SECONDS status=0
+  shift
+  "$@" || status=$?
+  timings+=("$(printf '%-16s %4d s' "$label" $((SECONDS - start)))")
+  return $status
+}
+
+timed setup "$root/cmake/setup-debian.sh" || exit 1
+for config in native asan win; do
+  timed "build $config" "$root/cmake/build.sh" $config || exit 1
+done
 
 . "$root/cmake/test-env.sh"
-zdv_env_up "$build" || exit 1
+timed "test env" zdv_env_up "$build" || exit 1
 trap zdv_env_down EXIT
 
 passed=0
@@ -37,10 +49,14 @@ run_suite() {  # run_suite NAME DIR [ctest args...]
   failed=$((failed + fails))
 }
 
-run_suite native "$build/native" -j2 "$@"
-run_suite asan "$build/asan" -j2 "$@"
-run_suite windows "$build/win" -j2 "$@"
+timed "tests native" run_suite native "$build/native" -j2 "$@"
+timed "tests asan" run_suite asan "$build/asan" -j2 "$@"
+timed "tests windows" run_suite windows "$build/win" -j2 "$@"
 
+echo
+echo "Time taken:"
+printf '  %s\n' "${timings[@]}"
+printf '  %-16s %4d s\n' total "$SECONDS"
 echo
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]

@@ -10,26 +10,12 @@
 #include "bass.h"
 #include "diag_log.h"
 #include "exception_guard.h"
-#include "handle_text.h"
 #include "kiv_controls.h"
-#include "life_cycle.h"
 #include "main_dialog.h"
 #include "os.h"
 #include "path_text.h"
 #include "resource.h"
 #include "settings.h"
-
-#if defined(ZDV_TEST_FAULTS)
-// The fault-test build of the program: its window faults on request.
-#include "fault_injection.h"
-#define ZDV_MAIN_DIALOG_PROC FaultInjectingDialogProc
-#elif defined(ZDV_TEST_PROBES)
-// The window-test build of the program: its window answers test probes.
-#include "window_probe.h"
-#define ZDV_MAIN_DIALOG_PROC ProbingDialogProc
-#else
-#define ZDV_MAIN_DIALOG_PROC MainDialogProc
-#endif
 
 namespace {
 
@@ -69,7 +55,7 @@ void LogStartValues()
 // The guarded part of the run: the modal main window, then the settings.
 void RunMainWindowAndSaveSettings()
 {
-    DialogBoxParamA(g_state.hInstance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, ZDV_MAIN_DIALOG_PROC, 0);
+    DialogBoxParamA(g_state.hInstance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainWindowDialogProc(), 0);
     SaveSettings();
 }
 

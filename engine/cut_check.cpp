@@ -92,7 +92,7 @@ private:
 std::vector<uint8_t> ReadAt(OsFile file, int64_t offset, size_t count)
 {
     std::vector<uint8_t> bytes(count);
-    if (count > 0 && (!OsSeekTo(file, offset) || !OsReadExact(file, bytes.data(), count))) bytes.clear();
+    if (count > 0 && (OsSeek(file, offset, SEEK_SET) != offset || !OsReadExact(file, bytes.data(), count))) bytes.clear();
     return bytes;
 }
 
@@ -105,7 +105,7 @@ bool CheckFile(OsFile file, const CutLayout& layout, const SourceBytes& source)
     if (head.empty()) return false;
     const int64_t start = MP3FindAudioRange(head.data(), static_cast<int64_t>(head.size())).nStart;
     const int64_t end = start + layout.nBytes;
-    if (end > size || !OsSeekTo(file, start)) return false;
+    if (end > size || OsSeek(file, start, SEEK_SET) != start) return false;
 
     // The frames, each piece handed over holding whole frames.
     ChunkReader reader(file, end - start);

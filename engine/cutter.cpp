@@ -8,11 +8,11 @@
 #include "frame_header.h"
 #include "frame_index.h"
 #include "frame_scan.h"
+#include "info_frame.h"
 #include "output_name.h"
+#include "side_info.h"
 #include "source_file.h"
 #include "tag_carry.h"
-#include "info_frame.h"
-#include "side_info.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -61,61 +61,78 @@ int32_t FirstNeeded(const FrameEntry* frames, int32_t i)
     return first;
 }
 
-// What the source's describing frame says, read from its bytes, or null when
-// the entry no longer holds one.
-bool ReadInfoFacts(const uint8_t* bytes, const FrameEntry& entry, InfoFrameFacts& facts)
+// What the source's describing frame says, read from the bytes held of
+// it; false when the entry no longer holds one.
+bool ReadInfoFacts(const SourceBytes& held, InfoFrameFacts& facts)
 {
+    const FrameEntry& entry = g_state.feInfoFrame;
     facts = InfoFrameFacts();
     if (entry.nLength == 0) return true;
+    const uint8_t* bytes = held.Bytes(entry.nOffset, entry.nLength);
     if (!bytes || MP3FrameLength(bytes) != entry.nLength || !MP3IsInfoFrame(bytes, entry.nLength)) return false;
     facts = MP3ReadInfoFrame(bytes, entry.nLength);
     return true;
 }
 
-// Reads what the cut takes and maps the selection: only the bytes of the
-// selected frames and of the frames before them that their reservoir may
-// need, and the source's describing frame, when the file has the size it was
-// indexed at and each of those frames still stands where the index says,
-// with the length it says (checked as the bytes arrive); otherwise the whole
-// file, indexed anew from the bytes just read. False when the file cannot be
-// read.
+// The file unchanged since it was indexed: reads only the bytes of the
+// frames of span and of the frames before them that their reservoir may
+// need, and the source's describing frame. False, source untouched, when
+// any of those frames no longer stands where the index says with the length
+// it says (checked as the bytes arrive), or the bytes cannot be read.
+bool ReadSelectedFrames(SourceFile& file, const FrameSpan& span, SourceBytes& source, InfoFrameFacts& info)
+{
+    if (span.i >= span.j) return true;
+    const FrameEntry& infoFrame = g_state.feInfoFrame;
+    SourceBytes infoBytes;
+    if (infoFrame.nLength != 0 &&
+        !file.Read(infoFrame.nOffset, std::min(infoFrame.nLength, file.Size() - infoFrame.nOffset), infoBytes))
+        return false;
+    if (!ReadInfoFacts(infoBytes, info)) return false;
+
+    const FrameEntry* frames = g_state.pFrames;
+    const int32_t needed = FirstNeeded(frames, span.i);
+    const int64_t first = frames[needed].nOffset;
+    const FrameEntry& last = frames[span.j - 1];
+    const int32_t length = static_cast<int32_t>(static_cast<int64_t>(last.nOffset) + last.nLength - first);
+    std::unique_ptr<uint8_t[], OsBufferFree> data(static_cast<uint8_t*>(OsAllocBuffer(static_cast<size_t>(length))));
+    if (!data) return false;
+    bool holds = true;
+    int32_t k = needed;
+    auto check = [&](int64_t available) {
+        for (; holds && k < span.j; ++k) {
+            const FrameEntry& frame = frames[k];
+            if (frame.nOffset + static_cast<int64_t>(frame.nLength) > available) break;
+            holds = frame.nOffset >= first && MP3FrameLength(data.get() + (frame.nOffset - first)) == frame.nLength;
+        }
+    };
+    if (!file.ReadInto(data.get(), first, length, check) || !holds || k != span.j) return false;
+    source.pData = std::move(data);
+    source.nBase = first;
+    source.nSize = length;
+    return true;
+}
+
+// The file changed (or never indexed): reads it whole, indexes it anew from
+// the bytes just read and maps the selection to the new index. False when
+// the file cannot be read.
+bool ReadAndReindex(SourceFile& file, SourceBytes& source, InfoFrameFacts& info, FrameSpan& span)
+{
+    if (!ReadAndIndexSource(file, source, false)) return false;
+    ReadInfoFacts(source, info);
+    span = CurrentSpan();
+    return true;
+}
+
+// Reads what the cut takes and maps the selection: only the frames the cut
+// takes when the file has the size it was indexed at and they stand where
+// the index says, otherwise the whole file, indexed anew. False when the
+// file cannot be read.
 bool ReadFramesToCut(SourceFile& file, SourceBytes& source, InfoFrameFacts& info, FrameSpan& span)
 {
     span = CurrentSpan();
-    if (file.Size() == g_state.nSourceBytes && g_state.pFrames) {
-        if (span.i >= span.j) return true;
-        SourceBytes infoBytes;
-        const FrameEntry& infoFrame = g_state.feInfoFrame;
-        const bool infoHolds = infoFrame.nLength == 0 ||
-                               (file.Read(infoFrame.nOffset, std::min(infoFrame.nLength, file.Size() - infoFrame.nOffset), infoBytes) &&
-                                ReadInfoFacts(infoBytes.Bytes(infoFrame.nOffset, infoFrame.nLength), infoFrame, info));
-        const int32_t needed = FirstNeeded(g_state.pFrames, span.i);
-        const int64_t first = g_state.pFrames[needed].nOffset;
-        const FrameEntry& last = g_state.pFrames[span.j - 1];
-        const int32_t length = static_cast<int32_t>(static_cast<int64_t>(last.nOffset) + last.nLength - first);
-        std::unique_ptr<uint8_t[], OsBufferFree> data(static_cast<uint8_t*>(OsAllocBuffer(static_cast<size_t>(length))));
-        bool holds = infoHolds && data != nullptr;
-        int32_t k = needed;
-        auto check = [&](int64_t available) {
-            for (; holds && k < span.j; ++k) {
-                const FrameEntry& frame = g_state.pFrames[k];
-                if (frame.nOffset + static_cast<int64_t>(frame.nLength) > available) break;
-                holds = frame.nOffset >= first &&
-                        MP3FrameLength(data.get() + (frame.nOffset - first)) == frame.nLength;
-            }
-        };
-        if (holds && file.ReadInto(data.get(), first, length, check) && holds && k == span.j) {
-            source.pData = std::move(data);
-            source.nBase = first;
-            source.nSize = length;
-            return true;
-        }
-    }
-    if (!ReadAndIndexSource(file, source, false)) return false;
-    const FrameEntry& infoFrame = g_state.feInfoFrame;
-    ReadInfoFacts(source.Bytes(infoFrame.nOffset, infoFrame.nLength), infoFrame, info);
-    span = CurrentSpan();
-    return true;
+    const bool unchanged = file.Size() == g_state.nSourceBytes && g_state.pFrames;
+    if (unchanged && ReadSelectedFrames(file, span, source, info)) return true;
+    return ReadAndReindex(file, source, info, span);
 }
 
 // Writes the new file: the room for its tag, then the frames of the layout

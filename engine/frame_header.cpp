@@ -2,22 +2,6 @@
 
 namespace {
 
-// Header bits, b1..b3 (b0 is all sync):
-//                                  b1       b2       b3
-//                               AAABBCCD EEEEFFGH IIJJKLMM
-// A sync   B version   C layer   D protection   E bitrate index
-// F sample-rate index   G padding   H private   I..L mode, flags   M emphasis
-constexpr uint8_t kSyncBits = 0xE0;        // 111..... ........ ........
-constexpr uint8_t kVersionBits = 0x18;     // ...11... ........ ........
-constexpr uint8_t kLayerBits = 0x06;       // .....11. ........ ........
-constexpr uint8_t kBitrateBits = 0xF0;     // ........ 1111.... ........
-constexpr uint8_t kSampleRateBits = 0x0C;  // ........ ....11.. ........
-constexpr uint8_t kPaddingBit = 0x02;      // ........ ......1. ........
-constexpr uint8_t kEmphasisBits = 0x03;    // ........ ........ ......11
-constexpr uint8_t kProtectionBit = 0x01;   // .......1 ........ ........ (1: no CRC)
-constexpr uint8_t kChannelModeBits = 0xC0; // ........ ........ 11......
-constexpr uint8_t kSingleChannel = 0xC0;
-
 constexpr unsigned versionIndex(uint8_t b1) { return (b1 & kVersionBits) >> 3; }
 constexpr unsigned layerIndex(uint8_t b1) { return (b1 & kLayerBits) >> 1; }
 constexpr unsigned bitrateIndex(uint8_t b2) { return (b2 & kBitrateBits) >> 4; }
@@ -50,7 +34,7 @@ constexpr int32_t kBitrateKbpsMpeg2[16] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80,
 
 int32_t MP3FrameLength(const uint8_t* header)
 {
-    if (header == nullptr || header[0] != 0xFF || (header[1] & kSyncBits) != kSyncBits) return -1;
+    if (header == nullptr || !IsFrameSync(header)) return -1;
     const uint8_t b1 = header[1], b2 = header[2], b3 = header[3];
     const unsigned version = versionIndex(b1);
     if (version == kVersionReserved) return -1;

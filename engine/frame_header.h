@@ -11,11 +11,27 @@
 // the reserved sample rate, or emphasis 2. Reads exactly four bytes.
 int32_t MP3FrameLength(const uint8_t* header);
 
-// The quick sync test the scanners apply before calling MP3FrameLength:
-// 0xFF followed by a byte with its three top bits set.
+// The bits of a header, in b1..b3 (b0 is all sync):
+//                                  b1       b2       b3
+//                               AAABBCCD EEEEFFGH IIJJKLMM
+// A sync   B version   C layer   D protection   E bitrate index
+// F sample-rate index   G padding   H private   I..L mode, flags   M emphasis
+constexpr uint8_t kSyncBits = 0xE0;        // 111..... ........ ........
+constexpr uint8_t kVersionBits = 0x18;     // ...11... ........ ........
+constexpr uint8_t kLayerBits = 0x06;       // .....11. ........ ........
+constexpr uint8_t kProtectionBit = 0x01;   // .......1 ........ ........ (0: a CRC follows the header)
+constexpr uint8_t kBitrateBits = 0xF0;     // ........ 1111.... ........
+constexpr uint8_t kSampleRateBits = 0x0C;  // ........ ....11.. ........
+constexpr uint8_t kPaddingBit = 0x02;      // ........ ......1. ........
+constexpr uint8_t kChannelModeBits = 0xC0; // ........ ........ 11......
+constexpr uint8_t kSingleChannel = 0xC0;   // ........ ........ 11...... (mode 3)
+constexpr uint8_t kEmphasisBits = 0x03;    // ........ ........ ......11
+
+// The sync test, which every scan applies before the full test of
+// MP3FrameLength: 0xFF followed by a byte with its three top bits set.
 inline bool IsFrameSync(const uint8_t* p)
 {
-    return p[0] == 0xFF && (p[1] & 0xE0) == 0xE0;
+    return p[0] == 0xFF && (p[1] & kSyncBits) == kSyncBits;
 }
 
 // The fields of an accepted header (MP3FrameLength >= 0) that the cut needs.

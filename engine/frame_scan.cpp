@@ -1,5 +1,6 @@
 #include "frame_scan.h"
 
+#include "byte_reader.h"
 #include "frame_header.h"
 #include "id3v2_text.h"
 
@@ -31,11 +32,6 @@ constexpr int64_t kLyrics3EndBytes = 15;
 bool StartsWith(const uint8_t* data, const char* text)
 {
     return memcmp(data, text, strlen(text)) == 0;
-}
-
-uint32_t ReadLe32(const uint8_t* p)
-{
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
 // Each of the following gives the start of a tag of its kind that ends at
@@ -96,8 +92,8 @@ void ScanSpan(const uint8_t* data, int64_t* position, int64_t stop, int64_t end,
 {
     int64_t p = *position;
     while (p < stop) {
-        // The quick sync test spares the full header test at most positions.
-        if (data[p] != 0xFF || p + 1 >= end || (data[p + 1] & 0xE0) != 0xE0) {
+        // The sync test spares the full header test at most positions.
+        if (p + 1 >= end || !IsFrameSync(data + p)) {
             ++p;
             continue;
         }
@@ -126,13 +122,8 @@ void ScanSpan(const uint8_t* data, int64_t* position, int64_t stop, int64_t end,
 
 AudioRange MP3FindAudioRange(const uint8_t* data, int64_t size)
 {
-    AudioRange range = {0, size};
-    for (int n = 0; n < kMaxLeadingId3v2Tags && size - range.nStart >= kId3v2HeaderBytes; ++n) {
-        const int64_t bytes = Id3v2TagSize(data + range.nStart);
-        if (bytes < 0) break;
-        // A tag claiming more than the file holds leaves no audio.
-        range.nStart = bytes < size - range.nStart ? range.nStart + bytes : size;
-    }
+    // A tag claiming more than the file holds leaves no audio.
+    AudioRange range = {WalkLeadingId3v2Tags(data, size, [](int64_t, int64_t) {}), size};
     for (int n = 0; n < kMaxTrailingTags; ++n) {
         const int64_t start = TrailingTagStart(data, range.nStart, range.nEnd);
         if (start < 0) break;
@@ -153,7 +144,7 @@ int32_t MP3ScanFrames(const uint8_t* data, int64_t size, FrameEntry* out)
     return count;
 }
 
-FrameScanner::FrameScanner(const uint8_t* data, int64_t size) : data_(data), size_(size) {}
+FrameScanner::FrameScanner(const uint8_t* data, int64_t size) : data_(data), size_(size), leadingTags_(size) {}
 
 FrameScanner::~FrameScanner() = default;
 
@@ -161,18 +152,13 @@ void FrameScanner::Advance(int64_t available)
 {
     // The leading ID3v2 tags, as their headers arrive.
     while (!started_) {
-        if (leadingTags_ == kMaxLeadingId3v2Tags || size_ - p_ < kId3v2HeaderBytes) {
+        if (leadingTags_.Done()) {
+            p_ = leadingTags_.End();
             started_ = true;
-        } else if (available - p_ < kId3v2HeaderBytes) {
+        } else if (available - leadingTags_.End() < kId3v2HeaderBytes) {
             return;
         } else {
-            const int64_t bytes = Id3v2TagSize(data_ + p_);
-            if (bytes < 0) {
-                started_ = true;
-            } else {
-                p_ = bytes < size_ - p_ ? p_ + bytes : size_;
-                ++leadingTags_;
-            }
+            leadingTags_.Take(data_ + leadingTags_.End());
         }
     }
     // Positions whose four header bytes have all arrived.

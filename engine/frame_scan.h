@@ -4,6 +4,7 @@
 #pragma once
 
 #include "frame_entry.h"
+#include "id3v2_text.h"
 
 #include <cstdint>
 #include <memory>
@@ -67,9 +68,9 @@ private:
 
     const uint8_t* data_;
     int64_t size_;
-    int64_t p_ = 0;        // next position to test
-    int leadingTags_ = 0;  // ID3v2 tags passed at the front
-    bool started_ = false; // the leading tags are behind
+    LeadingId3v2Tags leadingTags_;
+    int64_t p_ = 0;         // next position to test, once the leading tags are behind
+    bool started_ = false;  // the leading tags are behind
     // The frames found, in blocks, so that nothing is moved as they grow.
     std::vector<std::unique_ptr<FrameEntry[]>> blocks_;
     int64_t count_ = 0;

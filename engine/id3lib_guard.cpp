@@ -4,13 +4,11 @@
 
 namespace {
 
-constexpr uint8_t kExtendedHeader = 0x40;  // v2.3 (v2.2: compression)
-
 bool Id3libReadsSafely(const uint8_t* tag, size_t available)
 {
     const Id3v2Info info = ReadId3v2(tag, available);
     if (info.nMajor != 2 && info.nMajor != 3) return false;
-    if (tag[5] & kExtendedHeader) return false;
+    if (tag[5] & kId3v2ExtendedHeader) return false;
     if (info.nTagBytes > static_cast<int64_t>(available)) return false;
     return info.bWellFormed && !info.bPackedFrames;
 }
@@ -20,13 +18,8 @@ bool Id3libReadsSafely(const uint8_t* tag, size_t available)
 flags_t Id3libSafeTagTypes(const std::vector<uint8_t>& front)
 {
     flags_t types = ID3TT_ALL;
-    size_t at = 0;
-    for (int n = 0; n < kMaxLeadingId3v2Tags && front.size() - at >= kId3v2HeaderSize; ++n) {
-        const int64_t bytes = Id3v2TagSize(front.data() + at);
-        if (bytes < 0) break;
-        if (!Id3libReadsSafely(front.data() + at, front.size() - at)) types &= ~ID3TT_ID3V2;
-        if (bytes >= static_cast<int64_t>(front.size() - at)) break;
-        at += static_cast<size_t>(bytes);
-    }
+    WalkLeadingId3v2Tags(front.data(), static_cast<int64_t>(front.size()), [&](int64_t at, int64_t) {
+        if (!Id3libReadsSafely(front.data() + at, front.size() - static_cast<size_t>(at))) types &= ~ID3TT_ID3V2;
+    });
     return types;
 }

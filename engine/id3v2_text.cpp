@@ -1,14 +1,11 @@
 #include "id3v2_text.h"
 
+#include "byte_reader.h"
+
 #include <cstring>
 #include <vector>
 
 namespace {
-
-// Tag header flags (byte 5).
-constexpr uint8_t kTagUnsync = 0x80;
-constexpr uint8_t kTagExtendedHeader = 0x40;  // v2.2: compression (no way to read such a tag)
-constexpr uint8_t kTagFooter = 0x10;          // v2.4 only
 
 // Frame header flags (second byte) of v2.3 and v2.4.
 constexpr uint8_t kV3Compressed = 0x80;
@@ -25,18 +22,6 @@ constexpr uint8_t kLatin1 = 0;
 constexpr uint8_t kUtf16Bom = 1;
 constexpr uint8_t kUtf16Be = 2;
 constexpr uint8_t kUtf8 = 3;
-
-uint32_t ReadBe(const uint8_t* p, int bytes)
-{
-    uint32_t v = 0;
-    for (int k = 0; k < bytes; ++k) v = (v << 8) | p[k];
-    return v;
-}
-
-uint32_t ReadSyncsafe(const uint8_t* p)
-{
-    return (p[0] & 0x7F) << 21 | (p[1] & 0x7F) << 14 | (p[2] & 0x7F) << 7 | (p[3] & 0x7F);
-}
 
 // Undoes unsynchronisation: every FF 00 becomes FF.
 std::vector<uint8_t> Resync(const uint8_t* data, size_t size)
@@ -141,7 +126,7 @@ int64_t Id3v2TagSize(const uint8_t* header, const char* mark)
     if (major < 2 || major > 4 || revision == 0xFF) return -1;
     for (int k = 6; k < 10; ++k)
         if (header[k] & 0x80) return -1;
-    const bool footer = major == 4 && (flags & kTagFooter);
+    const bool footer = major == 4 && (flags & kId3v2Footer);
     return static_cast<int64_t>(kId3v2HeaderSize) + ReadSyncsafe(header + 6) + (footer ? kId3v2HeaderSize : 0);
 }
 
@@ -154,20 +139,20 @@ Id3v2Info ReadId3v2(const uint8_t* data, size_t size)
     info.nMajor = data[3];
     info.nTagBytes = tagBytes;
     const uint8_t tagFlags = data[5];
-    if (info.nMajor == 2 && (tagFlags & kTagExtendedHeader)) return info;
+    if (info.nMajor == 2 && (tagFlags & kId3v2ExtendedHeader)) return info;
 
     // The body: between the header and the footer, as far as data reaches.
     size_t bodySize = static_cast<size_t>(ReadSyncsafe(data + 6));
     if (bodySize > size - kId3v2HeaderSize) bodySize = size - kId3v2HeaderSize;
     std::vector<uint8_t> body;
-    const bool wholeTagUnsync = (tagFlags & kTagUnsync) && info.nMajor < 4;
+    const bool wholeTagUnsync = (tagFlags & kId3v2Unsync) && info.nMajor < 4;
     if (wholeTagUnsync)
         body = Resync(data + kId3v2HeaderSize, bodySize);
     else
         body.assign(data + kId3v2HeaderSize, data + kId3v2HeaderSize + bodySize);
 
     size_t at = 0;
-    if ((tagFlags & kTagExtendedHeader) && body.size() >= 4) {
+    if ((tagFlags & kId3v2ExtendedHeader) && body.size() >= 4) {
         // v2.3: the size excludes its own four bytes; v2.4: syncsafe, includes them.
         const size_t extended = info.nMajor == 3 ? ReadBe(body.data(), 4) + 4u : ReadSyncsafe(body.data());
         if (extended > body.size()) return info;
@@ -215,7 +200,7 @@ Id3v2Info ReadId3v2(const uint8_t* data, size_t size)
             if (skip > contentSize) continue;
             content += skip;
             contentSize -= skip;
-            if (v4 && ((flags & kV4Unsync) || (tagFlags & kTagUnsync))) {
+            if (v4 && ((flags & kV4Unsync) || (tagFlags & kId3v2Unsync))) {
                 resynced = Resync(content, contentSize);
                 content = resynced.data();
                 contentSize = resynced.size();

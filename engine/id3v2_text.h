@@ -36,10 +36,66 @@ constexpr size_t kId3v2HeaderSize = 10;
 // A file rarely has more than two ID3v2 tags in front; more are taken for data.
 constexpr int kMaxLeadingId3v2Tags = 8;
 
+// Flags of an ID3v2 tag header (its sixth byte).
+constexpr uint8_t kId3v2Unsync = 0x80;
+constexpr uint8_t kId3v2ExtendedHeader = 0x40;  // v2.2: compression (no way to read such a tag)
+constexpr uint8_t kId3v2Footer = 0x10;          // v2.4 only
+
 // The tag size an ID3v2 header gives (header, body and footer), or -1 when
 // the ten bytes at header are not an ID3v2 header of version 2.2 to 2.4. With
 // the mark "3DI" the bytes are read as the footer that ends a v2.4 tag.
 int64_t Id3v2TagSize(const uint8_t* header, const char* mark = "ID3");
+
+// The walk over the ID3v2 tags at the front of a file of the given size: one
+// after the other, each found by its header, at most kMaxLeadingId3v2Tags of
+// them. A tag claiming more than the file holds ends with the file.
+class LeadingId3v2Tags {
+public:
+    explicit LeadingId3v2Tags(int64_t fileSize) : size_(fileSize) {}
+
+    // The first byte after the tags taken so far: where the next would start.
+    int64_t End() const { return end_; }
+    // No further tag can follow: the last header read was none, the file has
+    // no room for another header, or the most tags have been taken.
+    bool Done() const
+    {
+        return done_ || count_ == kMaxLeadingId3v2Tags || size_ - end_ < static_cast<int64_t>(kId3v2HeaderSize);
+    }
+    // Reads the ten bytes at End(), which the caller has at header (only
+    // while not Done): an ID3v2 header moves End() past its tag and gives the
+    // size the header claims; anything else ends the walk and gives -1.
+    int64_t Take(const uint8_t* header)
+    {
+        const int64_t bytes = Id3v2TagSize(header);
+        if (bytes < 0) {
+            done_ = true;
+        } else {
+            end_ = bytes < size_ - end_ ? end_ + bytes : size_;
+            ++count_;
+        }
+        return bytes;
+    }
+
+private:
+    int64_t size_;
+    int64_t end_ = 0;
+    int count_ = 0;
+    bool done_ = false;
+};
+
+// Walks the leading ID3v2 tags of the size bytes at data, calling
+// tag(offset, claimed size) for each; returns the first byte after them.
+template <typename Tag>
+int64_t WalkLeadingId3v2Tags(const uint8_t* data, int64_t size, Tag tag)
+{
+    LeadingId3v2Tags tags(size);
+    while (!tags.Done()) {
+        const int64_t at = tags.End();
+        const int64_t bytes = tags.Take(data + at);
+        if (bytes >= 0) tag(at, bytes);
+    }
+    return tags.End();
+}
 
 // Reads the ID3v2 tag at the start of data (size bytes, which may end before
 // the tag does: the missing part counts as absent). Each text is the frame's

@@ -1,5 +1,6 @@
 #include "info_frame.h"
 
+#include "byte_reader.h"
 #include "frame_header.h"
 #include "side_info.h"
 
@@ -43,27 +44,6 @@ int32_t XingOffset(const uint8_t* frame, int32_t length)
         if (TagAt(frame, length, offset + crc, "Xing") || TagAt(frame, length, offset + crc, "Info")) return offset + crc;
     }
     return -1;
-}
-
-uint32_t ReadBe32(const uint8_t* p)
-{
-    return static_cast<uint32_t>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
-}
-
-uint16_t ReadBe16(const uint8_t* p)
-{
-    return static_cast<uint16_t>(p[0] << 8 | p[1]);
-}
-
-void WriteBe32(uint8_t* p, uint32_t value)
-{
-    for (int k = 0; k < 4; ++k) p[k] = static_cast<uint8_t>(value >> (24 - 8 * k));
-}
-
-void WriteBe16(uint8_t* p, uint16_t value)
-{
-    p[0] = static_cast<uint8_t>(value >> 8);
-    p[1] = static_cast<uint8_t>(value);
 }
 
 // A number of the header that must not be negative to be believed.
@@ -150,8 +130,8 @@ InfoFrameFacts MP3ReadInfoFrame(const uint8_t* frame, int32_t length)
     facts.nLameOffset = at;
     memcpy(facts.lame, frame + at, kLameExtensionBytes);
     const uint8_t* d = facts.lame + kDelayPadding;
-    facts.nDelay = d[0] << 4 | d[1] >> 4;
-    facts.nPadding = (d[1] & 0x0F) << 8 | d[2];
+    facts.nDelay = static_cast<int32_t>(ReadBits(d, 0, 12));
+    facts.nPadding = static_cast<int32_t>(ReadBits(d, 12, 12));
     facts.nMusicLength = ReadBe32(facts.lame + kLameMusicLengthAt);
     facts.nMusicCrc = ReadBe16(facts.lame + kLameMusicCrcAt);
     facts.bTagCrcHolds = ReadBe16(facts.lame + kLameTagCrcAt) == MP3LameCrc(frame, static_cast<size_t>(at + kLameTagCrcAt));
@@ -186,9 +166,9 @@ std::vector<uint8_t> MP3BuildInfoFrame(const InfoFrameContent& content)
 
     uint8_t* p = frame.data() + MP3MainDataOffset(header);
     memcpy(p, content.bConstantBitrate ? "Info" : "Xing", 4);
-    WriteBe32(p + 4, kHasFrames | kHasBytes | kHasToc | kHasQuality);
-    WriteBe32(p + 8, static_cast<uint32_t>(frames));
-    WriteBe32(p + 12, static_cast<uint32_t>(totalBytes));
+    WriteBe(p + 4, 4, kHasFrames | kHasBytes | kHasToc | kHasQuality);
+    WriteBe(p + 8, 4, static_cast<uint32_t>(frames));
+    WriteBe(p + 12, 4, static_cast<uint32_t>(totalBytes));
     // Entry p: where the frame p% of the way in starts, in 256ths of the
     // music's bytes, counted from the first frame after this one (as lame
     // counts: entry 0 is 0).
@@ -203,7 +183,7 @@ std::vector<uint8_t> MP3BuildInfoFrame(const InfoFrameContent& content)
     }
     const InfoFrameFacts* source = content.pSource;
     const bool lame = source && source->bLame;
-    WriteBe32(p + 116, static_cast<uint32_t>(source && source->nQuality >= 0 ? source->nQuality : 0));
+    WriteBe(p + 116, 4, static_cast<uint32_t>(source && source->nQuality >= 0 ? source->nQuality : 0));
 
     uint8_t* ext = p + kXingFieldsBytes;
     if (lame) {
@@ -215,11 +195,9 @@ std::vector<uint8_t> MP3BuildInfoFrame(const InfoFrameContent& content)
         ext[kRevisionMethod] = content.bConstantBitrate ? kMethodConstant : kMethodUnknown;
     }
     const uint32_t delayPadding = static_cast<uint32_t>(content.nDelay) << 12 | static_cast<uint32_t>(content.nPadding);
-    ext[kDelayPadding] = static_cast<uint8_t>(delayPadding >> 16);
-    ext[kDelayPadding + 1] = static_cast<uint8_t>(delayPadding >> 8);
-    ext[kDelayPadding + 2] = static_cast<uint8_t>(delayPadding);
-    WriteBe32(ext + kLameMusicLengthAt, static_cast<uint32_t>(totalBytes));
-    WriteBe16(ext + kLameMusicCrcAt, content.nMusicCrc);
-    WriteBe16(ext + kLameTagCrcAt, MP3LameCrc(frame.data(), static_cast<size_t>(ext + kLameTagCrcAt - frame.data())));
+    WriteBe(ext + kDelayPadding, 3, delayPadding);
+    WriteBe(ext + kLameMusicLengthAt, 4, static_cast<uint32_t>(totalBytes));
+    WriteBe(ext + kLameMusicCrcAt, 2, content.nMusicCrc);
+    WriteBe(ext + kLameTagCrcAt, 2, MP3LameCrc(frame.data(), static_cast<size_t>(ext + kLameTagCrcAt - frame.data())));
     return frame;
 }

@@ -24,30 +24,12 @@ bool FirstCandidate(std::string& candidate)
         candidate = g_state.szSourcePath;
         return true;
     }
-    char* folder = g_state.szOutputFolder;
-    if (!EndsWithSeparator(folder)) {
-        const size_t length = strlen(folder);
-        if (length + 1 >= kTextBufferBytes) return false;
-        folder[length] = kOsPathSeparator;
-        folder[length + 1] = '\0';
-    }
-    candidate = std::string(folder) + g_state.szFileTitle;
+    if (!AppendSeparator(g_state.szOutputFolder, kTextBufferBytes)) return false;
+    candidate = std::string(g_state.szOutputFolder) + g_state.szFileTitle;
     return true;
 }
 
 }  // namespace
-
-bool HasMp3Extension(const std::string& name)
-{
-    if (name.size() < 4) return false;
-    const char* ext = name.c_str() + name.size() - 4;
-    return ext[0] == '.' && (ext[1] == 'm' || ext[1] == 'M') && (ext[2] == 'p' || ext[2] == 'P') && ext[3] == '3';
-}
-
-std::string NumberedName(const std::string& candidate, int number)
-{
-    return candidate.substr(0, candidate.size() - 4) + "(" + std::to_string(number) + ").mp3";
-}
 
 OutputFile CreateOutputFile(OsFile* file)
 {

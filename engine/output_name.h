@@ -1,5 +1,5 @@
-// The name of a new file: the first candidate, the ".mp3" rule and the
-// numbered names, and its exclusive creation, so that no existing file is
+// The name of a new file: the first candidate, then the numbered names
+// (path_text.h), and its exclusive creation, so that no existing file is
 // ever overwritten.
 #pragma once
 
@@ -9,14 +9,6 @@
 
 // The most numbered names tried for one cut ("song(1).mp3" .. "song(9999).mp3").
 constexpr int kMaxNumberedNames = 9999;
-
-// Whether the name ends in ".mp3", the two letters in either case.
-bool HasMp3Extension(const std::string& name);
-
-// The numbered form of a candidate that ends in ".mp3": its text without
-// the last four characters, "(", the number in decimal, ")" and ".mp3" in
-// lower case. Every other character (a per-cent sign too) stays as it is.
-std::string NumberedName(const std::string& candidate, int number);
 
 enum class OutputFile {
     Created,  // the file exists now, empty, open for writing

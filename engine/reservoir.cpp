@@ -1,5 +1,6 @@
 #include "reservoir.h"
 
+#include "byte_reader.h"
 #include "frame_header.h"
 #include "side_info.h"
 
@@ -125,18 +126,6 @@ std::vector<uint8_t> Carrier(const FrameEntry* frames, int32_t k, const SourceBy
     std::vector<uint8_t> frame = NewFrame(FrameBytes(frames, k, source), reach, nullptr);
     if (!frame.empty()) StreamBefore(frames, k, source, reach, frame.data() + frame.size() - reach);
     return frame;
-}
-
-// Copies count bits from bit position from of source to bit position to of
-// target, most significant first.
-void CopyBits(uint8_t* target, int64_t to, const uint8_t* source, int64_t from, int64_t count)
-{
-    for (int64_t k = 0; k < count; ++k) {
-        const int64_t in = from + k, out = to + k;
-        const uint8_t mask = static_cast<uint8_t>(0x80 >> (out & 7));
-        if ((source[in >> 3] >> (7 - (in & 7))) & 1) target[out >> 3] |= mask;
-        else target[out >> 3] &= static_cast<uint8_t>(~mask);
-    }
 }
 
 // How the frame before the selection is rebuilt.

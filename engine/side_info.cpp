@@ -1,5 +1,6 @@
 #include "side_info.h"
 
+#include "byte_reader.h"
 #include "frame_header.h"
 
 #include <cstring>
@@ -7,7 +8,6 @@
 namespace {
 
 constexpr int32_t kHeaderBytes = 4;
-constexpr uint8_t kProtectionBit = 0x01;  // b1: 0 = a CRC follows the header
 constexpr uint16_t kCrcPolynomial = 0x8005;
 
 // The fields of the side information that come before the granules, in bits,
@@ -31,25 +31,6 @@ constexpr uint32_t kShortBlocks = 2;
 // Bits of the scale factors by scalefac_compress (ISO/IEC 11172-3, 2.4.2.7, slen1 and slen2).
 constexpr int32_t kSlen1[16] = {0, 0, 0, 0, 3, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4};
 constexpr int32_t kSlen2[16] = {0, 1, 2, 3, 0, 1, 2, 3, 1, 2, 3, 1, 2, 3, 2, 3};
-
-// Reads count bits (up to 16) from bit position at of data, most significant first.
-uint32_t Bits(const uint8_t* data, int32_t at, int32_t count)
-{
-    uint32_t value = 0;
-    for (int32_t k = at; k < at + count; ++k) value = value << 1 | ((data[k >> 3] >> (7 - (k & 7))) & 1);
-    return value;
-}
-
-// Writes the count low bits of value at bit position at of data.
-void PutBits(uint8_t* data, int32_t at, int32_t count, uint32_t value)
-{
-    for (int32_t k = 0; k < count; ++k) {
-        const int32_t bit = at + k;
-        const uint8_t mask = static_cast<uint8_t>(0x80 >> (bit & 7));
-        if ((value >> (count - 1 - k)) & 1) data[bit >> 3] |= mask;
-        else data[bit >> 3] &= static_cast<uint8_t>(~mask);
-    }
-}
 
 const uint8_t* SideInfo(const uint8_t* frame)
 {
@@ -89,8 +70,8 @@ int32_t MP3MainDataBegin(const uint8_t* frame, int32_t length)
 {
     if (length < MP3MainDataOffset(frame)) return -1;
     const uint8_t* side = SideInfo(frame);
-    return static_cast<int32_t>(MP3IsMpeg1(frame) ? Bits(side, 0, kMainDataBeginBitsMpeg1)
-                                                  : Bits(side, 0, kMainDataBeginBitsMpeg2));
+    return static_cast<int32_t>(MP3IsMpeg1(frame) ? ReadBits(side, 0, kMainDataBeginBitsMpeg1)
+                                                  : ReadBits(side, 0, kMainDataBeginBitsMpeg2));
 }
 
 int32_t MP3MainDataBytes(const uint8_t* frame, int32_t length)
@@ -114,19 +95,19 @@ int32_t MP3Channels(const uint8_t* header)
 
 int32_t MP3Part23Bits(const uint8_t* frame, int32_t granule, int32_t channel)
 {
-    return static_cast<int32_t>(Bits(SideInfo(frame), GranuleAt(frame, granule, channel), kPart23LengthBits));
+    return static_cast<int32_t>(ReadBits(SideInfo(frame), GranuleAt(frame, granule, channel), kPart23LengthBits));
 }
 
 int32_t MP3FirstScaleFactorBits(const uint8_t* frame, int32_t channel)
 {
     const uint8_t* side = SideInfo(frame);
     const int32_t at = GranuleAt(frame, 0, channel);
-    const uint32_t compress = Bits(side, at + kScalefacCompressAt, 4);
+    const uint32_t compress = ReadBits(side, at + kScalefacCompressAt, 4);
     const int32_t slen1 = kSlen1[compress], slen2 = kSlen2[compress];
-    if (Bits(side, at + kWindowSwitchingAt, 1) && Bits(side, at + kBlockTypeAt, 2) == kShortBlocks) {
+    if (ReadBits(side, at + kWindowSwitchingAt, 1) && ReadBits(side, at + kBlockTypeAt, 2) == kShortBlocks) {
         // Three windows of short scale factor bands 0-5 (slen1) and 6-11
         // (slen2); mixed blocks have 8 long bands in place of short bands 0-2.
-        return (Bits(side, at + kMixedBlockAt, 1) ? 17 : 18) * slen1 + 18 * slen2;
+        return (ReadBits(side, at + kMixedBlockAt, 1) ? 17 : 18) * slen1 + 18 * slen2;
     }
     return 11 * slen1 + 10 * slen2;  // long bands 0-10 and 11-20
 }
@@ -135,14 +116,14 @@ void MP3KeepScaleFactorsOnly(uint8_t* frame, int32_t granule, int32_t channel, i
 {
     uint8_t* side = frame + kHeaderBytes + MP3CrcBytes(frame);
     const int32_t at = GranuleAt(frame, granule, channel);
-    PutBits(side, at, kPart23LengthBits, static_cast<uint32_t>(part2Bits));
-    PutBits(side, at + kBigValuesAt, kBigValuesBits, 0);
+    WriteBits(side, at, kPart23LengthBits, static_cast<uint32_t>(part2Bits));
+    WriteBits(side, at + kBigValuesAt, kBigValuesBits, 0);
 }
 
 void MP3ClearMainDataBegin(uint8_t* frame)
 {
     uint8_t* side = frame + kHeaderBytes + MP3CrcBytes(frame);
-    PutBits(side, 0, MP3IsMpeg1(frame) ? kMainDataBeginBitsMpeg1 : kMainDataBeginBitsMpeg2, 0);
+    WriteBits(side, 0, MP3IsMpeg1(frame) ? kMainDataBeginBitsMpeg1 : kMainDataBeginBitsMpeg2, 0);
 }
 
 uint16_t MP3FrameCrc(const uint8_t* frame)
@@ -167,7 +148,7 @@ void MP3MakeSilent(uint8_t* frame, int32_t mainDataBegin)
     const int32_t crcBytes = MP3CrcBytes(frame);
     uint8_t* side = frame + kHeaderBytes + crcBytes;
     memset(side, 0, static_cast<size_t>(MP3SideInfoBytes(frame)));
-    PutBits(side, 0, MP3IsMpeg1(frame) ? kMainDataBeginBitsMpeg1 : kMainDataBeginBitsMpeg2, static_cast<uint32_t>(mainDataBegin));
+    WriteBits(side, 0, MP3IsMpeg1(frame) ? kMainDataBeginBitsMpeg1 : kMainDataBeginBitsMpeg2, static_cast<uint32_t>(mainDataBegin));
     if (crcBytes) {
         const uint16_t crc = MP3FrameCrc(frame);
         frame[kHeaderBytes] = static_cast<uint8_t>(crc >> 8);

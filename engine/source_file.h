@@ -75,7 +75,7 @@ constexpr int32_t kReadChunkBytes = 4 << 20;
 template <typename Arrived>
 bool SourceFile::ReadInto(uint8_t* buffer, int64_t offset, int32_t length, Arrived arrived)
 {
-    if (!file || offset < 0 || length < 0 || offset + length > nSize || !OsSeekTo(file, offset)) return false;
+    if (!file || offset < 0 || length < 0 || offset + length > nSize || OsSeek(file, offset, SEEK_SET) != offset) return false;
     for (int32_t done = 0; done < length;) {
         const int32_t chunk = length - done < kReadChunkBytes ? length - done : kReadChunkBytes;
         if (!OsReadExact(file, buffer + done, static_cast<size_t>(chunk))) return false;

@@ -1,6 +1,7 @@
 #include "tag_carry.h"
 
 #include "app_state.h"
+#include "byte_reader.h"
 #include "id3lib_guard.h"
 #include "id3v2_text.h"
 #include "os.h"
@@ -104,23 +105,17 @@ std::vector<uint8_t> ReadLeadingTags(const char* path)
     std::vector<uint8_t> bytes;
     OsFile file = OsOpenForReading(path);
     if (!file) return bytes;
-    const int64_t size = OsFileSize(file);
-    for (int n = 0; n < kMaxLeadingId3v2Tags; ++n) {
+    // The bytes read so far end where the walk stands.
+    LeadingId3v2Tags tags(OsFileSize(file));
+    while (!tags.Done()) {
         const size_t at = bytes.size();
-        if (size - static_cast<int64_t>(at) < static_cast<int64_t>(kId3v2HeaderSize)) break;
         bytes.resize(at + kId3v2HeaderSize);
-        if (!OsReadExact(file, bytes.data() + at, kId3v2HeaderSize)) {
+        if (!OsReadExact(file, bytes.data() + at, kId3v2HeaderSize) || tags.Take(bytes.data() + at) < 0) {
             bytes.resize(at);
             break;
         }
-        int64_t tagBytes = Id3v2TagSize(bytes.data() + at);
-        if (tagBytes < 0) {
-            bytes.resize(at);
-            break;
-        }
-        if (tagBytes > size - static_cast<int64_t>(at)) tagBytes = size - static_cast<int64_t>(at);
-        bytes.resize(at + static_cast<size_t>(tagBytes));
-        if (!OsReadExact(file, bytes.data() + at + kId3v2HeaderSize, static_cast<size_t>(tagBytes) - kId3v2HeaderSize)) {
+        bytes.resize(static_cast<size_t>(tags.End()));
+        if (!OsReadExact(file, bytes.data() + at + kId3v2HeaderSize, bytes.size() - at - kId3v2HeaderSize)) {
             bytes.resize(at);
             break;
         }
@@ -250,12 +245,9 @@ std::vector<uint8_t> CutTagPlaceholder()
     const size_t total = (bytes + kRoundBytes - 1) / kRoundBytes * kRoundBytes;
     const size_t body = total - kId3v2HeaderSize;
     std::vector<uint8_t> placeholder(total, 0);
-    const uint8_t header[kId3v2HeaderSize] = {'I', 'D', '3', 3, 0, 0,
-                                              static_cast<uint8_t>(body >> 21 & 0x7F),
-                                              static_cast<uint8_t>(body >> 14 & 0x7F),
-                                              static_cast<uint8_t>(body >> 7 & 0x7F),
-                                              static_cast<uint8_t>(body & 0x7F)};
+    const uint8_t header[6] = {'I', 'D', '3', 3, 0, 0};  // version 2.3, no flags
     memcpy(placeholder.data(), header, sizeof header);
+    WriteSyncsafe(placeholder.data() + sizeof header, static_cast<uint32_t>(body));
     return placeholder;
 }
 

@@ -1,9 +1,8 @@
 #include "about_dialog.h"
 
 #include "app_state.h"
-#include "background.h"
-#include "browser_command.h"
 #include "dialog_dispatch.h"
+#include "path_text.h"
 #include "resource.h"
 #include "skin_buttons.h"
 

@@ -4,7 +4,6 @@
 #include "diag_log.h"
 #include "path_text.h"
 #include "resource.h"
-#include "source_folder.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -60,7 +59,7 @@ void ChooseOutputFolder(HWND hMainDlg)
     CoTaskMemFree(chosen);
     if (!hasPath) return;
     strcpy(g_state.szOutputFolder, path);
-    if (!EndsWithSeparator(g_state.szOutputFolder)) strcat(g_state.szOutputFolder, "\\");
+    AppendSeparator(g_state.szOutputFolder, kTextBufferBytes);
     SetDlgItemTextA(hMainDlg, IDC_EDIT_OUTPUT_FOLDER, g_state.szOutputFolder);
     g_log.Print("输出路径: %s", g_state.szOutputFolder);
 }

@@ -4,7 +4,7 @@
 #include "bass.h"
 #include "engine_ui.h"
 #include "resource.h"
-#include "selection.h"
+#include "slider.h"
 
 namespace {
 

@@ -1,6 +1,8 @@
-// The skinned look of the buttons: every push button of the main window,
-// its check box 2045 and the two buttons of the About box are handed to the
-// skinned-control library with their icons, tooltip and style word.
+// The window's look: the patterned background of the main window and the
+// About box, the transparent drawing of their static texts over it, and the
+// skinned buttons (every push button of the main window, its check box 2045
+// and the two buttons of the About box are handed to the skinned-control
+// library with their icons, tooltip and style word).
 #pragma once
 
 #include <windows.h>
@@ -14,3 +16,14 @@ void SkinButtons(HWND hMainDlg);
 
 // Skins the two buttons of the About box (home page, OK).
 void SkinAboutButtons(HWND hAboutDlg);
+
+// Fills the client area of hwnd on hdc with the background tile
+// g_state.hbmFill, tiled from the top-left corner (WM_ERASEBKGND). Without a
+// tile (gone after WM_CLOSE, or never made) it fills with the system's
+// dialog colour instead.
+void PaintFillBackground(HWND hwnd, HDC hdc);
+
+// Lets a control's text stand on the background (WM_CTLCOLORSTATIC): sets
+// hdc's background mode to TRANSPARENT and returns the stock NULL_BRUSH,
+// which the caller returns from its dialog procedure.
+HBRUSH TransparentStaticBrush(HDC hdc);

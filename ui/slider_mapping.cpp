@@ -1,6 +1,9 @@
 #include "slider_mapping.h"
 
+#include "time_fields.h"
+
 #include <climits>
+#include <cstdio>
 
 namespace {
 
@@ -72,4 +75,30 @@ QWORD SeekByteOf(QWORD lengthBytes, float fPosition, float fDuration)
     const long double kBeyondQword = 18446744073709551616.0L;
     if (bytes >= kBeyondQword) return ~QWORD(0);
     return static_cast<QWORD>(bytes);
+}
+
+void FormatSliderCaption(float fStart, float fEnd, float fDuration, double sizeKb, char* caption,
+                         size_t captionBytes, char* out, size_t outBytes)
+{
+    SecondsToText(fEnd - fStart, "持续时间: %s", caption, captionBytes);
+    // The C library's formatting: the platform's wsprintf has no %f.
+    snprintf(out, outBytes, "%s (%d%%, %.1f Kb)", caption, SelectionPercent(fStart, fEnd, fDuration), sizeKb);
+}
+
+void MoveSelectionStart(float value, float fDuration, float& fStart, float& fEnd)
+{
+    fStart = value;
+    if (fStart > fEnd) fEnd = fDuration;
+}
+
+void MoveSelectionEnd(float value, float& fStart, float& fEnd)
+{
+    fEnd = value;
+    if (fEnd < fStart) fStart = 0;
+}
+
+void ClampSelection(float fDuration, float& fStart, float& fEnd)
+{
+    if (fStart < 0) fStart = 0;
+    if (fEnd > fDuration) fEnd = fDuration;
 }

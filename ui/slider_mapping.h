@@ -1,12 +1,14 @@
-// The slider's arithmetic: seconds to slider units, a pointer's pixel to
-// seconds, the selection's rectangle on the channel, its share of the file
-// and the byte a seek goes to. Products are formed first, in double (or
-// wider) precision, and truncated toward zero; with no source (a duration of
-// 0) every mapping gives 0.
+// The slider's arithmetic, portable: seconds to slider units, a pointer's
+// pixel to seconds, the selection's rectangle on the channel, its share of
+// the file, the byte a seek goes to, the caption drawn on the channel and
+// the rules by which the selection's ends move. Products are formed first,
+// in double (or wider) precision, and truncated toward zero; with no source
+// (a duration of 0) every mapping gives 0.
 #pragma once
 
 #include "win_types.h"
 
+#include <cstddef>
 #include <cstdint>
 
 // The slider's range is 0 to kSliderUnits.
@@ -43,3 +45,26 @@ int SelectionPercent(float fStart, float fEnd, float fDuration);
 // above 2^53 keep their low bits). 0 when fDuration is 0 or the result is
 // not a positive number; results beyond 2^64 - 1 saturate.
 QWORD SeekByteOf(QWORD lengthBytes, float fPosition, float fDuration);
+
+// The caption drawn on the slider's channel: the selection's duration, its
+// share of the file and its size, e.g. "持续时间: 00:01:23.4 (25%, 1302.5 Kb)".
+// Writes the duration part ("持续时间: HH:MM:SS.T" of fEnd - fStart) into
+// caption (captionBytes bytes) and the whole caption into out (outBytes
+// bytes): the duration part, the percent of SelectionPercent and sizeKb with
+// one decimal. Both are cut to fit and always terminated.
+void FormatSliderCaption(float fStart, float fEnd, float fDuration, double sizeKb, char* caption,
+                         size_t captionBytes, char* out, size_t outBytes);
+
+// The rules by which the selection's start and end move: a start set beyond
+// the end widens the end to the end of the file, an end set before the start
+// widens the start to the beginning of the file; neither swaps the two.
+
+// fStart = value; when it then lies beyond fEnd, fEnd = fDuration.
+void MoveSelectionStart(float value, float fDuration, float& fStart, float& fEnd);
+
+// fEnd = value; when it then lies before fStart, fStart = 0.
+void MoveSelectionEnd(float value, float& fStart, float& fEnd);
+
+// Keeps the selection inside the file: a negative fStart becomes 0, an fEnd
+// beyond fDuration becomes fDuration. fStart > fEnd may remain.
+void ClampSelection(float fDuration, float& fStart, float& fEnd);

@@ -1,6 +1,7 @@
-// Loading the source file named by g_state.szSourcePath into the state
-// record: its frame index, its tag texts, its audio stream, its duration and
-// the selection.
+// Opening and loading the source file: the open-file dialog of command 2037
+// "打开文件", and the load of the file named by g_state.szSourcePath into the
+// state record (its frame index, its tag texts, its audio stream, its
+// duration and the selection).
 #pragma once
 
 #include <windows.h>
@@ -17,3 +18,13 @@
 // reports during a load is tested: a file the library cannot play gives a
 // duration of 0.
 void LoadSource(HWND hMainDlg);
+
+// Shows the open-file dialog over hMainDlg, pre-filled with the open
+// source's path (and starting in its folder). The chosen file's path and
+// name go straight into szSourcePath and szFileTitle; then playback stops
+// (as the Stop command does, which unchecks 2045), the file is loaded,
+// 2038 and 2039 show its name and path as the load left them (both empty
+// when it could not be opened), the cursor goes to 0 s with the selection
+// shown, and the whole window repaints. Cancelling changes nothing and
+// playback goes on. Logs "Button: OPEN FILE"; uses szScratch.
+void OpenSourceFile(HWND hMainDlg);

@@ -1,12 +1,10 @@
 #include "time_editors.h"
 
 #include "app_state.h"
-#include "editor_range.h"
 #include "resource.h"
-#include "selection.h"
-#include "selection_rules.h"
-#include "tenths_field.h"
-#include "time_convert.h"
+#include "slider.h"
+#include "slider_mapping.h"
+#include "time_fields.h"
 
 #include <commctrl.h>
 

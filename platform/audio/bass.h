@@ -60,7 +60,8 @@ BASSDEF(BOOL) BASS_Free();
 // (not memory) are supported: otherwise BASS_ERROR_ILLPARAM. Returns 0 with
 // BASS_ERROR_INIT, BASS_ERROR_FILEOPEN, BASS_ERROR_FILEFORM or
 // BASS_ERROR_MEM on failure. The stream lives until BASS_StreamFree or
-// BASS_Free; the file stays open (shared for reading) meanwhile.
+// BASS_Free; the file stays open meanwhile (others may read, write, rename
+// and delete it).
 BASSDEF(HSTREAM) BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD length, DWORD flags);
 // Releases a stream (stopping it first).
 BASSDEF(BOOL) BASS_StreamFree(HSTREAM handle);

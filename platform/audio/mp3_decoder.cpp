@@ -5,7 +5,7 @@
 // off_t would otherwise be 32 bits, as with MinGW).
 #include "mp3_decoder.h"
 
-#include "os_reader.h"
+#include "os.h"
 
 #include <mpg123.h>
 
@@ -23,13 +23,12 @@ constexpr long kSeekPreFrames = 24;
 
 mpg123_ssize_t ReadCallback(void* handle, void* out, size_t bytes)
 {
-    int64_t got = OsReaderRead(static_cast<OsReader*>(handle), out, bytes);
-    return static_cast<mpg123_ssize_t>(got);
+    return static_cast<mpg123_ssize_t>(OsRead(static_cast<OsFile>(handle), out, bytes));
 }
 
 off_t SeekCallback(void* handle, off_t offset, int whence)
 {
-    return static_cast<off_t>(OsReaderSeek(static_cast<OsReader*>(handle), offset, whence));
+    return static_cast<off_t>(OsSeek(static_cast<OsFile>(handle), offset, whence));
 }
 
 // The reader belongs to the decoder, not to libmpg123.
@@ -38,8 +37,8 @@ void CleanupCallback(void*) {}
 struct HandleDeleter {
     void operator()(mpg123_handle* mh) const { mpg123_delete(mh); }
 };
-struct ReaderDeleter {
-    void operator()(OsReader* r) const { OsReaderClose(r); }
+struct FileCloser {
+    void operator()(OsFile file) const { OsCloseFile(file); }
 };
 
 // Allows signed 16-bit output at exactly one rate and channel layout, or,
@@ -62,7 +61,7 @@ void AllowFormats(mpg123_handle* mh, long rate, int channels)
 }  // namespace
 
 struct Mp3Decoder::Impl {
-    std::unique_ptr<OsReader, ReaderDeleter> reader;
+    std::unique_ptr<OsFileTag, FileCloser> reader;
     std::unique_ptr<mpg123_handle, HandleDeleter> mh;
     int rateHz = 0;
     int channels = 0;
@@ -74,7 +73,7 @@ struct Mp3Decoder::Impl {
     // Opens the reader's file in libmpg123 from its first byte.
     bool OpenHandle()
     {
-        if (OsReaderSeek(reader.get(), 0, SEEK_SET) != 0) return false;
+        if (OsSeek(reader.get(), 0, SEEK_SET) != 0) return false;
         return mpg123_open_handle(mh.get(), reader.get()) == MPG123_OK;
     }
 };
@@ -86,7 +85,7 @@ DecoderOpenResult Mp3Decoder::Open(const char* path)
 {
     impl_.reset(new Impl);
     Impl fresh;
-    fresh.reader.reset(OsReaderOpen(path));
+    fresh.reader.reset(OsOpenForReading(path));
     if (!fresh.reader) return DecoderOpenResult::FileNotOpened;
 
     int err = MPG123_OK;

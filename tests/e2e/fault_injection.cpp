@@ -88,3 +88,8 @@ INT_PTR CALLBACK FaultInjectingDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LP
         RaiseTestFault(static_cast<TestFault>(atoi(kind)));
     return result;
 }
+
+DLGPROC MainWindowDialogProc()
+{
+    return FaultInjectingDialogProc;
+}

@@ -1,0 +1,143 @@
+// The thin seam between the portable code (log, settings, engine, audio
+// decoder) and the operating system. os_win32.cpp implements it with the
+// Win32 calls the program makes; os_posix.cpp gives the same behaviour on Linux for the
+// native unit tests, fuzzers and benchmarks.
+//
+// All paths and texts are ANSI strings in code page 936 (on Linux: bytes).
+#pragma once
+
+#include <cstdarg>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// Hands a text to the debugger output (OutputDebugStringA); dropped on Linux
+// unless ZDV_DEBUG_OUTPUT is set, in which case it goes to stderr.
+void OsDebugOutput(const char* text);
+
+// Formats with the platform's wsprintf rules (%s %d %u %x %c with flags and
+// widths, no floating point) into out, which holds cap bytes; the result is
+// cut at cap - 1 bytes and always terminated. Returns its length.
+int OsFormatV(char* out, size_t cap, const char* format, va_list args);
+inline int OsFormat(char* out, size_t cap, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    const int n = OsFormatV(out, cap, format, args);
+    va_end(args);
+    return n;
+}
+
+// Zero-filled memory from the process heap; never released by the program.
+void* OsHeapAllocZeroed(size_t bytes);
+// The process heap handle as a number (for the start-up log line).
+void* OsProcessHeap();
+
+// Creates the file, or empties it when it exists, with read sharing, and
+// closes it at once. False when it cannot be created.
+bool OsCreateEmptyFile(const char* path);
+// Reads the whole of an existing file (opened with read sharing). False when
+// it does not exist or cannot be read.
+bool OsReadExistingFile(const char* path, std::vector<char>& data);
+// Opens an existing file for writing (read sharing) and writes the bytes from
+// offset 0, leaving anything beyond them. False on any failure.
+bool OsWriteExistingFile(const char* path, const char* data, size_t size);
+
+enum class CreateNewResult {
+    Created,  // the file did not exist and now exists, empty
+    Exists,   // a file or folder of that name exists
+    Failed,   // any other reason (missing folder, no rights, bad name)
+};
+// Deletes a file; false when it could not be deleted.
+bool OsDeleteFile(const char* path);
+
+// Private-profile settings (GetPrivateProfileIntA and friends).
+int OsProfileGetInt(const char* section, const char* key, int fallback, const char* iniPath);
+// Copies the value into out (cap bytes including the terminator; longer
+// values are cut at cap - 1 bytes); empty when missing.
+void OsProfileGetString(const char* section, const char* key, char* out, size_t cap, const char* iniPath);
+// Writes the value, creating the file, the section or the key when missing.
+bool OsProfilePutString(const char* section, const char* key, const char* value, const char* iniPath);
+
+// True when c starts a double-byte character in the ANSI code page
+// (IsDBCSLeadByte); on Linux the program's code page 936 (GBK: 0x81-0xFE).
+bool OsIsDbcsLeadByte(unsigned char c);
+
+// The current user's music folder, created when missing (CSIDL_MYMUSIC);
+// false and out untouched when it cannot be found.
+bool OsMusicFolder(char* out, size_t cap);
+
+// Files read and written through the seam: the MP3 engine's sources and new
+// files, and the audio library's streams.
+
+// The separator of folders in a path.
+#ifdef _WIN32
+constexpr char kOsPathSeparator = '\\';
+#else
+constexpr char kOsPathSeparator = '/';
+#endif
+
+struct OsFileTag;
+// An open file; null means none.
+using OsFile = OsFileTag*;
+
+// Opens an existing file for reading only. Other programs may read, write,
+// rename and delete it meanwhile (the audio library keeps the source open),
+// and a read-only file opens like any other. Null when it cannot be opened
+// (missing, a folder, no rights, a null path).
+OsFile OsOpenForReading(const char* path);
+// The size of an open file in bytes; -1 when it cannot be taken.
+int64_t OsFileSize(OsFile file);
+// Moves the position of an open file as lseek does: offset bytes from the
+// start (whence SEEK_SET), the current position (SEEK_CUR) or the end
+// (SEEK_END). Returns the new position, or -1 when the position would be
+// negative or the system refuses.
+int64_t OsSeek(OsFile file, int64_t offset, int whence);
+// Reads up to the given number of bytes from the current position. Returns
+// the count read (0 at the end of the file) or -1 on a read error.
+int64_t OsRead(OsFile file, void* buffer, size_t bytes);
+// Reads exactly the given number of bytes from the current position. False
+// on any error or when the file ends first.
+inline bool OsReadExact(OsFile file, void* buffer, size_t bytes)
+{
+    char* at = static_cast<char*>(buffer);
+    while (bytes > 0) {
+        const int64_t got = OsRead(file, at, bytes);
+        if (got <= 0) return false;
+        at += got;
+        bytes -= static_cast<size_t>(got);
+    }
+    return true;
+}
+// Writes all the bytes at the current position. False on any error (disk
+// full, device gone).
+bool OsWriteExact(OsFile file, const void* buffer, size_t bytes);
+// Closes an open file. False when the system reports an error while closing
+// (data that could not be written after all). The file is closed either way.
+bool OsCloseFile(OsFile file);
+// Creates a file exclusively (CREATE_NEW, FILE_SHARE_READ) and hands it out
+// open for writing in *file (the caller closes it). *file is null unless the
+// result is Created.
+CreateNewResult OsCreateNewFileForWriting(const char* path, OsFile* file);
+// Creates a file exclusively, as OsCreateNewFileForWriting does, and closes it.
+inline CreateNewResult OsCreateNewFile(const char* path)
+{
+    OsFile file = nullptr;
+    const CreateNewResult result = OsCreateNewFileForWriting(path, &file);
+    if (file) OsCloseFile(file);
+    return result;
+}
+
+// A block of memory for a whole file's bytes, not cleared; null when it
+// cannot be had. Large blocks come in large pages where the system gives them
+// on request (Linux), which spares most of the cost of touching them first.
+void* OsAllocBuffer(size_t bytes);
+// Releases a block of OsAllocBuffer (null: nothing).
+void OsFreeBuffer(void* block);
+
+// Converts UTF-16 text (native byte order, units code units, no terminator
+// needed) to the program's ANSI code page 936. Characters that code page
+// lacks, and unpaired surrogates, become '?'.
+std::string OsUtf16ToAnsi(const char16_t* text, size_t units);

@@ -1,0 +1,204 @@
+// Windows side of the seam: the Win32 calls of the program itself.
+#include "os.h"
+
+#include <windows.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <cstring>
+
+void OsDebugOutput(const char* text)
+{
+    OutputDebugStringA(text);
+}
+
+int OsFormatV(char* out, size_t cap, const char* format, va_list args)
+{
+    if (cap == 0) return 0;
+    wvnsprintfA(out, static_cast<int>(cap), format, args);
+    out[cap - 1] = '\0';
+    return static_cast<int>(strlen(out));
+}
+
+void* OsHeapAllocZeroed(size_t bytes)
+{
+    return HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, bytes);
+}
+
+void* OsProcessHeap()
+{
+    return GetProcessHeap();
+}
+
+bool OsCreateEmptyFile(const char* path)
+{
+    HANDLE h = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(h);
+    return true;
+}
+
+bool OsReadExistingFile(const char* path, std::vector<char>& data)
+{
+    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD size = GetFileSize(h, nullptr);
+    bool ok = size != INVALID_FILE_SIZE;
+    if (ok) {
+        data.resize(size);
+        DWORD got = 0;
+        ok = size == 0 || (ReadFile(h, data.data(), size, &got, nullptr) && got == size);
+    }
+    CloseHandle(h);
+    return ok;
+}
+
+bool OsWriteExistingFile(const char* path, const char* data, size_t size)
+{
+    HANDLE h = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD put = 0;
+    bool ok = WriteFile(h, data, static_cast<DWORD>(size), &put, nullptr) && put == size;
+    ok = CloseHandle(h) && ok;
+    return ok;
+}
+
+bool OsDeleteFile(const char* path)
+{
+    return DeleteFileA(path) != 0;
+}
+
+int OsProfileGetInt(const char* section, const char* key, int fallback, const char* iniPath)
+{
+    return static_cast<int>(GetPrivateProfileIntA(section, key, fallback, iniPath));
+}
+
+void OsProfileGetString(const char* section, const char* key, char* out, size_t cap, const char* iniPath)
+{
+    GetPrivateProfileStringA(section, key, nullptr, out, static_cast<DWORD>(cap), iniPath);
+}
+
+bool OsProfilePutString(const char* section, const char* key, const char* value, const char* iniPath)
+{
+    return WritePrivateProfileStringA(section, key, value, iniPath) != 0;
+}
+
+bool OsMusicFolder(char* out, size_t cap)
+{
+    char path[MAX_PATH] = {};
+    if (!SHGetSpecialFolderPathA(nullptr, path, CSIDL_MYMUSIC, TRUE)) return false;
+    if (strlen(path) + 1 > cap) return false;
+    strcpy(out, path);
+    return true;
+}
+
+// An OsFile is a Win32 file handle.
+namespace {
+
+HANDLE Handle(OsFile file)
+{
+    return reinterpret_cast<HANDLE>(file);
+}
+
+// ReadFile and WriteFile move at most 4 GB - 1 per call; stay well below.
+constexpr size_t kMaxTransferBytes = 64u << 20;
+
+}  // namespace
+
+OsFile OsOpenForReading(const char* path)
+{
+    if (!path) return nullptr;
+    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    return h == INVALID_HANDLE_VALUE ? nullptr : reinterpret_cast<OsFile>(h);
+}
+
+int64_t OsFileSize(OsFile file)
+{
+    LARGE_INTEGER size;
+    if (!file || !GetFileSizeEx(Handle(file), &size)) return -1;
+    return static_cast<int64_t>(size.QuadPart);
+}
+
+int64_t OsSeek(OsFile file, int64_t offset, int whence)
+{
+    const DWORD method = whence == SEEK_CUR ? FILE_CURRENT : whence == SEEK_END ? FILE_END : FILE_BEGIN;
+    LARGE_INTEGER distance;
+    distance.QuadPart = offset;
+    LARGE_INTEGER position;
+    if (!file || !SetFilePointerEx(Handle(file), distance, &position, method)) return -1;
+    return static_cast<int64_t>(position.QuadPart);
+}
+
+int64_t OsRead(OsFile file, void* buffer, size_t bytes)
+{
+    const DWORD want = static_cast<DWORD>(bytes < kMaxTransferBytes ? bytes : kMaxTransferBytes);
+    DWORD got = 0;
+    if (!ReadFile(Handle(file), buffer, want, &got, nullptr)) return -1;
+    return got;
+}
+
+bool OsWriteExact(OsFile file, const void* buffer, size_t bytes)
+{
+    const char* at = static_cast<const char*>(buffer);
+    while (bytes > 0) {
+        DWORD want = static_cast<DWORD>(bytes < kMaxTransferBytes ? bytes : kMaxTransferBytes);
+        DWORD put = 0;
+        if (!WriteFile(Handle(file), at, want, &put, nullptr) || put == 0) return false;
+        at += put;
+        bytes -= put;
+    }
+    return true;
+}
+
+bool OsCloseFile(OsFile file)
+{
+    return file && CloseHandle(Handle(file));
+}
+
+CreateNewResult OsCreateNewFileForWriting(const char* path, OsFile* file)
+{
+    *file = nullptr;
+    HANDLE h = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        *file = reinterpret_cast<OsFile>(h);
+        return CreateNewResult::Created;
+    }
+    DWORD err = GetLastError();
+    if (err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS) return CreateNewResult::Exists;
+    // A folder of that name answers "access denied"; it is taken all the same.
+    if (err == ERROR_ACCESS_DENIED && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+        return CreateNewResult::Exists;
+    return CreateNewResult::Failed;
+}
+
+void* OsAllocBuffer(size_t bytes)
+{
+    return HeapAlloc(GetProcessHeap(), 0, bytes ? bytes : 1);
+}
+
+void OsFreeBuffer(void* block)
+{
+    if (block) HeapFree(GetProcessHeap(), 0, block);
+}
+
+std::string OsUtf16ToAnsi(const char16_t* text, size_t units)
+{
+    constexpr UINT kCodePage = 936;
+    if (units == 0) return {};
+    const wchar_t* wide = reinterpret_cast<const wchar_t*>(text);
+    int n = WideCharToMultiByte(kCodePage, 0, wide, static_cast<int>(units), nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return std::string(units, '?');
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(kCodePage, 0, wide, static_cast<int>(units), &out[0], n, nullptr, nullptr);
+    return out;
+}
+
+bool OsIsDbcsLeadByte(unsigned char c)
+{
+    return IsDBCSLeadByte(c) != 0;
+}

@@ -1,0 +1,394 @@
+// The cutter: the mapping of a selection to frames, the size estimate, the
+// names of new files, whole cuts with their log, questions and failures, and
+// cuts of every kind of file judged by tests/judge.py. (Linux only.)
+#include "app_state.h"
+#include "cutter.h"
+#include "frame_index.h"
+#include "frame_scan.h"
+#include "test_support.h"
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <limits>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+TEST(SelectionMap, ByProportionNeverTheLastFrameAndNoFrameOutsideTheDesign)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    const struct {
+        int32_t n;
+        float start, end, duration;
+        int32_t i, j;
+    } cases[] = {
+        {1000, 5.0f, 10.0f, 26.122f, 190, 382}, {1000, 0, 26.122f, 26.122f, 0, 999},  // never the last frame
+        {100, 10.4f, 50, 100, 9, 50}, {100, 5, 5, 100, 4, 5}, {100, 0.5f, 0.5f, 100, 0, 0},  // one frame early
+        {100, 50, 10, 100, 49, 10}, {0, 0, 10, 10, 0, -1},                                   // reversed; no frames
+        {100, 1, 50, 0, 0, 0}, {100, 1, 50, -5, 0, 0}, {100, 1, 50, nan, 0, 0}, {100, nan, inf, 10, 0, 99},
+    };
+    for (const auto& c : cases) {
+        const FrameSpan span = MP3MapSelection(c.n, c.start, c.end, c.duration);
+        EXPECT_EQ(span.i, c.i) << c.n << " " << c.start << " " << c.end << " " << c.duration;
+        EXPECT_EQ(span.j, c.j) << c.n << " " << c.start << " " << c.end << " " << c.duration;
+    }
+    const FrameSpan span = MP3MapSelection(100, 1e30f, -1e30f, 1e-30f);
+    EXPECT_GE(span.i, span.j);
+}
+
+class CutTest : public EngineTest {
+protected:
+    std::string LoadSource(const std::string& fixture, const std::string& name)
+    {
+        MakeFolder(dir.File("src"));
+        const std::string path = CopyIn(FixturePath(fixture), std::string("src") + kSep + name);
+        Load(path);
+        return path;
+    }
+    FrameSpan Span() const { return MP3MapSelection(g_state.nFrames, g_state.fStart, g_state.fEnd, g_state.fDuration); }
+    std::string Size(const std::string& path) const { return std::to_string(ReadFileBytes(path).size()); }
+    void ExpectDone(size_t messages = 1)
+    {
+        ASSERT_EQ(ui.messages.size(), messages);
+        EXPECT_EQ(ui.messages.back().text, "完成!\n文件已经分割.\n\n打开新文件进行分割吗?");
+        EXPECT_EQ(ui.messages.back().caption, "Zor DU3 Vodizaro");
+        EXPECT_EQ(ui.messages.back().flags, static_cast<UINT>(MB_ICONQUESTION | MB_YESNO));
+    }
+    void ExpectFailed(const std::string& lastLine, const std::string& box)
+    {
+        EXPECT_EQ(LogLines().back(), lastLine);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text, box);
+        EXPECT_EQ(ui.messages[0].caption, "(default)");
+        EXPECT_EQ(ui.messages[0].flags, static_cast<UINT>(MB_OK));
+        EXPECT_EQ(ui.nPostedOpenFile, 0);
+        ui.messages.clear();
+    }
+    // The judge's verdict on the last cut of the selected frames.
+    void ExpectCutOf(const std::string& source, FrameSpan span)
+    {
+        const Judged judged = JudgeCuts({{source, g_state.szScratch, span.j, 0}})[0];
+        EXPECT_EQ(judged.Field("problems"), "[]") << judged.json;
+        EXPECT_EQ(judged.Numbers("span"), std::vector<double>({span.i * 1.0, span.j * 1.0})) << judged.json;
+    }
+};
+
+// A user loads a file, cuts a part into the output folder, then twice beside
+// the source where a numbered name is taken: every log line, the question,
+// the frames, and no file touched.
+TEST_F(CutTest, ASessionOfCutsLogsEveryStepAndNeverTouchesAFile)
+{
+    const std::string source = LoadSource("vbr_v1_44100_2ch.mp3", "歌曲.mp3"), src = dir.File("src") + kSep;
+    const std::string out = Output("out");
+    g_state.fStart = 0.3f;
+    g_state.fEnd = 1.1f;
+    const FrameSpan span = Span();
+    ASSERT_EQ(span.i, 10);
+    ui.nAnswer = IDYES;
+    MP3Split();
+    ExpectDone();
+    EXPECT_EQ(ui.nPostedOpenFile, 1);
+    EXPECT_EQ(std::string(g_state.szOutputFolder), out) << "the folder keeps its new separator";
+    EXPECT_EQ(std::string(g_state.szScratch), out + "歌曲.mp3");
+    ExpectCutOf(source, span);
+
+    g_state.bFolder = 1;
+    WriteFileBytes(src + "歌曲(1).mp3", {'k'});
+    const std::vector<uint8_t> before = ReadFileBytes(source);
+    MP3Split();
+    MP3Split();
+    ExpectDone(3);
+    EXPECT_EQ(ReadFileBytes(source), before);
+    EXPECT_EQ(ReadFileBytes(src + "歌曲(1).mp3"), std::vector<uint8_t>({'k'}));
+    EXPECT_EQ(std::string(g_state.szScratch), src + "歌曲(3).mp3");
+    ExpectCutOf(source, span);
+    const std::string frames = "    帧数: " + std::to_string(g_state.nFrames), cut = "    i=10, j=" + std::to_string(span.j);
+    const std::vector<std::string> log = {
+        "MP3GetFrames", "    mp3 文件: " + source, "    大小: " + Size(source), frames, frames,
+        "MP3Split", "    mp3 文件: " + source, "    大小: " + Size(source), "    新文件: " + out + "歌曲.mp3", cut,
+        "MP3Split", "    mp3 文件: " + source, "    大小: " + Size(source), "    (?) 文件: " + src + "歌曲(1).mp3",
+        "    (?) 文件: " + src + "歌曲(2).mp3", "    新文件: " + src + "歌曲(2).mp3", cut,
+        "MP3Split", "    mp3 文件: " + source, "    大小: " + Size(source), "    (?) 文件: " + src + "歌曲(1).mp3",
+        "    (?) 文件: " + src + "歌曲(2).mp3", "    (?) 文件: " + src + "歌曲(3).mp3", "    新文件: " + src + "歌曲(3).mp3", cut};
+    EXPECT_EQ(LogLines(), log);
+}
+
+// Numbered names keep per-cent signs and end in ".mp3"; a folder of the name
+// counts as taken; other extensions are written when free, refused when taken.
+TEST_F(CutTest, NamesOfNewFiles)
+{
+    LoadSource("cbr_v1_44100_128k.mp3", "50% off.MP3");
+    std::string out = Output("out");
+    WriteFileBytes(out + "50% off.MP3", {1});
+    MakeFolder(out + "50% off(1).mp3");
+    MP3Split();
+    EXPECT_TRUE(FileExists(out + "50% off(2).mp3"));
+    EXPECT_EQ(ReadFileBytes(out + "50% off.MP3"), std::vector<uint8_t>({1}));
+
+    const std::string source = LoadSource("cbr_v1_44100_128k.mp3", "track.wav");
+    MP3Split();
+    EXPECT_TRUE(FileExists(out + "track.wav"));
+    ui.messages.clear();
+    g_state.bFolder = 1;
+    const size_t before = LogLines().size();
+    MP3Split();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "错误: 8001\n不支持的文件格式.");
+    EXPECT_EQ(ui.messages[0].flags, static_cast<UINT>(MB_ICONWARNING));
+    EXPECT_EQ(LogLines(before), std::vector<std::string>({"MP3Split", "    mp3 文件: " + source, "    大小: " + Size(source)}));
+}
+
+TEST_F(CutTest, WithoutASourceOrAFrameThereIsNothingToCut)
+{
+    for (int answer : {IDNO, IDYES}) {
+        ui.nAnswer = answer;
+        MP3Split();
+    }
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[0].text, "无文件.\n\n打开文件进行分割吗?");
+    EXPECT_EQ(ui.messages[0].caption, "Zor DU3 Vodizaro");
+    EXPECT_EQ(ui.messages[0].flags, static_cast<UINT>(MB_ICONINFORMATION | MB_YESNO));
+    EXPECT_EQ(ui.nPostedOpenFile, 1);
+    EXPECT_EQ(LogLines(), std::vector<std::string>({"MP3Split", "    mp3 文件: ", "MP3Split", "    mp3 文件: "}));
+
+    // A selection of no frame: the new file holds the tag only.
+    ui.messages.clear();
+    LoadSource("cbr_v1_44100_128k.mp3", "song.mp3");
+    const std::string out = Output("out");
+    g_state.fEnd = 0;
+    MP3Split();
+    ExpectDone();
+    const std::vector<uint8_t> made = ReadFileBytes(out + "song.mp3");
+    EXPECT_EQ(MP3ScanFrames(made.data(), static_cast<int64_t>(made.size()), nullptr), 0);
+}
+
+// The size estimate: the selected frames and, for what a cut puts before
+// them, one frame of the first selected one's length and one of the one before.
+TEST_F(CutTest, TheSizeEstimateSumsTheFramesACutWrites)
+{
+    EXPECT_EQ(MP3SelectionSize(), 0.0);
+    ASSERT_TRUE(ReplaceFrameIndex(4));
+    const FrameEntry frames[] = {{0, 417}, {417, 418}, {835, 417}, {1252, 417}};
+    std::copy(frames, frames + 4, g_state.pFrames);
+    g_state.fDuration = g_state.fEnd = 4.0f;
+    EXPECT_EQ(MP3SelectionSize(), (417 + 418 + 417 + 417) / 1024.0);
+    g_state.fStart = 2.5f;
+    EXPECT_EQ(MP3SelectionSize(), (418 + 417 + 418 + 417) / 1024.0);
+    g_state.fStart = g_state.fEnd = 0.5f;
+    EXPECT_EQ(MP3SelectionSize(), 0.0);
+}
+
+// Another program changes the source after the load: shorter, new sound in
+// the same frames, frames moved by a longer tag; then it is gone.
+TEST_F(CutTest, ASourceChangedSinceTheLoadIsCutAsItIsNow)
+{
+    const std::string source = LoadSource("tag_v2only.mp3", "song.mp3");
+    Output("out");
+    g_state.fStart = 0.1f;
+    g_state.fEnd = 0.5f;
+    std::vector<uint8_t> bytes = ReadFileBytes(source);
+    FrameSpan span = Span();
+    for (int32_t k = span.i; k < span.j; ++k) bytes[static_cast<size_t>(g_state.pFrames[k].nOffset + 200)] ^= 0x5A;
+    WriteFileBytes(source, bytes);
+    MP3Split();
+    ExpectCutOf(source, span);
+
+    const int32_t first = g_state.pFrames[0].nOffset;
+    std::vector<uint8_t> moved(bytes.begin(), bytes.begin() + first);
+    moved[9] = static_cast<uint8_t>(moved[9] + 10);  // the tag's size (no carry in this fixture)
+    moved.insert(moved.end(), 10, 0);
+    moved.insert(moved.end(), bytes.begin() + first, bytes.end() - 10);
+    WriteFileBytes(source, moved);
+    MP3Split();
+    EXPECT_EQ(g_state.pFrames[0].nOffset, first + 10) << "indexed anew";
+    ExpectCutOf(source, Span());
+
+    WriteFileBytes(source, ReadFileBytes(FixturePath("cbr_v2_22050_64k.mp3")));
+    MP3Split();
+    ExpectCutOf(source, Span());
+
+    ASSERT_EQ(std::remove(source.c_str()), 0);
+    ui.messages.clear();
+    const size_t before = LogLines().size();
+    MP3Split();
+    EXPECT_EQ(LogLines(before), std::vector<std::string>({"MP3Split", "    mp3 文件: " + source, "    无文件."}));
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+// Held open by a player that lets others read it, or read-only: loaded and
+// cut like any other.
+TEST_F(CutTest, ASourceThatCannotBeWrittenIsLoadedAndCut)
+{
+    const std::string source = LoadSource("cbr_v1_44100_128k.mp3", "song.mp3");
+    const int32_t frames = g_state.nFrames;
+    const std::string out = Output("out");
+    bool prevented = MakeReadOnly(source);
+    {
+        ExclusiveLock player(source, true);
+        prevented |= player.Held();
+        Load(source);
+        MP3Split();
+    }
+    MakeWritable(source);
+    EXPECT_EQ(g_state.nFrames, frames);
+    ExpectDone();
+    if (!prevented) GTEST_SKIP() << "nothing stops this user from writing the file here";
+}
+
+// A folder that cannot take files; a file that does not read back as written
+// (damaged on its way to the disk); a write that fails: the new file is
+// removed and the failure reported instead of the success.
+TEST_F(CutTest, FailuresRemoveTheNewFileAndAreReported)
+{
+    const std::string source = LoadSource("cbr_v1_44100_128k.mp3", "song.mp3");
+    strcpy(g_state.szOutputFolder, dir.File("no such folder").c_str());
+    MP3Split();
+    ExpectFailed("    不能创建新的 MP3 文件", "不能创建文件\n(错误码: 5)");
+
+    const std::string out = Output("out");
+    g_state.fStart = 0.1f;
+    g_state.fEnd = 0.5f;
+    static void (*s_damage)(std::vector<uint8_t>&, size_t);
+    const std::pair<const char*, void (*)(std::vector<uint8_t>&, size_t)> faults[] = {
+        {"a frame lost", [](std::vector<uint8_t>& b, size_t a) { b.erase(b.begin() + long(a) + 2000, b.begin() + long(a) + 2417); }},
+        {"a byte of sound", [](std::vector<uint8_t>& b, size_t a) { b[a + 3000] ^= 0x10; }},
+        {"a frame header", [](std::vector<uint8_t>& b, size_t a) { b[a + 418] = 0; }},
+        {"the Xing/Info frame count", [](std::vector<uint8_t>& b, size_t a) { b[a + 4 + 32 + 11] ^= 1; }},
+        {"the end cut off", [](std::vector<uint8_t>& b, size_t) { b.resize(b.size() - 300); }},
+    };
+    for (const auto& [what, damage] : faults) {
+        SCOPED_TRACE(what);
+        s_damage = damage;
+        SetCutWrittenHook([](const char* path) {
+            std::vector<uint8_t> bytes = ReadFileBytes(path);
+            s_damage(bytes, static_cast<size_t>(MP3FindAudioRange(bytes.data(), static_cast<int64_t>(bytes.size())).nStart));
+            WriteFileBytes(path, bytes);
+        });
+        MP3Split();
+        SetCutWrittenHook(nullptr);
+        EXPECT_FALSE(FileExists(out + "song.mp3"));
+        ExpectFailed("    新文件校验失败", "不能写入文件\n(错误码: 5)");
+    }
+    // A file-size limit makes every write past it fail, as a full disk does.
+    rlimit saved;
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limit = saved;
+    limit.rlim_cur = 8192;
+    void (*handler)(int) = signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    MP3Split();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, handler);
+    EXPECT_FALSE(FileExists(out + "song.mp3"));
+    ExpectFailed("    不能写入新的 MP3 文件", "不能写入文件\n(错误码: 5)");
+    MP3Split();
+    ExpectDone();
+}
+
+// A file that cannot be read leaves no index, never one of another file; an
+// empty file an empty one; 2 GiB or more is not read at all.
+TEST_F(CutTest, ASourceThatCannotBeIndexedLeavesNoIndex)
+{
+    LoadSource("cbr_v1_44100_128k.mp3", "first.mp3");
+    ASSERT_GT(g_state.nFrames, 0);
+    const std::string huge = dir.File("huge.mp3");
+    {
+        std::ofstream sparse(huge, std::ios::binary);
+        sparse.seekp((int64_t(1) << 31) - 1);
+        sparse.put('\0');
+    }
+    WriteFileBytes(dir.File("empty.mp3"), {});
+    for (const std::string& path : {dir.File("missing.mp3"), dir.Path(), huge, dir.File("empty.mp3")}) {
+        SCOPED_TRACE(path);
+        const size_t before = LogLines().size();
+        strcpy(g_state.szSourcePath, path.c_str());
+        MP3GetFrames();
+        EXPECT_EQ(g_state.nFrames, 0);
+        std::vector<std::string> lines = {"MP3GetFrames", "    mp3 文件: " + path};
+        if (path == dir.File("empty.mp3")) {
+            lines.insert(lines.end(), {"    大小: 0", "    帧数: 0", "    帧数: 0"});
+        } else {
+            EXPECT_EQ(g_state.pFrames, nullptr);
+        }
+        EXPECT_EQ(LogLines(before), lines);
+    }
+}
+
+#ifndef ZDV_SANITIZED
+// Cuts judged by tests/judge.py: a middle part, a part from the start and one
+// to the end of lame files of every version and mode (mpg123 and, for one
+// each, ffprobe); a middle part (mpg123) and the whole (bytes only) of every
+// file made by others. The judge finds the selected frames after the cut's
+// Xing/Info frame and at most two priming frames, no problem, and a gapless
+// decode of exactly the samples the source plays of them.
+class JudgedCuts : public CutTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(JudgedCuts, CopyTheSelectedFramesAndPlayExactlyTheirSamples)
+{
+    const std::string group = GetParam();
+    std::vector<std::string> sources;
+    std::vector<std::pair<float, float>> parts = {{0.25f, 0.75f}, {0.0f, 0.5f}, {0.5f, 1.0f}};
+    if (group.rfind("others", 0) == 0) {
+        const std::vector<std::string> names = TestdataFiles({".mp3", ".bit"});
+        for (size_t k = group.back() - '0'; k < names.size(); k += 3) sources.push_back(TestdataPath(names[k]));
+        parts = {{0.25f, 0.75f}, {0.0f, 1.0f}};
+    } else {
+        for (const FixtureInfo& f : LoadFixtureManifest())
+            if (f.name.find(group) != std::string::npos && (f.bitrate == 0 || f.crc || f.bitrate == 8 || f.bitrate == 320 ||
+                                                            f.bitrate == 64 || f.name.rfind("tag_", 0) == 0))
+                sources.push_back(FixturePath(f.name));
+    }
+    if (sources.empty()) GTEST_SKIP() << "no files";
+    Output("out");
+    std::vector<JudgeJob> jobs;
+    std::vector<FrameSpan> spans;
+    for (const std::string& from : sources) {
+        const std::string name = from.substr(from.find_last_of('/') + 1);
+        const std::string source = CopyIn(from, name + ".mp3");
+        Load(source);
+        for (const auto& [start, end] : parts) {
+            SCOPED_TRACE(name + " " + std::to_string(start));
+            g_state.fStart = g_state.fDuration * start;
+            g_state.fEnd = g_state.fDuration * end;
+            ui.messages.clear();
+            MP3Split();
+            ExpectDone();
+            const FrameSpan span = Span();
+            if (span.i >= span.j) continue;
+            const std::string kept = dir.File("cut" + std::to_string(jobs.size()) + ".mp3");
+            std::rename(g_state.szScratch, kept.c_str());
+            // ffprobe judges the first cut of each lame group.
+            jobs.push_back({source, kept, span.j, end - start == 1 ? 0 : jobs.empty() && group.rfind("others", 0) ? 2 : 1});
+            spans.push_back(span);
+        }
+    }
+    const std::vector<Judged> judged = JudgeCuts(jobs);
+    for (size_t k = 0; k < judged.size(); ++k) {
+        const Judged& cut = judged[k];
+        const FrameSpan span = spans[k];
+        SCOPED_TRACE(jobs[k].source + " " + cut.json);
+        EXPECT_EQ(cut.Field("problems"), "[]");
+        const std::vector<double> found = cut.Numbers("span"), lead = cut.Numbers("lead");
+        ASSERT_EQ(found.size(), 2u);
+        EXPECT_EQ(found[1], span.j);
+        EXPECT_GE(lead[0] + span.i - found[0], 1);  // the Xing/Info frame
+        EXPECT_LE(lead[0] + span.i - found[0], 3);  // and at most two priming frames
+        // Played: the selected frames' samples, as far as the source plays them.
+        const std::vector<double> played = cut.Numbers("played"), source = cut.Numbers("source_played");
+        const double spf = cut.Numbers("spf").empty() ? 0 : cut.Numbers("spf")[0];
+        if (source.size() == 2 && std::min(span.j * spf, source[1]) > std::max(span.i * spf, source[0])) {
+            EXPECT_EQ(played, std::vector<double>({std::max(span.i * spf, source[0]), std::min(span.j * spf, source[1])}));
+        }
+        if (jobs[k].source.find("/fixtures/") != std::string::npos && jobs[k].source.find("frames_in_tags") == std::string::npos) {
+            EXPECT_EQ(cut.Field("compared"), jobs[k].level ? "true" : "false");
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Lame, JudgedCuts, ::testing::Values("_v1_", "_v2_", "_v2.5_", "tag_", "others0", "others1", "others2"));
+#endif
+
+}  // namespace

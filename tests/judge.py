@@ -1,0 +1,319 @@
+#!/usr/bin/python3
+"""Judges a cut by its bytes and by real readers (mpg123, ffprobe, mutagen).
+
+    judge.py cut [--quick] SOURCE CUT [--end J] [CUT [--end J] ...]
+    judge.py cut --list FILE   (lines: SOURCE, CUT, J or -1, level 0/1/2; tab-separated)
+
+prints one JSON object per CUT, one per line:
+  span      [first, end]: the cut's copied frames (after its Xing/Info frame
+            and priming frames) are the source's audio frames first..end-1
+            (its own Xing/Info/VBRI frame is no audio frame), each byte for
+            byte or as a silent frame of the same length; null when they are
+            no such run. --end J prefers the run ending at J where frames repeat.
+  lead      frames before the copied ones (Xing/Info + priming)
+  problems  what is wrong (empty = good)
+  tags      {frame id: text} as mutagen reads the cut
+  frames, delay, padding, encoder, spf, rate: the cut's Xing/Info frame
+  played    [start, end]: the samples of the source's whole decode (without
+            gapless trimming) a gapless decoder plays of the cut, by its delay
+            and padding; source_played the same of the source; null if unknown
+  compared  mpg123's decodes of both were compared sample by sample
+  seconds   the durations mpg123, mutagen and ffprobe give the cut
+Levels: 0 (--quick) the bytes and mutagen, 1 and mpg123, 2 (default) and
+ffprobe. Exit status 0 when every "problems" is empty.
+"""
+import json
+import os
+import re
+import subprocess
+import sys
+from array import array
+
+try:
+    import mutagen.id3
+    import mutagen.mp3
+except ImportError:  # another python3 first in PATH
+    os.execv("/usr/bin/python3", ["/usr/bin/python3"] + sys.argv)
+
+KBPS = [[0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320], [0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160]]
+RATES = {3: (44100, 48000, 32000), 2: (22050, 24000, 16000), 0: (11025, 12000, 8000)}  # by version bits
+EDGE = 576  # samples at each edge where the transform overlap may differ
+SOURCES = {}
+
+
+def be(b):
+    return int.from_bytes(b, "big")
+
+
+def head(b, at, end=None):
+    """(length, version bits, mono, crc, rate) of an acceptable Layer III
+    header at at (bytes from end on read as zero), else None."""
+    h = (b[at:min(at + 4, len(b) if end is None else end)] + bytes(4))[:4]
+    ver, br, sr = h[1] >> 3 & 3, h[2] >> 4, h[2] >> 2 & 3
+    if h[0] != 0xFF or h[1] & 0xE0 != 0xE0 or ver == 1 or h[1] >> 1 & 3 != 1 or br in (0, 15) or sr == 3 or h[3] & 3 == 2:
+        return None
+    rate = RATES[ver][sr]
+    return (144000 if ver == 3 else 72000) * KBPS[ver != 3][br] // rate + (h[2] >> 1 & 1), ver, h[3] >> 6 == 3, not h[1] & 1, rate
+
+
+def side_info(b, at):
+    """(offset of the side information, its size, bits of main_data_begin)."""
+    _, ver, mono, crc, _ = head(b, at)
+    return at + 4 + 2 * crc, (17 if mono else 32) if ver == 3 else (9 if mono else 17), 9 if ver == 3 else 8
+
+
+def crc16(data, crc=0xFFFF):  # of a protected frame: ISO/IEC 11172-3, 2.4.3.1
+    for byte in data:
+        for bit in range(7, -1, -1):
+            crc = (crc << 1 ^ (0x8005 if (crc >> 15) ^ (byte >> bit & 1) else 0)) & 0xFFFF
+    return crc
+
+
+def crc16_arc(data, crc=0):  # of the LAME extension
+    for byte in data:
+        crc ^= byte
+        for _ in range(8):
+            crc = crc >> 1 ^ 0xA001 if crc & 1 else crc >> 1
+    return crc
+
+
+def audio_range(b):
+    """The bytes between leading ID3v2 tags and trailing ID3v1, APEv2,
+    Lyrics3 v2 and appended ID3v2 tags."""
+    def id3(at, mark):
+        h = b[at:at + 10]
+        if at < 0 or len(h) < 10 or h[:3] != mark or h[3] not in (2, 3, 4) or any(x & 0x80 for x in h[6:10]):
+            return 0
+        return 10 + sum((x & 0x7F) << 7 * (3 - k) for k, x in enumerate(h[6:10])) + (10 if h[5] & 0x10 else 0)
+    start, end, before = 0, len(b), -1
+    while id3(start, b"ID3") and start + id3(start, b"ID3") <= end:
+        start += id3(start, b"ID3")
+    while end != before:
+        before, size = end, 0
+        if end - start >= 128 and b[end - 128:end - 125] == b"TAG":
+            size = 128
+        elif b[end - 32:end - 24] == b"APETAGEX":
+            size = int.from_bytes(b[end - 20:end - 16], "little") + (32 if b[end - 9] & 0x80 else 0)
+        elif b[end - 9:end] == b"LYRICS200" and b[end - 15:end - 9].isdigit():
+            size = int(b[end - 15:end - 9]) + 15
+            size *= b[end - size:end - size + 11] == b"LYRICSBEGIN"
+        elif b[end - 10:end - 7] == b"3DI":
+            size = id3(end - 10, b"3DI")
+        end -= size if size <= end - start else 0
+    return start, end
+
+
+def lame_fields(b, at, length):
+    """What a describing frame says: its kind and, of a Xing/Info frame, its
+    flags, counts, table of contents and LAME extension; None for none."""
+    off, size, _ = side_info(b, at)
+    for x in (off + size - 2 * head(b, at)[3], off + size):
+        if b[x:x + 4] in (b"Xing", b"Info") and x + 8 <= at + length:
+            flags, f, p = be(b[x + 4:x + 8]), dict(kind=b[x:x + 4].decode(), at=x), x + 8
+            for bit, name, n in ((1, "frames", 4), (2, "bytes", 4), (4, "toc", 100), (8, "quality", 4)):
+                f[name], p = (list(b[p:p + n]) if n == 100 else be(b[p:p + n])) if flags & bit else None, p + n * (flags & bit > 0)
+            ext = b[p:p + 36]
+            if p + 36 <= at + length and ext[:1].isalpha():
+                f.update(flags=flags, encoder=ext[:9].decode("latin-1"), delay=be(ext[21:24]) >> 12, padding=be(ext[21:24]) & 0xFFF,
+                         music_length=be(ext[28:32]), music_crc=be(ext[32:34]), tag_crc_ok=crc16_arc(b[at:p + 34]) == be(ext[34:36]))
+            return f
+    return dict(kind="VBRI") if b[at + 36:at + 40] == b"VBRI" and length >= 40 else None
+
+
+def scan(b):
+    """The audio frames as the index finds them, as (offset, length): a
+    header where one is, else the next byte; a describing frame first apart."""
+    start, end = audio_range(b)
+    frames, at = [], start
+    while at < end:
+        h = head(b, at, end)
+        if h:
+            frames.append((at, h[0]))
+            at += h[0]
+        else:
+            at = b.find(b"\xff", at + 1, end) % (end + 1) or end
+    return (frames[1:], frames[0]) if frames and lame_fields(b, *frames[0]) else (frames, None)
+
+
+def silent_copy_of(b, at, src, s_at, length):
+    """The frame at at is the one at s_at of src made silent: its header and
+    main data area, side information zero but main_data_begin, a right CRC."""
+    off, size, bits = side_info(b, at)
+    crc_ok = not head(b, at)[3] or crc16(b[at + 2:at + 4] + b[off:off + size]) == be(b[at + 4:at + 6])
+    return b[at:at + 4] == src[s_at:s_at + 4] and b[off + size:at + length] == src[s_at + off + size - at:s_at + length] and \
+        be(b[off:off + size]) & ((1 << (8 * size - bits)) - 1) == 0 and crc_ok
+
+
+def main_data(b, frames):
+    """The main data stream of adjacent frames, and where each frame's starts in it."""
+    stream, starts = bytearray(), []
+    for at, length in frames:
+        off, size, _ = side_info(b, at)
+        starts.append(len(stream))
+        stream += b[off + size:at + length]
+    return bytes(stream), starts
+
+
+def decode(path, gapless):
+    """mpg123's 16-bit stereo samples, its complaints and the seconds it shows."""
+    run = subprocess.run(["mpg123", "-v", "-e", "s16", "--stereo", "-s", "--gapless" if gapless else "--no-gapless", path], capture_output=True)
+    notes = run.stderr.decode("utf-8", "replace").replace("\r", "\n").split("\n")
+    complaints = [n for n in notes if any(w in n for w in ("rror", "arning", "llegal", "resync"))]
+    complaints += ["mpg123 did not finish"] if run.returncode or not any("finished." in n for n in notes) else []
+    shown = [n.split("00:00.00+")[1].split()[0].split(":") for n in notes if n.startswith("> ") and "00:00.00+" in n]
+    return array("h", run.stdout[:len(run.stdout) // 2 * 2]), complaints, int(shown[0][0]) * 60 + float(shown[0][1]) if shown else None
+
+
+def source_facts(path, decoders):
+    """The source's audio frames, the runs of adjacent ones, and (decoders)
+    mpg123's whole and gapless decodes where they match its frames."""
+    if path not in SOURCES:
+        b = open(path, "rb").read()
+        frames, info = scan(b)
+        src = SOURCES[path] = dict(bytes=b, frames=frames, info=info, exact={}, run=[], played=None)
+        for k, (at, length) in enumerate(frames):
+            src["exact"].setdefault(b[at:at + length], []).append(k)
+            src["run"].append(k if k == 0 or sum(frames[k - 1]) != at else src["run"][-1])
+    src = SOURCES[path]
+    b, frames = src["bytes"], src["frames"]
+    if decoders and "full" not in src and frames:
+        src["full"], _ = decode(path, False)[:2]
+        played, complaints, _ = decode(path, True)
+        src["clean"] = not complaints
+        f = lame_fields(b, *src["info"]) if src["info"] else None
+        skip = f["delay"] + 529 if f and "delay" in f else 0
+        if len(src["full"]) == 2 * (1152 if head(b, frames[0][0])[1] == 3 else 576) * len(frames) and played and \
+                len({head(b, at)[1:] for at, _ in frames}) == 1 and src["full"][2 * skip:2 * skip + len(played)] == played:
+            src["played"] = [skip, skip + len(played) // 2]
+    return src
+
+
+def judge(source, cut, end_hint, level):
+    src = source_facts(source, level > 0)
+    sb, sframes = src["bytes"], src["frames"]
+    b = open(cut, "rb").read()
+    problems, result, seconds = [], dict(span=None, lead=None, tags={}), {}
+    start, end = audio_range(b)
+    frames, at = [], start
+    while at < end:
+        h = head(b, at)
+        if not h or at + h[0] > end:
+            problems.append("no whole frame at byte %d" % at)
+            break
+        frames.append((at, h[0]))
+        at += h[0]
+    f = lame_fields(b, *frames[0]) if frames else None
+    if not f or f["kind"] not in ("Xing", "Info") or f.get("flags") != 15 or not f.get("tag_crc_ok"):
+        problems.append("no Xing/Info frame with all four fields and a LAME extension whose CRC holds first")
+        f = frames = None
+    else:
+        music = sum(frames[-1]) - frames[0][0]
+        if (f["frames"], f["bytes"], f["music_length"]) != (len(frames) - 1, music, music):
+            problems.append("Xing/Info counts %d frames, %d and %d bytes, not %d and %d" %
+                            (f["frames"], f["bytes"], f["music_length"], len(frames) - 1, music))
+        if crc16_arc(b[sum(frames[0]):end]) != f["music_crc"]:
+            problems.append("LAME music CRC wrong")
+        if f["toc"][0] != 0 or f["toc"] != sorted(f["toc"]):
+            problems.append("table of contents does not rise from 0")
+        result.update(frames=f["frames"], delay=f["delay"], padding=f["padding"], encoder=f["encoder"].rstrip("\0"))
+
+    def same(k, s):
+        (at, length), (s_at, s_len) = frames[k], sframes[s]
+        return length == s_len and (b[at:at + length] == sb[s_at:s_at + length] or silent_copy_of(b, at, sb, s_at, length))
+
+    best = (0, None)  # the longest run of source frames ending with the cut's last frame
+    candidates = src["exact"].get(b[frames[-1][0]:sum(frames[-1])]) or [s for s in range(len(sframes)) if same(-1, s)] \
+        if frames and len(frames) > 1 else []
+    for s in [end_hint - 1] if end_hint - 1 in candidates else candidates:
+        n = 1
+        while n < len(frames) - 1 and n <= s and same(len(frames) - 1 - n, s - n):
+            n += 1
+        best = max(best, (n, s), key=lambda x: x[0])
+    if frames and best[1] is None:
+        problems.append("the cut's frames are no run of the source's frames")
+    elif frames:
+        n, s = best
+        first, lead = s + 1 - n, len(frames) - n
+        result.update(span=[first, s + 1], lead=lead)
+        problems += ["%d priming frames" % (lead - 1)] if lead > 3 else []
+        # Every frame finds the bytes its audio data starts in after the
+        # Xing/Info frame; a copied frame the very bytes it finds in the source.
+        stream, starts = main_data(b, frames[1:])
+        for k, (at, length) in enumerate(frames[1:], 1):
+            mdb, pos = be(b[side_info(b, at)[0]:][:2]) >> (16 - side_info(b, at)[2]), starts[k - 1]
+            if k < lead and head(b, at)[1:3] != head(b, frames[lead][0])[1:3]:
+                problems.append("priming frame %d of another version or mode" % k)
+            if mdb > pos:
+                problems.append("frame %d reaches %d bytes before the first frame after the Xing/Info frame" % (k, mdb - pos))
+            elif k >= lead and b[at:at + length] == sb[sframes[first + k - lead][0]:][:length]:
+                run = src["run"][first + k - lead]
+                theirs, their_starts = main_data(sb, sframes[run:first + k - lead + 1])
+                if mdb > their_starts[-1] or stream[pos - mdb:pos] != theirs[their_starts[-1] - mdb:their_starts[-1]]:
+                    problems.append("frame %d, copied as it is, finds other bytes before it than in the source" % k)
+        spf, rate = (1152 if head(b, frames[-1][0])[1] == 3 else 576), head(b, frames[-1][0])[4]
+        base = (first - lead + 1) * spf
+        result.update(spf=spf, rate=rate, played=[base + f["delay"] + 529, base + (len(frames) - 1) * spf - f["padding"] + 529])
+    try:
+        result["tags"] = {fr.FrameID: "/".join(str(t) for t in fr.text) if hasattr(fr, "text") else "" for fr in mutagen.id3.ID3(cut).values()}
+    except mutagen.id3.ID3NoHeaderError:
+        pass
+    except Exception as error:
+        problems.append("mutagen: %s" % error)
+    try:
+        seconds["mutagen"] = mutagen.mp3.MP3(cut).info.length
+    except Exception as error:
+        problems.append("mutagen: %s" % error)
+    result["source_played"], result["compared"] = src["played"], False
+    if level and result["span"]:
+        decoded, complaints, seconds["mpg123"] = decode(cut, True)
+        problems += ["mpg123: " + c for c in complaints] if src.get("clean") else []
+        compare(src, result, decoded, problems)
+        # mpg123 and, where the encoder string names a LAME version, mutagen
+        # give what the cut plays; ffprobe counts its frames.
+        played, counted = len(decoded) / 2 / rate, f["frames"] * spf / rate
+        if result["compared"] and (seconds["mpg123"] is None or abs(seconds["mpg123"] - played) > 0.0101):
+            problems.append("mpg123 shows %s s, plays %f s" % (seconds["mpg123"], played))
+        if result["compared"] and abs(seconds.get("mutagen", -1) - (played if re.match("LAME[0-9]", f["encoder"]) else counted)) > 1e-5:
+            problems.append("mutagen gives %s s" % seconds.get("mutagen"))
+        if level > 1 and f["bytes"] > 16 * 128:  # else it estimates from the bitrate
+            out = subprocess.run(["ffprobe", "-v", "error", "-select_streams", "a:0", "-show_entries", "stream=duration", "-of",
+                                  "csv=p=0", cut], capture_output=True, text=True).stdout
+            seconds["ffprobe"] = float(re.match(r"[0-9.]*", out).group(0) or -1)
+            problems += ["ffprobe gives %f s, the frames %f s" % (seconds["ffprobe"], counted)] if abs(seconds["ffprobe"] - counted) > 1e-5 else []
+    result.update(seconds=seconds, problems=problems)
+    return result
+
+
+def compare(src, result, decoded, problems):
+    """The cut's gapless decode against the source's whole decode of the
+    samples it claims to play: as many, the same but near the edges."""
+    if not src["played"]:
+        return
+    (start, end), (a, z) = result["played"], src["played"]
+    problems += ["plays samples %d..%d, the source only %d..%d" % (start, end, a, z)] if start < a or end > z else []
+    if len(decoded) // 2 != end - start:
+        return problems.append("mpg123 plays %d samples, the Xing/Info frame says %d" % (len(decoded) // 2, end - start))
+    theirs, result["compared"] = src["full"][2 * start:2 * end], True
+    far = [k // 2 for k in range(2 * EDGE, len(decoded) - 2 * EDGE) if abs(decoded[k] - theirs[k]) > 1] if decoded != theirs else []
+    problems += ["samples differ from the source's %d..%d samples into the cut" % (far[0], far[-1])] if far else []
+
+
+def main(args):
+    if args[:2] == ["cut", "--list"]:
+        jobs = [(os.fsdecode(s), os.fsdecode(c), int(e), int(lv)) for s, c, e, lv in (line.rstrip(b"\n").split(b"\t") for line in open(args[2], "rb"))]
+    elif args[:1] == ["cut"] and len(args) >= 3:
+        level, args = 0 if "--quick" in args else 2, [a for a in args[1:] if a != "--quick"]
+        jobs = [(args[0], a, int(args[k + 2]) if args[k + 1:k + 2] == ["--end"] else -1, level)
+                for k, a in enumerate(args[1:], 1) if "--end" not in (a, args[k - 1])]
+    else:
+        sys.exit(__doc__)
+    good = True
+    for source, cut, end, level in jobs:
+        result = judge(source, cut, end, level)
+        good = good and not result["problems"]
+        print(json.dumps(result, ensure_ascii=False), flush=True)
+    sys.exit(0 if good else 1)
+
+
+if __name__ == "__main__":
+    main(sys.argv[1:])
