@@ -2,11 +2,11 @@
 
 #include <commctrl.h>
 #include <dlgs.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <algorithm>
 #include <atomic>
-#include <memory>
 #include <mutex>
 #include <regex>
 
@@ -22,24 +22,6 @@ std::wstring Parent(const std::wstring& path)
     return path.substr(0, path.find_last_of(L'\\'));
 }
 
-void RemoveTree(const std::wstring& folder)
-{
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
-        const std::wstring name = found.cFileName, path = folder + L"\\" + name;
-        if (name == L"." || name == L"..") continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            RemoveTree(path);
-        } else {
-            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileW(path.c_str());
-        }
-    }
-    if (search != INVALID_HANDLE_VALUE) FindClose(search);
-    RemoveDirectoryW(folder.c_str());
-}
-
 DWORD ProcessOf(HWND window)
 {
     DWORD id = 0;
@@ -51,17 +33,15 @@ DWORD ProcessOf(HWND window)
 
 std::string Cp936(const std::wstring& text)
 {
-    const int n = WideCharToMultiByte(936, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? n - 1 : 0, '\0');
-    WideCharToMultiByte(936, 0, text.c_str(), -1, out.data(), n, nullptr, nullptr);
+    std::string out(text.size() * 2 + 1, '\0');
+    out.resize(WideCharToMultiByte(936, 0, text.c_str(), -1, out.data(), static_cast<int>(out.size()), nullptr, nullptr) - 1);
     return out;
 }
 
 std::wstring Wide(const std::string& cp936)
 {
-    const int n = MultiByteToWideChar(936, 0, cp936.c_str(), -1, nullptr, 0);
-    std::wstring out(n > 0 ? n - 1 : 0, L'\0');
-    MultiByteToWideChar(936, 0, cp936.c_str(), -1, out.data(), n);
+    std::wstring out(cp936.size() + 1, L'\0');
+    out.resize(MultiByteToWideChar(936, 0, cp936.c_str(), -1, out.data(), static_cast<int>(out.size())) - 1);
     return out;
 }
 
@@ -88,23 +68,21 @@ std::string MusicFolder()
 
 std::string ReadBytes(const std::wstring& path)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return {};
     std::string bytes(GetFileSize(file, nullptr), '\0');
     DWORD got = 0;
     ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
     CloseHandle(file);
-    bytes.resize(got);
-    return bytes;
+    return bytes.substr(0, got);
 }
 
 void WriteBytes(const std::wstring& path, const std::string& bytes)
 {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD put = 0;
-    if (file != INVALID_HANDLE_VALUE) WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
+    CloseHandle(file);
     EXPECT_EQ(put, bytes.size()) << Cp936(path);
 }
 
@@ -116,13 +94,12 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
     }
 }
 
-// --- Programs ------------------------------------------------------------
+// --- Programs --------------------------------------------------------------------
 
 Program::~Program()
 {
-    if (!process_) return;
-    if (Running()) TerminateProcess(process_, 255);
-    WaitForSingleObject(process_, 5000);
+    if (process_ && Running()) TerminateProcess(process_, 255);
+    if (process_) WaitForSingleObject(process_, 5000);
 }
 
 HWND Program::WaitForMainWindow() const
@@ -130,10 +107,10 @@ HWND Program::WaitForMainWindow() const
     return WaitForTitled(id_, L"Zor DU3 Vodizaro");
 }
 
-std::optional<DWORD> Program::WaitForExit(DWORD timeoutMs) const
+std::optional<DWORD> Program::WaitForExit() const
 {
     DWORD code = 0;
-    if (!process_ || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return std::nullopt;
+    if (!process_ || WaitForSingleObject(process_, kWaitMs) != WAIT_OBJECT_0) return std::nullopt;
     GetExitCodeProcess(process_, &code);
     return code;
 }
@@ -144,8 +121,7 @@ bool Program::CloseNormally(HWND main) const
     return WaitForExit() == std::optional<DWORD>(0);
 }
 
-Program Start(const std::wstring& path, const std::wstring& currentFolder,
-              const std::vector<std::pair<std::wstring, std::wstring>>& environment)
+Program Start(const std::wstring& path, const std::wstring& currentFolder, const Environment& environment)
 {
     std::lock_guard<std::mutex> lock(g_lock);
     for (const auto& [name, value] : environment) SetEnvironmentVariableW(name.c_str(), value.c_str());
@@ -155,10 +131,8 @@ Program Start(const std::wstring& path, const std::wstring& currentFolder,
     const BOOL started = CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                         currentFolder.c_str(), &startup, &info);
     for (const auto& [name, value] : environment) SetEnvironmentVariableW(name.c_str(), nullptr);
-    if (!started) {
-        ADD_FAILURE() << "cannot start " << Cp936(path) << ": error " << GetLastError();
-        return Program(nullptr, 0);
-    }
+    EXPECT_TRUE(started) << "cannot start " << Cp936(path) << ": error " << GetLastError();
+    if (!started) return Program(nullptr, 0);
     CloseHandle(info.hThread);
     g_running.push_back(info.hProcess);
     return Program(info.hProcess, info.dwProcessId);
@@ -169,42 +143,35 @@ ProgramCopy::ProgramCopy(const std::wstring& exe, const std::wstring& bassFolder
     static std::atomic<int> counter{0};
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    folder_ = std::wstring(temp) + L"zdv 剪切测试 " + std::to_wstring(GetCurrentProcessId()) + L"-" +
-              std::to_wstring(counter++);
-    RemoveTree(folder_);
+    folder_ = temp + (L"zdv 剪切测试 " + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++));
     EXPECT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr)) << Cp936(folder_);
-    const std::wstring bin = BinFolder();
-    for (const std::wstring& name : {exe, std::wstring(L"KivControls.dll"), std::wstring(L"id3lib.dll"),
-                                     std::wstring(L"libmpg123.dll"), std::wstring(L"bass.dll")}) {
-        const std::wstring from = (name == L"bass.dll" && !bassFolder.empty() ? bassFolder : bin) + L"\\" + name;
+    for (const std::wstring name : {exe, std::wstring(L"KivControls.dll"), std::wstring(L"id3lib.dll"),
+                                    std::wstring(L"libmpg123.dll"), std::wstring(L"bass.dll")}) {
+        const std::wstring from = (name == L"bass.dll" && !bassFolder.empty() ? bassFolder : BinFolder()) + L"\\" + name;
         EXPECT_TRUE(CopyFileW(from.c_str(), PathOf(name).c_str(), FALSE)) << Cp936(from);
     }
 }
 
 ProgramCopy::~ProgramCopy()
 {
-    RemoveTree(folder_);
+    std::wstring from = folder_ + L'\0';  // a list of one
+    SHFILEOPSTRUCTW remove = {nullptr, FO_DELETE, from.c_str(), nullptr, FOF_NO_UI};
+    SHFileOperationW(&remove);
 }
 
-bool ProgramCopy::Has(const std::wstring& name) const
-{
-    return GetFileAttributesW(PathOf(name).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-Program ProgramCopy::Start(const std::vector<std::pair<std::wstring, std::wstring>>& environment) const
+Program ProgramCopy::Start(const Environment& environment) const
 {
     return e2e::Start(PathOf(exe_), Parent(folder_), environment);
 }
 
-// --- What the program leaves behind -----------------------------------------
+// --- What the program leaves behind -------------------------------------------------
 
 std::vector<std::string> StartLog(const ProgramCopy& copy, const std::string& output)
 {
-    const std::string folder = Cp936(copy.Folder());
     char mutexMessage[64];
     snprintf(mutexMessage, sizeof mutexMessage, "    msgMutex = 0x%x", RegisterWindowMessageW(L"open zordu3vodizaro"));
-    return {"Start ZorDU3Vodizaro",         mutexMessage, "    hMutex = 0x{hex}", "    Heap = 0x{hex}",
-            "    完整路径名 = " + folder, "    当前文件夹 = " + folder, "    输出路径: " + output};
+    return {"Start ZorDU3Vodizaro", mutexMessage, "    hMutex = 0x{hex}", "    Heap = 0x{hex}",
+            "    完整路径名 = " + Cp936(copy.Folder()), "    当前文件夹 = " + Cp936(copy.Folder()), "    输出路径: " + output};
 }
 
 std::vector<std::string> LoadLog(const std::string& path, size_t bytes, int frames)
@@ -222,37 +189,29 @@ void ExpectLog(const std::string& log, const std::vector<std::string>& expected)
 {
     EXPECT_EQ(log.find('\0'), std::string::npos) << "a zero byte in log.txt";
     std::vector<std::string> lines;
-    for (size_t start = 0, end = 0; end != std::string::npos; start = end + 2) {
-        end = log.find("\r\n", start);
-        lines.push_back(log.substr(start, end == std::string::npos ? end : end - start));
-    }
-    const std::regex hex("[1-9a-f][0-9a-f]*|0");
+    for (size_t start = 0, end = 0; end != std::string::npos; start = end + 2)
+        lines.push_back(log.substr(start, (end = log.find("\r\n", start)) == std::string::npos ? end : end - start));
     for (size_t i = 0; i < std::max(lines.size(), expected.size()); ++i) {
-        const std::string got = i < lines.size() ? lines[i] : "<missing>";
-        const std::string want = i < expected.size() ? expected[i] : "<none>";
+        const std::string got = i < lines.size() ? lines[i] : "<missing>", want = i < expected.size() ? expected[i] : "<none>";
         const size_t at = want.find("{hex}");
-        const std::string tail = at == std::string::npos ? "" : want.substr(at + 5);
-        const bool same = at == std::string::npos
-                              ? got == want
-                              : got.size() >= at + tail.size() && got.compare(0, at, want, 0, at) == 0 &&
-                                    got.compare(got.size() - tail.size(), tail.size(), tail) == 0 &&
-                                    std::regex_match(got.substr(at, got.size() - at - tail.size()), hex);
+        const bool same = at == std::string::npos ? got == want
+                                                  : got.compare(0, at, want, 0, at) == 0 &&
+                                                        std::regex_match(got.substr(at), std::regex("([1-9a-f][0-9a-f]*|0)"));
         EXPECT_TRUE(same) << "log line " << i + 1 << ": got \"" << got << "\", want \"" << want << "\"";
     }
 }
 
 std::string Settings(int bFolder, const std::string& title, const std::string& source, const std::string& output)
 {
-    return "[设置]\r\nbFolder=" + std::to_string(bFolder) + "\r\n文件=" + title + "\r\n文件夹=" + source +
-           "\r\n输出=" + output + "\r\n";
+    return "[设置]\r\nbFolder=" + std::to_string(bFolder) + "\r\n文件=" + title + "\r\n文件夹=" + source + "\r\n输出=" + output + "\r\n";
 }
 
-// --- Windows and input --------------------------------------------------------
+// --- Windows and input ----------------------------------------------------------------
 
 std::string Text(HWND window)
 {
     char text[4096] = {};
-    Send(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
     return text;
 }
 
@@ -266,46 +225,25 @@ std::wstring ClassOf(HWND window)
 LRESULT Send(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     DWORD_PTR result = 0;
-    // WM_GETTEXT as ANSI: the program's texts are code page 936.
-    if (msg == WM_GETTEXT)
-        SendMessageTimeoutA(window, msg, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
-    else
-        SendMessageTimeoutW(window, msg, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
+    SendMessageTimeoutW(window, msg, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
     return static_cast<LRESULT>(result);
 }
 
-void Click(HWND button)
-{
-    PostMessageW(button, BM_CLICK, 0, 0);
-}
-
-bool Checked(HWND box)
-{
-    return Send(box, BM_GETCHECK) == BST_CHECKED;
-}
-
-HWND FindDialog(DWORD processId, const std::function<bool(HWND)>& test)
-{
-    for (HWND w = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); w; w = FindWindowExW(nullptr, w, L"#32770", nullptr)) {
-        if (ProcessOf(w) == processId && IsWindowVisible(w) && test(w)) return w;
-    }
-    return nullptr;
-}
-
-HWND WaitForDialog(DWORD processId, const std::function<bool(HWND)>& test)
+HWND WaitForDialog(DWORD processId, const std::function<bool(HWND)>& test, DWORD timeoutMs)
 {
     HWND found = nullptr;
-    WaitUntil([&] { return (found = FindDialog(processId, test)) != nullptr; });
+    WaitUntil([&] {
+        for (found = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); found;
+             found = FindWindowExW(nullptr, found, L"#32770", nullptr))
+            if (ProcessOf(found) == processId && IsWindowVisible(found) && test(found)) return true;
+        return false;
+    }, timeoutMs);
     return found;
 }
 
 HWND WaitForTitled(DWORD processId, const std::wstring& title)
 {
-    return WaitForDialog(processId, [&](HWND w) {
-        wchar_t text[256] = {};
-        GetWindowTextW(w, text, 256);
-        return title == text;
-    });
+    return WaitForDialog(processId, [&](HWND w) { return Wide(Text(w)) == title; });
 }
 
 std::optional<MessageBoxSeen> WaitForMessageBox(DWORD processId, HWND except)
@@ -326,8 +264,8 @@ bool Answer(const MessageBoxSeen& box, int button)
 }
 
 Remote::Remote(HWND window, size_t bytes)
+    : process_(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, ProcessOf(window)))
 {
-    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, ProcessOf(window));
     if (process_) address_ = VirtualAllocEx(process_, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
     EXPECT_NE(address_, nullptr);
 }
@@ -338,19 +276,17 @@ Remote::~Remote()
     if (process_) CloseHandle(process_);
 }
 
-bool Remote::Write(const void* data, size_t size, size_t offset) const
+bool Remote::Write(const void* data, size_t size, size_t at) const
 {
-    return WriteProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, nullptr);
+    return WriteProcessMemory(process_, static_cast<char*>(address_) + at, data, size, nullptr);
 }
 
-bool Remote::Read(void* data, size_t size, size_t offset) const
+bool Remote::Read(void* data, size_t size, size_t at) const
 {
-    return ReadProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, nullptr);
+    return ReadProcessMemory(process_, static_cast<char*>(address_) + at, data, size, nullptr);
 }
 
-// --- Time pickers and the trackbar ------------------------------------------------
-
-namespace {
+// --- Time pickers, the trackbar, the open-file dialog --------------------------------------
 
 SYSTEMTIME EditorTime(HWND editor)
 {
@@ -360,8 +296,6 @@ SYSTEMTIME EditorTime(HWND editor)
     block.Read(&st, sizeof st);
     return st;
 }
-
-}  // namespace
 
 double EditorSeconds(HWND editor)
 {
@@ -390,24 +324,19 @@ void TypeField(HWND editor, int field, const char* digits)
     UpdateWindow(editor);  // the control places its fields when it paints
     RECT client;
     GetClientRect(editor, &client);
-    const LPARAM hours = MAKELPARAM(5, client.bottom / 2);
-    Send(editor, WM_LBUTTONDOWN, MK_LBUTTON, hours);
-    Send(editor, WM_LBUTTONUP, 0, hours);
-    for (int i = 0; i < field; ++i) {
-        Send(editor, WM_KEYDOWN, VK_RIGHT, 1);
-        Send(editor, WM_KEYUP, VK_RIGHT, 1 | (3u << 30));
-    }
+    Send(editor, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, client.bottom / 2));
+    Send(editor, WM_LBUTTONUP, 0, MAKELPARAM(5, client.bottom / 2));
+    for (int i = 0; i < field; ++i) Send(editor, WM_KEYDOWN, VK_RIGHT, 1), Send(editor, WM_KEYUP, VK_RIGHT, 1 | (3u << 30));
     for (const char* c = digits; *c; ++c) Send(editor, WM_CHAR, static_cast<WPARAM>(*c), 1);
 }
 
 void TypeTime(HWND editor, int minutes, int seconds)
 {
-    // Through times below a minute, which every source's range holds: the
-    // editor refuses a time beyond its range.
+    // Through times below a minute, which every range holds: an editor
+    // refuses a time beyond its range.
     const int fields[][2] = {{0, 0}, {1, 0}, {2, seconds}, {1, minutes}};
     for (const auto& [field, value] : fields) {
-        char digits[8];
-        snprintf(digits, sizeof digits, "%02d", value);
+        const char digits[] = {static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10), '\0'};
         TypeField(editor, field, digits);
     }
 }
@@ -427,17 +356,10 @@ void SliderMouse(HWND slider, UINT msg, WPARAM keys, int x)
     Send(slider, msg, keys, MAKELPARAM(static_cast<WORD>(x), (channel.top + channel.bottom) / 2));
 }
 
-// --- The open-file dialog ------------------------------------------------------------
-
-HWND FindOpenFileDialog(DWORD processId)
-{
-    return FindDialog(processId, [](HWND w) { return GetDlgItem(w, cmb13) != nullptr; });
-}
-
 void ChooseFile(HWND dialog, const std::string& path)
 {
     HWND combo = FindWindowExW(GetDlgItem(dialog, cmb13), nullptr, L"ComboBox", nullptr);
-    HWND edit = combo ? FindWindowExW(combo, nullptr, L"Edit", nullptr) : nullptr;
+    HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr);
     ASSERT_NE(edit, nullptr) << "no file-name box";
     SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_ABORTIFHUNG, 5000, nullptr);
     Click(GetDlgItem(dialog, IDOK));
@@ -450,103 +372,86 @@ void Cancel(HWND dialog)
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
 }
 
-// --- Templates -----------------------------------------------------------------------
+// --- Templates and tooltips ---------------------------------------------------------------
 
-HWND DialogFromTemplate(const std::wstring& exe, int id)
+void ExpectLayout(HWND live, const std::wstring& exe, int id, DWORD (*adjust)(int id, DWORD style),
+                  const std::vector<int>& liveTexts)
 {
     HMODULE module = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    HRSRC found = module ? FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5) /* RT_DIALOG */) : nullptr;
-    EXPECT_NE(found, nullptr) << "no template " << id << " in " << Cp936(exe);
-    if (!found) return nullptr;
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5) /* RT_DIALOG */);
+    ASSERT_NE(found, nullptr) << "no template " << id;
     const auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
     std::vector<BYTE> copy(bytes, bytes + SizeofResource(module, found));
     FreeLibrary(module);
-    // Invisible: the style is the first field, or the fourth of an extended one.
-    const bool extended = copy[2] == 0xFF && copy[3] == 0xFF;
-    reinterpret_cast<DWORD*>(copy.data())[extended ? 3 : 0] &= ~WS_VISIBLE;
-    const INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_DATE_CLASSES | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
-    return CreateDialogIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<DLGTEMPLATE*>(copy.data()), nullptr,
-                                      [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
-}
-
-void ExpectLayout(HWND live, HWND made, DWORD (*adjust)(int id, DWORD style), const std::vector<int>& liveTexts)
-{
-    ASSERT_NE(made, nullptr);
-    // Gone at the end: a window of a thread that reads no messages would
-    // hold up every broadcast on the desktop.
-    const std::unique_ptr<HWND__, BOOL (*)(HWND)> destroy(made, [](HWND w) { return DestroyWindow(w); });
+    // Invisible: the style is the first field, or the fourth of an extended template.
+    reinterpret_cast<DWORD*>(copy.data())[copy[2] == 0xFF && copy[3] == 0xFF ? 3 : 0] &= ~WS_VISIBLE;
+    const INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_DATE_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&classes);
+    // Destroyed at the end: a window of a thread that reads no messages holds up every broadcast.
+    const std::unique_ptr<HWND__, BOOL (*)(HWND)> made(
+        CreateDialogIndirectParamW(nullptr, reinterpret_cast<DLGTEMPLATE*>(copy.data()), nullptr,
+                                   [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0), DestroyWindow);
     RECT a, b;
     GetClientRect(live, &a);
-    GetClientRect(made, &b);
+    GetClientRect(made.get(), &b);
     EXPECT_TRUE(EqualRect(&a, &b)) << "client " << a.right << "x" << a.bottom << ", template " << b.right << "x" << b.bottom;
-    const DWORD frame = ~(WS_VISIBLE | WS_DISABLED | WS_CLIPSIBLINGS);
-    EXPECT_EQ(GetWindowLongPtrW(live, GWL_STYLE) & frame, GetWindowLongPtrW(made, GWL_STYLE) & frame);
-    EXPECT_EQ(Text(live), Text(made));
-    HWND x = GetWindow(live, GW_CHILD), y = GetWindow(made, GW_CHILD);
+    const LONG_PTR frame = ~static_cast<LONG_PTR>(WS_VISIBLE | WS_DISABLED | WS_CLIPSIBLINGS);
+    EXPECT_EQ(GetWindowLongPtrW(live, GWL_STYLE) & frame, GetWindowLongPtrW(made.get(), GWL_STYLE) & frame);
+    EXPECT_EQ(Text(live), Text(made.get()));
+    HWND x = GetWindow(live, GW_CHILD), y = GetWindow(made.get(), GW_CHILD);
     for (int i = 1; x || y; ++i, x = GetWindow(x, GW_HWNDNEXT), y = GetWindow(y, GW_HWNDNEXT)) {
         ASSERT_TRUE(x && y) << "control #" << i << " is missing on one side";
-        const int id = GetDlgCtrlID(y) & 0xFFFF;
-        SCOPED_TRACE("control #" + std::to_string(i) + " (" + std::to_string(id) + ")");
-        EXPECT_EQ(GetDlgCtrlID(x) & 0xFFFF, id);
+        const int child = GetDlgCtrlID(y) & 0xFFFF;
+        SCOPED_TRACE("control #" + std::to_string(i) + " (" + std::to_string(child) + ")");
+        EXPECT_EQ(GetDlgCtrlID(x) & 0xFFFF, child);
         EXPECT_EQ(_wcsicmp(ClassOf(x).c_str(), ClassOf(y).c_str()), 0) << Cp936(ClassOf(x));
-        EXPECT_EQ(GetWindowLongPtrW(x, GWL_STYLE), adjust(id, static_cast<DWORD>(GetWindowLongPtrW(y, GWL_STYLE))));
+        EXPECT_EQ(GetWindowLongPtrW(x, GWL_STYLE), adjust(child, static_cast<DWORD>(GetWindowLongPtrW(y, GWL_STYLE))));
         GetWindowRect(x, &a);
         GetWindowRect(y, &b);
         MapWindowPoints(nullptr, live, reinterpret_cast<POINT*>(&a), 2);
-        MapWindowPoints(nullptr, made, reinterpret_cast<POINT*>(&b), 2);
+        MapWindowPoints(nullptr, made.get(), reinterpret_cast<POINT*>(&b), 2);
         EXPECT_TRUE(EqualRect(&a, &b)) << a.left << "," << a.top << "-" << a.right << "," << a.bottom << " instead of "
                                        << b.left << "," << b.top << "-" << b.right << "," << b.bottom;
-        if (std::find(liveTexts.begin(), liveTexts.end(), id) == liveTexts.end()) {
-            EXPECT_EQ(Text(x), Text(y));
-        }
+        if (std::find(liveTexts.begin(), liveTexts.end(), child) == liveTexts.end()) EXPECT_EQ(Text(x), Text(y));
     }
 }
 
 std::map<int, std::string> Tooltips(HWND dialog)
 {
     std::map<int, std::string> tips;
-    constexpr size_t kChars = 1024, kTextAt = 512;
-    Remote block(dialog, kTextAt + kChars * sizeof(wchar_t));
-    for (HWND tip = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr); tip;
-         tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) {
-        if (GetWindow(tip, GW_OWNER) != dialog) continue;
-        for (LRESULT i = 0, n = Send(tip, TTM_GETTOOLCOUNT); i < n; ++i) {
+    Remote block(dialog, 4096);
+    for (HWND tip = nullptr; (tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) != nullptr;) {
+        for (LRESULT i = 0, n = GetWindow(tip, GW_OWNER) == dialog ? Send(tip, TTM_GETTOOLCOUNT) : 0; i < n; ++i) {
             TTTOOLINFOW info = {sizeof info};
-            info.lpszText = reinterpret_cast<wchar_t*>(block.Address() + kTextAt);
-            const wchar_t none = 0;
+            info.lpszText = reinterpret_cast<wchar_t*>(block.Address() + 512);
+            wchar_t text[1024] = {};
             block.Write(&info, sizeof info);
-            block.Write(&none, sizeof none, kTextAt);
+            block.Write(text, sizeof text - 512, 512);
             if (!Send(tip, TTM_ENUMTOOLSW, i, block.Address())) continue;
-            std::wstring text(kChars, L'\0');
             block.Read(&info, sizeof info);
-            block.Read(text.data(), kChars * sizeof(wchar_t), kTextAt);
-            text.resize(wcsnlen(text.c_str(), kChars));
+            block.Read(text, sizeof text - 512, 512);
             if (info.uFlags & TTF_IDISHWND) tips[GetDlgCtrlID(reinterpret_cast<HWND>(info.uId))] = Cp936(text);
         }
     }
     return tips;
 }
 
-// --- The screen ------------------------------------------------------------------------
+// --- The screen and the shell -----------------------------------------------------------------
 
 std::vector<DWORD> Grab(HWND window, int* width, int* height)
 {
     RECT rc;
     GetWindowRect(window, &rc);
     const int w = rc.right - rc.left, h = rc.bottom - rc.top;
-    if (width) *width = w;
-    if (height) *height = h;
-    std::vector<DWORD> pixels(static_cast<size_t>(std::max(w, 0)) * std::max(h, 0));
-    if (pixels.empty()) return pixels;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
+    if (width) *width = w, *height = h;
+    std::vector<DWORD> pixels(static_cast<size_t>(w) * h);
+    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
     HGDIOBJ previous = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
     SelectObject(memory, previous);
     BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), w, h, 1, 32, BI_RGB}};
-    if (GetDIBits(memory, bitmap, 0, h, pixels.data(), &info, DIB_RGB_COLORS) != h) pixels.clear();
+    GetDIBits(memory, bitmap, 0, h, pixels.data(), &info, DIB_RGB_COLORS);
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
@@ -556,68 +461,55 @@ std::vector<DWORD> Grab(HWND window, int* width, int* height)
 void Screenshot(HWND window, const std::string& name)
 {
     Send(window, WM_NULL);  // what it was asked to paint is painted
-    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     int w = 0, h = 0;
     std::vector<DWORD> pixels = Grab(window, &w, &h);
     for (DWORD& p : pixels) p |= 0xFF000000;  // opaque for viewers that read the fourth byte
     const BITMAPINFOHEADER info = {sizeof info, w, h, 1, 32, BI_RGB};
-    BITMAPFILEHEADER file = {0x4D42};  // "BM"
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size() * 4);
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
-    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
-    bytes.append(reinterpret_cast<const char*>(pixels.data()), pixels.size() * 4);
-    WriteBytes(ArtifactFolder() + L"\\" + Wide(name) + L".bmp", bytes);
+    const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof info;
+    const BITMAPFILEHEADER file = {0x4D42 /* "BM" */, static_cast<DWORD>(offset + pixels.size() * 4), 0, 0, offset};
+    WriteBytes(ArtifactFolder() + L"\\" + Wide(name) + L".bmp",
+               std::string(reinterpret_cast<const char*>(&file), sizeof file) +
+                   std::string(reinterpret_cast<const char*>(&info), sizeof info) +
+                   std::string(reinterpret_cast<const char*>(pixels.data()), pixels.size() * 4));
 }
 
 bool ShowsColour(HWND window, COLORREF colour, int tolerance)
 {
-    const auto matches = [&](DWORD p) {
+    const std::vector<DWORD> pixels = Grab(window);
+    return std::any_of(pixels.begin(), pixels.end(), [&](DWORD p) {
         return abs(static_cast<int>((p >> 16) & 0xFF) - GetRValue(colour)) <= tolerance &&
                abs(static_cast<int>((p >> 8) & 0xFF) - GetGValue(colour)) <= tolerance &&
                abs(static_cast<int>(p & 0xFF) - GetBValue(colour)) <= tolerance;
-    };
-    const std::vector<DWORD> pixels = Grab(window);
-    return std::any_of(pixels.begin(), pixels.end(), matches);
+    });
 }
-
-// --- The shell ---------------------------------------------------------------------------
 
 ShellRecorder::ShellRecorder(const ProgramCopy& copy, const std::wstring& classKey, const std::wstring& arguments,
                              const std::wstring& exeName)
     : key_(L"Software\\Classes\\" + classKey + L"\\shell\\open\\command")
 {
-    const std::wstring exe = copy.PathOf(exeName);
+    const std::wstring exe = copy.PathOf(exeName), command = L"\"" + exe + L"\" " + arguments;
     CopyFileW((BinFolder() + L"\\LaunchRecorder.exe").c_str(), exe.c_str(), FALSE);
     record_ = exe.substr(0, exe.rfind(L'.')) + L".txt";
-    const std::wstring command = L"\"" + exe + L"\" " + arguments;
-    HKEY key;
-    EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), 0);
     wchar_t old[1024] = {};
     DWORD bytes = sizeof old - sizeof(wchar_t);
-    if (RegQueryValueExW(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(old), &bytes) == 0) old_ = old;
-    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                   static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key_.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, old, &bytes) == 0) old_ = old;
+    EXPECT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, key_.c_str(), nullptr, REG_SZ, command.c_str(),
+                              static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))), 0);
 }
 
 ShellRecorder::~ShellRecorder()
 {
     // The command that was there before comes back.
-    if (old_.empty()) {
-        RegDeleteKeyW(HKEY_LOCAL_MACHINE, key_.c_str());
-    } else {
-        RegSetKeyValueW(HKEY_LOCAL_MACHINE, key_.c_str(), nullptr, REG_SZ, old_.c_str(),
-                        static_cast<DWORD>((old_.size() + 1) * sizeof(wchar_t)));
-    }
+    if (old_.empty()) RegDeleteKeyW(HKEY_LOCAL_MACHINE, key_.c_str());
+    else RegSetKeyValueW(HKEY_LOCAL_MACHINE, key_.c_str(), nullptr, REG_SZ, old_.c_str(), static_cast<DWORD>((old_.size() + 1) * 2));
 }
 
 std::vector<std::string> ShellRecorder::Launches(size_t count) const
 {
     std::vector<std::string> lines;
     WaitUntil([&] {
-        lines.clear();
         const std::string text = ReadBytes(record_);
+        lines.clear();
         for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
             lines.push_back(text.substr(start, end - start));
         return lines.size() >= count;
@@ -627,12 +519,10 @@ std::vector<std::string> ShellRecorder::Launches(size_t count) const
 
 }  // namespace e2e
 
-// --- The watchdog ----------------------------------------------------------------------------
-
 int main(int argc, char** argv)
 {
-    // A run that takes too long ends with every program it started, before
-    // the runner's hard time-out would leave windows behind.
+    // The watchdog: a run that takes too long ends with every program it
+    // started, before the runner's hard time-out would leave windows behind.
     CreateThread(nullptr, 0, [](void*) -> DWORD {
         Sleep(110 * 1000);
         fprintf(stderr, "watchdog: the test ran longer than 110 s\n");

@@ -3,13 +3,6 @@
 // through its windows as a user drives it, read back (log.txt, settings.ini)
 // and closed; one screen grabber; texts in code page 936; a watchdog (the
 // harness's main) that ends a run and its programs before CTest's time-out.
-//
-//     e2e::ProgramCopy copy;                  // program and libraries in a new folder
-//     e2e::Program run = copy.Start();        // from another current folder
-//     HWND main = run.WaitForMainWindow();
-//     e2e::Click(GetDlgItem(main, IDC_CHECK_SAME_FOLDER));
-//     EXPECT_TRUE(run.CloseNormally(main));   // the close box, exit code 0
-//     e2e::ExpectLog(copy.Read(L"log.txt"), {...});
 #pragma once
 
 #include <windows.h>
@@ -20,14 +13,13 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace e2e {
 
 constexpr DWORD kWaitMs = 15000;  // for a window, a box or an exit
+using Environment = std::vector<std::pair<std::wstring, std::wstring>>;
 
-// Texts of the program are CP936 bytes; Windows paths are UTF-16.
 std::string Cp936(const std::wstring& text);
 std::wstring Wide(const std::string& cp936);
 std::wstring BinFolder();       // the programs, their libraries, these tests
@@ -37,7 +29,7 @@ std::string ReadBytes(const std::wstring& path);  // "" when unreadable
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kWaitMs);
 
-// One started program; ended at the end if it still runs.
+// One started program, ended at the end if it still runs.
 class Program {
 public:
     Program(HANDLE process, DWORD id) : process_(process), id_(id) {}
@@ -46,17 +38,15 @@ public:
     DWORD Id() const { return id_; }
     bool Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
     HWND WaitForMainWindow() const;  // visible "#32770" "Zor DU3 Vodizaro"
-    std::optional<DWORD> WaitForExit(DWORD timeoutMs = kWaitMs) const;
+    std::optional<DWORD> WaitForExit() const;
     bool CloseNormally(HWND main) const;  // the close box, then exit code 0
 
 private:
     HANDLE process_;
     DWORD id_;
 };
-// Starts path with currentFolder as its current folder and the variables
-// set for it only.
-Program Start(const std::wstring& path, const std::wstring& currentFolder,
-              const std::vector<std::pair<std::wstring, std::wstring>>& environment = {});
+// Starts path in currentFolder with the variables set for it.
+Program Start(const std::wstring& path, const std::wstring& currentFolder, const Environment& environment = {});
 
 // A program of BinFolder() with bass.dll (from bassFolder, default
 // BinFolder()), KivControls.dll, id3lib.dll and libmpg123.dll beside it.
@@ -68,33 +58,32 @@ public:
     std::wstring PathOf(const std::wstring& name) const { return folder_ + L"\\" + name; }
     std::string Read(const std::wstring& name) const { return ReadBytes(PathOf(name)); }
     void Write(const std::wstring& name, const std::string& bytes) const { WriteBytes(PathOf(name), bytes); }
-    bool Has(const std::wstring& name) const;
     // From the folder's parent: the program must find its own folder.
-    Program Start(const std::vector<std::pair<std::wstring, std::wstring>>& environment = {}) const;
+    Program Start(const Environment& environment = {}) const;
 
 private:
     std::wstring folder_;
     std::wstring exe_;
 };
 
-// What the program leaves behind. Start lines: the start line and the five
-// start-up values ("{hex}" in an expected line stands for lower-case hex
-// digits), then the output folder read from the settings.
+// What the program leaves behind: the log's start lines (the start line, the
+// five start-up values, the output folder the settings gave), a load's
+// lines, the end's lines; "{hex}" in an expected line stands for lower-case
+// hexadecimal digits. Lines are compared one by one.
 std::vector<std::string> StartLog(const ProgramCopy& copy, const std::string& output);
 std::vector<std::string> LoadLog(const std::string& path, size_t bytes, int frames);
-std::vector<std::string> EndLog();  // close, destroy, the end line
+std::vector<std::string> EndLog();
 void ExpectLog(const std::string& log, const std::vector<std::string>& expected);
 std::string Settings(int bFolder, const std::string& title, const std::string& source, const std::string& output);
 
-// Windows and input.
-std::string Text(HWND window);  // WM_GETTEXT, CP936
+// Windows and input. Texts are read as CP936 (WM_GETTEXT, ANSI).
+std::string Text(HWND window);
 std::wstring ClassOf(HWND window);
 LRESULT Send(HWND window, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
-void Click(HWND button);  // BM_CLICK, posted: the handler may open a modal box
-bool Checked(HWND box);
-// A visible top-level window of the process passing test (class "#32770").
-HWND FindDialog(DWORD processId, const std::function<bool(HWND)>& test);
-HWND WaitForDialog(DWORD processId, const std::function<bool(HWND)>& test);
+inline void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }  // posted: it may open a modal box
+inline bool Checked(HWND box) { return Send(box, BM_GETCHECK) == BST_CHECKED; }
+// A visible "#32770" of the process passing test.
+HWND WaitForDialog(DWORD processId, const std::function<bool(HWND)>& test, DWORD timeoutMs = kWaitMs);
 HWND WaitForTitled(DWORD processId, const std::wstring& title);
 
 struct MessageBoxSeen {
@@ -106,75 +95,65 @@ struct MessageBoxSeen {
 };
 // A message box of the process (the text static 0xFFFF) other than except.
 std::optional<MessageBoxSeen> WaitForMessageBox(DWORD processId, HWND except = nullptr);
-// Presses button (IDOK, IDYES, IDNO) and waits until the box has gone.
-bool Answer(const MessageBoxSeen& box, int button);
+bool Answer(const MessageBoxSeen& box, int button);  // presses it; true when the box goes
 
 // Memory inside another process, for messages whose lParam is a pointer.
 class Remote {
 public:
     Remote(HWND window, size_t bytes);
     ~Remote();
-    Remote(const Remote&) = delete;
     LPARAM Address() const { return reinterpret_cast<LPARAM>(address_); }
-    bool Write(const void* data, size_t size, size_t offset = 0) const;
-    bool Read(void* data, size_t size, size_t offset = 0) const;
+    bool Write(const void* data, size_t size, size_t at = 0) const;
+    bool Read(void* data, size_t size, size_t at = 0) const;
 
 private:
     HANDLE process_;
     void* address_ = nullptr;
 };
 
-// The time pickers: the time shown in seconds (DTM_GETSYSTEMTIME), the
-// displayed text ("HH:MM:SS.mmm") and the range (flags, limits).
+// Time pickers: the time shown (DTM_GETSYSTEMTIME) in seconds and as
+// "HH:MM:SS.mmm", the range; typing as a user does: a click on the hours
+// field, the right arrow to field (0 hours, 1 minutes, 2 seconds), two digits.
+SYSTEMTIME EditorTime(HWND editor);
 double EditorSeconds(HWND editor);
 std::string EditorText(HWND editor);
 DWORD EditorRange(HWND editor, SYSTEMTIME (&range)[2]);
-// A user's typing: a click on the hours field, the right arrow to field
-// (0 hours, 1 minutes, 2 seconds), then two digits.
 void TypeField(HWND editor, int field, const char* digits);
 void TypeTime(HWND editor, int minutes, int seconds);
-
-// The trackbar: its channel (TBM_GETCHANNELRECT) and mouse messages at x
-// in the channel's middle row.
+// The trackbar: its channel, and mouse messages at x in the channel's middle.
 RECT ChannelRect(HWND slider);
 void SliderMouse(HWND slider, UINT msg, WPARAM keys, int x);
-
-// The open-file dialog (the dialog holding the file-name box, id 1148).
-HWND FindOpenFileDialog(DWORD processId);
-void ChooseFile(HWND dialog, const std::string& path);  // types it, presses Open
+// The open-file dialog: the file-name box (in the ComboBoxEx32 1148) typed
+// into and Open pressed, or Cancel; both wait until it has gone.
+void ChooseFile(HWND dialog, const std::string& path);
 void Cancel(HWND dialog);
 
-// The template compiled into exe, made into an invisible dialog of this
-// process, to compare the live window with it control by control.
-HWND DialogFromTemplate(const std::wstring& exe, int id);
-// Every child of live in tab order against the template's: id, class,
-// style (with the runtime differences adjust gives), rectangle and (but
-// for the ids in liveTexts) text; the client areas alike. Destroys made.
-void ExpectLayout(HWND live, HWND made, DWORD (*adjust)(int id, DWORD style), const std::vector<int>& liveTexts);
+// Compares the live window with template id of exe, made into an invisible
+// dialog of this process: the frame's style and the client area, then every
+// child in tab order, its id, class, style (as adjust has it at run time),
+// rectangle and, but for the ids in liveTexts, its text.
+void ExpectLayout(HWND live, const std::wstring& exe, int id, DWORD (*adjust)(int id, DWORD style),
+                  const std::vector<int>& liveTexts);
+std::map<int, std::string> Tooltips(HWND dialog);  // control id -> text
 
-// The tooltips of dialog's buttons: control id -> text.
-std::map<int, std::string> Tooltips(HWND dialog);
-
-// The screen: what window shows now (pixels 0x00RRGGBB, bottom row first),
-// saved to ArtifactFolder()\name.bmp; whether some pixel is near colour now.
+// The screen: what window shows now (0x00RRGGBB, bottom row first), saved
+// to ArtifactFolder()\name.bmp, or whether some pixel is near colour.
 std::vector<DWORD> Grab(HWND window, int* width = nullptr, int* height = nullptr);
 void Screenshot(HWND window, const std::string& name);
 bool ShowsColour(HWND window, COLORREF colour, int tolerance);
 
-// What the shell starts, through LaunchRecorder.exe registered (for the
-// life of the object) as the open command of classKey ("http", "Folder").
+// What the shell starts: LaunchRecorder.exe, copied into the copy's folder
+// as exeName, is the open command of classKey ("http", "Folder") for the
+// life of the object; it records the arguments of each start.
 class ShellRecorder {
 public:
     ShellRecorder(const ProgramCopy& copy, const std::wstring& classKey, const std::wstring& arguments,
                   const std::wstring& exeName = L"LaunchRecorder.exe");
     ~ShellRecorder();
-    // The arguments of each start so far, once there are count of them.
-    std::vector<std::string> Launches(size_t count) const;
+    std::vector<std::string> Launches(size_t count) const;  // once there are count
 
 private:
-    std::wstring key_;
-    std::wstring record_;
-    std::wstring old_;  // the command before; empty when there was none
+    std::wstring key_, record_, old_;  // old_: the command before, if any
 };
 
 }  // namespace e2e

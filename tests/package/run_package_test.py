@@ -3,7 +3,7 @@
 
 run_package_test.py [--write-protected] ROOT WORK ZIP TEST_PROGRAM SOURCE_MP3
 
-Unpacks ZIP into an empty folder and runs TEST_PROGRAM (package_test.cpp),
+Unpacks ZIP into an empty folder and runs TEST_PROGRAM (its test Package.*),
 which starts the unpacked program there, loads SOURCE_MP3 (copied into a
 folder of its own), cuts it and closes the window; tests/judge.py must find
 no problem in the cut and the source's artist, album and title in it. The
@@ -130,7 +130,7 @@ def main():
         run_env = dict(env, ZDV_PACKAGE_FOLDER="Z:" + unpacked.replace("/", "\\"),
                        ZDV_PACKAGE_SOURCE="Z:" + source.replace("/", "\\"),
                        ZDV_PACKAGE_WRITABLE="0" if args.write_protected else "1")
-        status = subprocess.run([os.path.join(args.root, "cmake", "wine-run.sh"), prefix, args.test_program],
+        status = subprocess.run([os.path.join(args.root, "cmake", "wine-run.sh"), prefix, args.test_program, "--gtest_filter=Package.*"],
                                 env=run_env, stdin=subprocess.DEVNULL).returncode
         after = snapshot()
     finally:
