@@ -52,6 +52,17 @@ void Append(std::vector<std::string>& log, const std::vector<std::string>& more)
     log.insert(log.end(), more.begin(), more.end());
 }
 
+// A time picker's range (DTM_GETRANGE): its flags, the limits into range.
+struct Range {
+    SYSTEMTIME limits[2];
+};
+LRESULT RangeOf(HWND editor, Range& range)
+{
+    LRESULT flags = 0;
+    range = Remote(editor, sizeof range).Get<Range>(editor, DTM_GETRANGE, 0, &flags);
+    return flags;
+}
+
 bool IsOpenFileDialog(HWND w)
 {
     return GetDlgItem(w, cmb13) != nullptr;
@@ -247,7 +258,7 @@ TEST(Session, AFirstRunWalksEveryCommandAndTheRestartReadsWhatItLeft)
         ASSERT_NE(dialog, nullptr);
         EXPECT_TRUE(Text(dialog) == "打开" && Text(GetDlgItem(dialog, cmb1)) == "MP3 文件");
         EXPECT_TRUE(Send(GetDlgItem(dialog, cmb1), CB_GETCOUNT) == 1 && IsWindowVisible(GetDlgItem(dialog, chx1)));
-        Cancel(dialog);
+        CloseDialog(dialog, IDCANCEL);
         w.Box(IDC_BUTTON_SHOW_TAG, "Zor DU3 Vodizaro", "无文件.\n\n打开要分割的文件吗?", IDNO);
         EXPECT_EQ(WaitForDialog(program.Id(), IsOpenFileDialog, 0), nullptr);
 
@@ -274,12 +285,13 @@ TEST(Session, AFirstRunWalksEveryCommandAndTheRestartReadsWhatItLeft)
         Append(log, LoadLog(aPath, aBytes.size(), AudioFrames(aBytes)));
         EXPECT_TRUE(EditorText(w.Item(IDC_TIME_END)) == "00:01:15.000" && EditorText(w.Item(IDC_TIME_POSITION)) == "00:00:00.000");
         EXPECT_EQ(Send(slider, TBM_GETPOS), 0);
-        SYSTEMTIME range[2], before[2];
+        Range range, before;
         for (int id : {IDC_TIME_POSITION, IDC_TIME_START, IDC_TIME_END}) {
-            EXPECT_EQ(EditorRange(w.Item(id), range), static_cast<DWORD>(GDTR_MIN | GDTR_MAX)) << id;
-            EXPECT_EQ(range[0].wDay, range[1].wDay);
-            EXPECT_EQ(range[0].wHour + range[0].wMinute + range[0].wSecond + range[0].wMilliseconds + range[1].wHour, 0);
-            EXPECT_EQ(range[1].wMinute * 60 + range[1].wSecond, 75);
+            EXPECT_EQ(RangeOf(w.Item(id), range), GDTR_MIN | GDTR_MAX) << id;
+            const SYSTEMTIME* limit = range.limits;
+            EXPECT_EQ(limit[0].wDay, limit[1].wDay);
+            EXPECT_EQ(limit[0].wHour + limit[0].wMinute + limit[0].wSecond + limit[0].wMilliseconds + limit[1].wHour, 0);
+            EXPECT_EQ(limit[1].wMinute * 60 + limit[1].wSecond, 75);
         }
         std::smatch kb;
         const std::string caption = w.Caption();
@@ -410,20 +422,20 @@ TEST(Session, AFirstRunWalksEveryCommandAndTheRestartReadsWhatItLeft)
         // playback stops. Without a source, same-as-input shows the output folder.
         TypeTime(w.Item(IDC_TIME_END), 0, 40);
         ASSERT_TRUE(w.ClickUntil(IDC_BUTTON_PLAY_SELECTION, [&] { return Checked(box); }));
-        EditorRange(w.Item(IDC_TIME_END), before);
+        RangeOf(w.Item(IDC_TIME_END), before);
         Click(w.Item(IDC_BUTTON_OPEN_FILE));
         if ((dialog = w.OpenFileDialog())) {
             EXPECT_EQ(Text(GetDlgItem(dialog, cmb2)), Cp936(copy.Folder().substr(copy.Folder().rfind(L'\\') + 1)));
             Screenshot(dialog, "open_file_dialog");
-            Cancel(dialog);
+            CloseDialog(dialog, IDCANCEL);
         }
         EXPECT_TRUE(w.Advances() && Checked(box));
         w.Open(Cp936(copy.PathOf(L"没有这个文件.mp3")));
         log.insert(log.end(), 2, "    Button: OPEN FILE");
         EXPECT_TRUE(w.ShowsSource("", "") && !Checked(box));
         EXPECT_EQ(w.Caption(), "持续时间: 00:00:00.0 (0%, 0.0 Kb)");
-        EXPECT_EQ(EditorRange(w.Item(IDC_TIME_END), range), static_cast<DWORD>(GDTR_MIN | GDTR_MAX));
-        EXPECT_EQ(memcmp(before, range, sizeof range), 0) << "the editors keep their range";
+        EXPECT_EQ(RangeOf(w.Item(IDC_TIME_END), range), GDTR_MIN | GDTR_MAX);
+        EXPECT_EQ(memcmp(&before, &range, sizeof range), 0) << "the editors keep their range";
         ASSERT_TRUE(w.ClickUntil(IDC_CHECK_SAME_FOLDER, [&] {
             return !IsWindowEnabled(w.Item(IDC_EDIT_OUTPUT_FOLDER)) && !IsWindowEnabled(w.Item(IDC_BUTTON_BROWSE_OUTPUT));
         }));
@@ -455,7 +467,7 @@ TEST(Session, AFirstRunWalksEveryCommandAndTheRestartReadsWhatItLeft)
         Append(log, split);
         Append(log, {"        新文件: " + outText + "歌曲 剪切.mp3", ij});
         w.Box(IDC_BUTTON_CUT, "Zor DU3 Vodizaro", kCutDone, IDYES);
-        if ((dialog = w.OpenFileDialog())) Cancel(dialog);
+        if ((dialog = w.OpenFileDialog())) CloseDialog(dialog, IDCANCEL);
         Append(log, split);
         Append(log, {"        (?) 文件: " + outText + "歌曲 剪切(1).mp3", "        新文件: " + outText + "歌曲 剪切(1).mp3", ij,
                      "    Button: OPEN FILE"});
@@ -681,3 +693,10 @@ TEST(Package, TheUnpackedProgramNamesOneVersionLoadsCutsAndCloses)
 
 }  // namespace
 }  // namespace e2e
+
+int main(int argc, char** argv)
+{
+    e2e::Watchdog();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
