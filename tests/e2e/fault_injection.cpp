@@ -12,27 +12,18 @@
 namespace {
 
 volatile int g_zero = 0;
-volatile int g_seven = 7;
 int* volatile g_nowhere = nullptr;
 
-void RaiseTestFault(TestFault fault)
+void RaiseTestFault(int fault)
 {
-    switch (fault) {
-    case TestFault::AccessViolation:
-        *g_nowhere = 1;
-        break;
-    case TestFault::IntegerDivideByZero:
-        g_zero = g_seven / g_zero;
-        break;
-    case TestFault::CppException:
-        throw std::runtime_error("test fault");
-    case TestFault::IllegalInstruction:
-        __builtin_trap();
-    }
+    if (fault == 1) *g_nowhere = 1;
+    if (fault == 2) g_zero = 7 / g_zero;
+    if (fault == 3) throw std::runtime_error("test fault");
+    if (fault == 4) __builtin_trap();
 }
 
-// A notification record of editor id at its time, handed to the window;
-// returns the result the window left for the control.
+// A notification record of editor id at its time, through the window's own
+// procedure; returns what the window left for the control.
 template <typename Record>
 LRESULT Notify(HWND hwnd, int id, UINT code, Record& record)
 {
@@ -42,52 +33,45 @@ LRESULT Notify(HWND hwnd, int id, UINT code, Record& record)
     return GetWindowLongPtrA(hwnd, DWLP_MSGRESULT);
 }
 
-LRESULT Probe(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+LRESULT Probe(HWND hwnd, UINT msg, int id, LPARAM lParam)
 {
-    const int id = static_cast<int>(wParam);
-    if (msg == kProbeTenthKey) {
-        NMDATETIMEWMKEYDOWNA key = {};
+    NMDATETIMEWMKEYDOWNA key = {};
+    NMDATETIMEFORMATA format = {};
+    NMDATETIMEFORMATQUERYA query = {};
+    LRESULT result = 0;
+    switch (msg) {
+    case kProbeTenthKey:
         key.nVirtKey = static_cast<int>(lParam);
         SendDlgItemMessageA(hwnd, id, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&key.st));
         return Notify(hwnd, id, DTN_WMKEYDOWNA, key);
-    }
-    if (msg == kProbeTenthText) {
-        NMDATETIMEFORMATA format = {};
+    case kProbeTenthText:
         SendDlgItemMessageA(hwnd, id, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&format.st));
         format.pszDisplay = format.szDisplay;
         Notify(hwnd, id, DTN_FORMATA, format);
-        LRESULT text = 0;
-        memcpy(&text, format.pszDisplay, strnlen(format.pszDisplay, sizeof text));
-        return text;
-    }
-    if (msg == kProbeTenthSize) {
-        NMDATETIMEFORMATQUERYA query = {};
+        memcpy(&result, format.pszDisplay, strnlen(format.pszDisplay, sizeof result));
+        return result;
+    case kProbeTenthSize:
         Notify(hwnd, id, DTN_FORMATQUERYA, query);
         return MAKELONG(query.szMax.cx, query.szMax.cy);
+    default:
+        RedrawWindow(g_state.hSlider, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        strncpy(reinterpret_cast<char*>(lParam), g_state.szScratch, kProbeCaptionBytes - 1);
+        return 1;
     }
-    RedrawWindow(g_state.hSlider, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    strncpy(reinterpret_cast<char*>(lParam), g_state.szScratch, kProbeCaptionBytes - 1);
-    return 1;
 }
-
-}  // namespace
 
 INT_PTR CALLBACK FaultInjectingDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == kTestFaultMessage) {
-        RaiseTestFault(static_cast<TestFault>(wParam));
-        return TRUE;
-    }
-    if (msg >= kProbeTenthKey && msg <= kProbeCaption) {
-        SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, Probe(hwnd, msg, wParam, lParam));
-        return TRUE;
-    }
+    if (msg == kTestFaultMessage) RaiseTestFault(static_cast<int>(wParam));
+    if (msg >= kProbeTenthKey && msg <= kProbeCaption)
+        return SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, Probe(hwnd, msg, static_cast<int>(wParam), lParam)), TRUE;
     const INT_PTR result = MainDialogProc(hwnd, msg, wParam, lParam);
-    char kind[8] = {};
-    if (msg == WM_INITDIALOG && GetEnvironmentVariableA(kTestFaultAtStartVariable, kind, sizeof kind))
-        RaiseTestFault(static_cast<TestFault>(atoi(kind)));
+    char fault[8] = {};
+    if (msg == WM_INITDIALOG && GetEnvironmentVariableA(kTestFaultAtStartVariable, fault, sizeof fault)) RaiseTestFault(atoi(fault));
     return result;
 }
+
+}  // namespace
 
 DLGPROC MainWindowDialogProc()
 {

@@ -12,12 +12,6 @@
 #include "resource.h"
 #include "slider_mapping.h"
 
-#include <commctrl.h>
-#include <dlgs.h>
-#include <shlobj.h>
-
-#include <regex>
-
 namespace e2e {
 namespace {
 
@@ -25,10 +19,7 @@ const std::wstring kTestBuild = L"ZorDU3VodizaroTest.exe";
 const std::string kCutDone = "完成!\n文件已经分割.\n\n打开新文件进行分割吗?";
 const std::wstring kAboutTitle = L"Zor DU3 Vodizaro :: 关于";
 
-std::string Fixture(const char* name)
-{
-    return ReadBytes(Wide(std::string(ZDV_FIXTURE_DIR "/") + name));
-}
+std::string Fixture(const char* name) { return ReadBytes(Wide(std::string(ZDV_FIXTURE_DIR "/") + name)); }
 
 // The audio frames as the index counts them: a describing frame first is not one.
 int AudioFrames(const std::string& bytes)
@@ -43,14 +34,10 @@ int AudioFrames(const std::string& bytes)
 std::wstring Variable(const wchar_t* name)
 {
     wchar_t value[MAX_PATH * 2] = {};
-    GetEnvironmentVariableW(name, value, MAX_PATH * 2);
-    return value;
+    return std::wstring(value, GetEnvironmentVariableW(name, value, MAX_PATH * 2));
 }
 
-void Append(std::vector<std::string>& log, const std::vector<std::string>& more)
-{
-    log.insert(log.end(), more.begin(), more.end());
-}
+void Append(std::vector<std::string>& log, const std::vector<std::string>& more) { log.insert(log.end(), more.begin(), more.end()); }
 
 // A time picker's range (DTM_GETRANGE): its flags, the limits into range.
 struct Range {
@@ -63,10 +50,7 @@ LRESULT RangeOf(HWND editor, Range& range)
     return flags;
 }
 
-bool IsOpenFileDialog(HWND w)
-{
-    return GetDlgItem(w, cmb13) != nullptr;
-}
+bool IsOpenFileDialog(HWND w) { return GetDlgItem(w, cmb13) != nullptr; }
 
 // A running program's window and the steps a user takes in it.
 struct Window {
@@ -76,22 +60,9 @@ struct Window {
     HWND Item(int id) const { return GetDlgItem(main, id); }
     double Seconds(int id) const { return EditorSeconds(Item(id)); }
     double Position() const { return Seconds(IDC_TIME_POSITION); }
-    bool Advances() const
-    {
-        const double before = Position();
-        return WaitUntil([&] { return Position() > before + 0.2; }, 3000);
-    }
-    bool Rests() const
-    {
-        const double before = Position();
-        Sleep(400);
-        return Position() == before;
-    }
-    bool ClickUntil(int id, const std::function<bool()>& reaction) const
-    {
-        Click(Item(id));
-        return WaitUntil(reaction, 5000);
-    }
+    bool Advances() const { return WaitUntil([&, before = Position()] { return Position() > before + 0.2; }, 3000); }
+    bool Rests() const { return [&](double before) { return Sleep(400), Position() == before; }(Position()); }
+    bool ClickUntil(int id, const std::function<bool()>& reaction) const { return Click(Item(id)), WaitUntil(reaction, 5000); }
     void ExpectSelection(double start, double end, float duration) const  // editors and slider
     {
         EXPECT_NEAR(Seconds(IDC_TIME_START), start, 0.0005);
@@ -109,7 +80,7 @@ struct Window {
     }
     bool ShowsSource(const std::string& title, const std::string& path) const
     {
-        return WaitUntil([&] { return Text(Item(IDC_STATIC_FILE_TITLE)) == title && Text(Item(IDC_EDIT_SOURCE_PATH)) == path; });
+        return WaitUntil([&] { return Text(Item(IDC_STATIC_FILE_TITLE)) + "|" + Text(Item(IDC_EDIT_SOURCE_PATH)) == title + "|" + path; });
     }
     // Clicks button; the box it opens, owned by the window, with caption and text, is answered.
     void Box(int button, const std::string& caption, const std::string& text, int answer) const
@@ -174,15 +145,11 @@ struct Window {
     }
 };
 
-DWORD MainWindowAtRun(int id, DWORD style)
+DWORD MainWindowAtRun(int id, DWORD style)  // hidden for good, disabled for good
 {
     return id == IDC_BUTTON_BULK ? style & ~WS_VISIBLE : id == IDC_BUTTON_EXIT ? style | WS_DISABLED : style;
 }
-
-DWORD AsTemplate(int, DWORD style)
-{
-    return style;
-}
+DWORD AsTemplate(int, DWORD style) { return style; }
 
 // The first run of a new copy walks a whole working session: the window as
 // its template has it, commands without a source, the folder browser,

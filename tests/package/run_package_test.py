@@ -1,25 +1,17 @@
 #!/usr/bin/python3
-"""The release zip as a user meets it, under Wine.
+"""run_package_test.py [--write-protected] ROOT WORK ZIP TEST_PROGRAM SOURCE_MP3
 
-run_package_test.py [--write-protected] ROOT WORK ZIP TEST_PROGRAM SOURCE_MP3
-
-Unpacks ZIP into an empty folder and runs TEST_PROGRAM (its test Package.*),
-which starts the unpacked program there, loads SOURCE_MP3 (copied into a
-folder of its own), cuts it and closes the window; tests/judge.py must find
-no problem in the cut and the source's artist, album and title in it. The
-only change allowed outside the unpacked folder is that cut, a new .mp3 in
-the user's Music folder; inside it, log.txt and settings.ini (nothing with
---write-protected, where the folder is made immutable by chattr +i; exit code
-77 when the file system does not allow that).
-
-A change is a file or folder created, deleted, or changed in size, time or
-content in the prefix's drive_c, in the folders its user folders link to and
-in the source's folder; or a registry key created, deleted or changed in the
-files wineserver saves when it ends (its save-time stamps aside). Not
-counted, as Wine itself writes them for any program that opens a window, an
-audio device or the open-file dialog (each is printed): WINE_OWN_KEYS and
-WINE_OWN_FILES. The run uses a Wine prefix and a home folder of its own, in
-WORK, so that nothing else writes there meanwhile.
+Unpacks the release zip into an empty folder and runs TEST_PROGRAM's test
+Package.*, which starts the unpacked program there, loads SOURCE_MP3 (copied
+into a folder of its own), cuts it and closes. tests/judge.py must find no
+problem in the cut and the source's tags in it. Outside the unpacked folder
+only that cut, a new .mp3 in the Music folder, may be written (files in the
+prefix's drive_c, the folders its user folders link to and the source's
+folder; registry keys in the files wineserver saves), inside it log.txt and
+settings.ini, or nothing with --write-protected (chattr +i; exit code 77
+where the file system does not allow it). What Wine writes for any program
+that opens a window, an audio device or the open-file dialog is printed, not
+counted. The prefix and the home folder are the run's own, in WORK.
 """
 import argparse
 import hashlib
@@ -50,18 +42,12 @@ def tree(root, skip=()):
     for folder, subfolders, files in os.walk(root):
         subfolders[:] = [s for s in subfolders if os.path.join(folder, s) not in skip]
         for path in [folder] + [os.path.join(folder, name) for name in subfolders + files]:
-            info = os.lstat(path)
-            if os.path.islink(path):
-                states[path] = ("link", os.readlink(path))
-            elif os.path.isdir(path):
-                states[path] = ("folder",)
-            else:
-                with open(path, "rb") as f:
-                    states[path] = (info.st_size, info.st_mtime_ns, hashlib.sha256(f.read()).hexdigest())
+            states[path] = (("link", os.readlink(path)) if os.path.islink(path) else ("folder",) if os.path.isdir(path) else
+                            (os.lstat(path).st_size, os.lstat(path).st_mtime_ns, hashlib.sha256(open(path, "rb").read()).hexdigest()))
     return states
 
 
-def registry(prefix):
+def registry(prefix):  # {(file, key): value lines}, the keys' save-time stamps aside
     keys, current = {}, None
     for name in [n for n in ("system.reg", "user.reg", "userdef.reg") if os.path.exists(os.path.join(prefix, n))]:
         for line in open(os.path.join(prefix, name), encoding="utf-8", errors="replace").read().splitlines():
@@ -81,36 +67,31 @@ def changes(before, after):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--write-protected", action="store_true")
-    for name in ("root", "work", "zip", "test_program", "source_mp3"):
+    for name in ("root", "work", "zip", "program", "source"):
         parser.add_argument(name)
     args = parser.parse_args()
     work = os.path.abspath(args.work)
-    prefix, home = os.path.join(work, "wineprefix"), os.path.join(work, "home")
+    prefix, home, base = (os.path.join(work, n) for n in ("wineprefix", "home", "protected" if args.write_protected else "writable"))
     env = dict(os.environ, HOME=home, WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
                LANG="zh_CN.UTF-8", LC_ALL="zh_CN.UTF-8")
     os.makedirs(home, exist_ok=True)
     subprocess.run([os.path.join(args.root, "cmake", "wine-prefix.sh"), prefix], env=env, check=True)
-
-    base = os.path.join(work, "protected" if args.write_protected else "writable")
-    if os.path.exists(base):
-        subprocess.run(["chattr", "-R", "-i", base], stderr=subprocess.DEVNULL)
-        shutil.rmtree(base)
+    subprocess.run(["chattr", "-R", "-i", base], stderr=subprocess.DEVNULL)
+    shutil.rmtree(base, ignore_errors=True)
     target, sources = os.path.join(base, "解压 到这里"), os.path.join(base, "源文件")
     os.makedirs(target)
     os.makedirs(sources)
-    source = os.path.join(sources, os.path.basename(args.source_mp3))
-    shutil.copyfile(args.source_mp3, source)
+    source = shutil.copy(args.source, sources)
     zipfile.ZipFile(args.zip).extractall(target)
     if os.listdir(target) != [os.path.basename(args.zip)[:-4]]:
         print("FAILED: the zip unpacks to %s, not to one folder named like it" % os.listdir(target))
         return 1
-    unpacked = os.path.join(target, os.listdir(target)[0])
-    users = os.path.join(prefix, "drive_c", "users")
-    links = {os.path.realpath(os.path.join(users, u, n)) for u in os.listdir(users)
-             for n in os.listdir(os.path.join(users, u)) if os.path.islink(os.path.join(users, u, n))}
+    unpacked, users = os.path.join(target, os.listdir(target)[0]), os.path.join(prefix, "drive_c", "users")
+    links = {os.path.realpath(os.path.join(users, u, n)) for u in os.listdir(users) for n in os.listdir(os.path.join(users, u))
+             if os.path.islink(os.path.join(users, u, n))}
 
     def snapshot():
-        subprocess.run(["wineserver", "-k"], env=env)  # this prefix's server only; it saves the registry
+        subprocess.run(["wineserver", "-k"], env=env)  # this prefix's server only: it saves the registry
         subprocess.run(["wineserver", "-w"], env=env)
         files = {}
         for root in [os.path.join(prefix, "drive_c"), sources] + sorted(links):
@@ -119,19 +100,16 @@ def main():
 
     def interrupted(signum, frame):
         raise SystemExit("interrupted by signal %d" % signum)
-    # An ending test still makes the folder changeable again, or nobody could delete it.
-    signal.signal(signal.SIGTERM, interrupted)
+    signal.signal(signal.SIGTERM, interrupted)  # the folder is made changeable again all the same
     signal.signal(signal.SIGINT, interrupted)
     try:
         if args.write_protected and subprocess.run(["chattr", "+i", unpacked], stderr=subprocess.DEVNULL).returncode:
             print("skipped: this file system does not allow making a folder immutable (chattr +i)")
             return 77
         before = snapshot()
-        run_env = dict(env, ZDV_PACKAGE_FOLDER="Z:" + unpacked.replace("/", "\\"),
-                       ZDV_PACKAGE_SOURCE="Z:" + source.replace("/", "\\"),
-                       ZDV_PACKAGE_WRITABLE="0" if args.write_protected else "1")
-        status = subprocess.run([os.path.join(args.root, "cmake", "wine-run.sh"), prefix, args.test_program, "--gtest_filter=Package.*"],
-                                env=run_env, stdin=subprocess.DEVNULL).returncode
+        status = subprocess.run([os.path.join(args.root, "cmake", "wine-run.sh"), prefix, args.program, "--gtest_filter=Package.*"],
+                                stdin=subprocess.DEVNULL, env=dict(env, ZDV_PACKAGE_FOLDER="Z:" + unpacked.replace("/", "\\"),
+                                ZDV_PACKAGE_SOURCE="Z:" + source.replace("/", "\\"), ZDV_PACKAGE_WRITABLE=str(int(not args.write_protected)))).returncode
         after = snapshot()
     finally:
         subprocess.run(["chattr", "-i", unpacked], stderr=subprocess.DEVNULL)
@@ -145,23 +123,17 @@ def main():
             print("written by Wine (not counted): %s %s" % (kind, path))
         elif path not in cuts[:1]:
             failures.append("written outside the program's folder: %s %s" % (kind, path))
-    for key in sorted(set(before[1]) | set(after[1])):
-        if before[1].get(key) != after[1].get(key):
-            if key[1].startswith(WINE_OWN_KEYS):
-                print("registry written by Wine (not counted): %s [%s]" % key)
-            else:
-                failures.append("registry written: %s [%s]" % key)
+    for key in [k for k in sorted(set(before[1]) | set(after[1])) if before[1].get(k) != after[1].get(k)]:
+        (print if key[1].startswith(WINE_OWN_KEYS) else failures.append)("registry written: %s [%s]" % key)
     if len(cuts) != 1:
         failures.append("expected one cut in the Music folder, found %s" % cuts)
     else:
-        out = subprocess.run([sys.executable, os.path.join(args.root, "tests", "judge.py"), "cut", source, cuts[0]],
-                             capture_output=True, text=True)
-        verdict = json.loads(out.stdout or "{}")
+        out = subprocess.run([sys.executable, os.path.join(args.root, "tests", "judge.py"), "cut", source, cuts[0]], capture_output=True, text=True)
         print(out.stdout, out.stderr)
-        failures += verdict.get("problems", ["judge.py: %s" % out.stderr])
+        verdict = json.loads(out.stdout or '{"problems": ["judge.py failed"], "tags": {}}')
         tags = {f: str(t) for f, t in mutagen.id3.ID3(source).items() if f in ("TPE1", "TALB", "TIT2")}
-        failures += ["the cut's %s is %r, the source's %r" % (f, verdict.get("tags", {}).get(f), t)
-                     for f, t in tags.items() if verdict.get("tags", {}).get(f) != t]
+        failures += verdict["problems"] + ["the cut's %s is %r, not %r" % (f, verdict["tags"].get(f), t)
+                                           for f, t in tags.items() if verdict["tags"].get(f) != t]
         os.remove(cuts[0])
     inside = {(kind, os.path.relpath(p, unpacked)) for kind, p in changes(before[2], after[2])}
     allowed = set() if args.write_protected else {("created", "log.txt"), ("created", "settings.ini")}
