@@ -1,17 +1,13 @@
 #!/usr/bin/python3
-"""Checks of the release zips, run by CTest in the Windows build.
+"""check_package.py entries|imports|sources ZIP SOURCES_ZIP OBJDUMP ROOT
 
-check_package.py CHECK ZIP SOURCES_ZIP OBJDUMP ROOT
-  entries  ZIP holds exactly the listed files in one folder named like it:
-           x86-64 Windows programs, UTF-8 READMEs for Notepad (byte order
-           mark, CR LF) naming the program, the real licence texts; the
-           repository's READMEs name the zip.
-  imports  every program imports only system DLLs and the package's own, as
-           `objdump -p` lists them; id3lib and libmpg123 come from their DLLs.
-  sources  SOURCES_ZIP holds both Debian source packages whole (every file
-           each .dsc lists but signatures, with its SHA-256) and the build
-           settings.
-Exit code 0 when every check holds; each failure is printed.
+entries: ZIP holds exactly the listed files in one folder named like it:
+x86-64 programs, UTF-8 READMEs for Notepad (byte order mark, CR LF), the real
+licence texts; the repository's READMEs name the zip. imports: the programs
+import only system DLLs and the package's own (`objdump -p`); id3lib and
+libmpg123 come from their DLLs. sources: SOURCES_ZIP holds both Debian
+source packages whole (every file each .dsc lists but signatures, with its
+SHA-256) and the build settings. Exit code 0 when every check holds.
 """
 import hashlib
 import os
@@ -23,16 +19,11 @@ import zipfile
 
 PROGRAMS = ["ZorDU3Vodizaro.exe", "bass.dll", "KivControls.dll", "id3lib.dll", "libmpg123.dll"]
 TEXTS = ["README.txt", "README.zh-CN.txt", "licenses/NOTICE.txt"]
-LICENCES = {  # entry: a phrase of the real text
-    "licenses/id3lib/COPYING": "GNU LIBRARY GENERAL PUBLIC LICENSE", "licenses/id3lib/copyright": "id3lib",
-    "licenses/mpg123/COPYING": "GNU LESSER GENERAL PUBLIC LICENSE", "licenses/mpg123/copyright": "mpg123",
-    "licenses/zlib/copyright": "Jean-loup Gailly", "licenses/mingw-w64/copyright": "winpthreads",
-    "licenses/gcc/copyright": "GCC RUNTIME LIBRARY EXCEPTION",
-    "licenses/common-licenses/GPL-2": "GNU GENERAL PUBLIC LICENSE",
-    "licenses/common-licenses/GPL-3": "GNU GENERAL PUBLIC LICENSE",
-    "licenses/common-licenses/LGPL-2": "GNU LIBRARY GENERAL PUBLIC LICENSE",
-    "licenses/common-licenses/LGPL-2.1": "GNU LESSER GENERAL PUBLIC LICENSE",
-}
+GPL, LGPL, LIBRARY = "GNU GENERAL PUBLIC LICENSE", "GNU LESSER GENERAL PUBLIC LICENSE", "GNU LIBRARY GENERAL PUBLIC LICENSE"
+LICENCES = {"licenses/id3lib/COPYING": LIBRARY, "licenses/id3lib/copyright": "id3lib", "licenses/mpg123/COPYING": LGPL,
+            "licenses/mpg123/copyright": "mpg123", "licenses/zlib/copyright": "Jean-loup Gailly", "licenses/mingw-w64/copyright":
+            "winpthreads", "licenses/gcc/copyright": "GCC RUNTIME LIBRARY EXCEPTION", "licenses/common-licenses/GPL-2": GPL,
+            "licenses/common-licenses/GPL-3": GPL, "licenses/common-licenses/LGPL-2": LIBRARY, "licenses/common-licenses/LGPL-2.1": LGPL}
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "comdlg32.dll", "shell32.dll",
                "ole32.dll", "advapi32.dll", "winmm.dll", "shlwapi.dll", "msvcrt.dll"}
 OWN_IMPORTS = {"ZorDU3Vodizaro.exe": {"bass.dll", "kivcontrols.dll", "id3lib.dll"}, "bass.dll": {"libmpg123.dll"}}
@@ -42,8 +33,7 @@ failures = []
 
 def check(condition, message):
     if not condition:
-        failures.append(message)
-        print("FAILED:", message)
+        failures.append(print("FAILED:", message))
 
 
 def entries(archive, folder, root):

@@ -1,5 +1,5 @@
 // The real program under Wine, driven through its windows as users drive it,
-// one start per scenario: a first run that walks a whole working session and
+// one start per scenario: a first run that walks everything a user does and
 // the restart that reads what it left; the ends that a fault, a missing audio
 // device or a wrong audio library bring; a selection played while the sink
 // is recorded; the release package unpacked (run_package_test.py). Logs and
@@ -151,14 +151,14 @@ DWORD MainWindowAtRun(int id, DWORD style)  // hidden for good, disabled for goo
 }
 DWORD AsTemplate(int, DWORD style) { return style; }
 
-// The first run of a new copy walks a whole working session: the window as
+// The first run of a new copy walks everything a user does: the window as
 // its template has it, commands without a source, the folder browser,
 // loading through the open-file dialog, the selection by buttons, editors,
 // slider and tenths, playback, a file that cannot be loaded, cuts into the
 // output folder and beside the source, the folder window, the tag box and
 // the About box; log and settings are then compared whole and the cut is
 // left to judge_run.py. The restart reads what the run left.
-TEST(Session, AFirstRunWalksEveryCommandAndTheRestartReadsWhatItLeft)
+TEST(UserRun, AFirstRunWalksEveryCommandAndTheRestartReadsWhatItLeft)
 {
     ProgramCopy copy(kTestBuild);
     const std::string music = MusicFolder(), aBytes = Fixture("tone_steps.mp3"), bBytes = Fixture("cut_song.mp3");
@@ -540,7 +540,7 @@ TEST(Session, AFirstRunWalksEveryCommandAndTheRestartReadsWhatItLeft)
 // device at all (run where Wine's audio drivers are off, CMakeLists.txt, and
 // only there); faults of every kind inside the window, and one while it is
 // made (the exception guard: the "失败" box, no save even after a change).
-TEST(Session, RunsThatCannotGoOnEndWithTheirErrorBoxAndExitCode0)
+TEST(UserRun, RunsThatCannotGoOnEndWithTheirErrorBoxAndExitCode0)
 {
     const struct { const wchar_t* exe; const wchar_t* bass; int fault; const char* text; } runs[] = {
         {L"ZorDU3Vodizaro.exe", L"badversion", -1, "加载了一个错误的 BASS.DLL 版本"},
