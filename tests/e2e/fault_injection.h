@@ -1,23 +1,18 @@
-// The fault-test build of the program (ZorDU3VodizaroFaultTest.exe): its
-// main window answers one private message with a deliberate fault, so that
-// the end-to-end tests can prove the exception guard from outside.
+// The test build of the program (ZorDU3VodizaroTest.exe): its main window
+// answers private messages of the end-to-end tests. One faults on purpose
+// (the exception guard is proved from outside); the others hand the time
+// editors what Wine's date-time control never sends (the tenths field's
+// notifications, built inside the program as the control builds them) and
+// read the slider's caption, which is only drawn.
 #pragma once
 
 #include <windows.h>
 
-// Posted to the main window; wParam is a TestFault.
-constexpr UINT kTestFaultMessage = WM_APP + 0x3A0;
-
-// When this environment variable holds a TestFault number, the window faults
-// that way at the end of its WM_INITDIALOG, while it is being created.
-constexpr char kTestFaultAtStartVariable[] = "ZDV_TEST_FAULT_AT_START";
-
-enum class TestFault : WPARAM {
-    AccessViolation = 1,     // a write through a null pointer
-    IntegerDivideByZero = 2,
-    CppException = 3,        // a C++ exception that nobody catches
-    IllegalInstruction = 4,
-};
-
-// The main window's dialog procedure with the fault added in front.
-INT_PTR CALLBACK FaultInjectingDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+constexpr UINT kTestFaultMessage = WM_APP + 0x3A0;  // wParam: 1 access violation, 2 division by zero,
+                                                    // 3 a C++ exception, 4 an illegal instruction
+constexpr char kTestFaultAtStartVariable[] = "ZDV_TEST_FAULT_AT_START";  // that fault at the end of WM_INITDIALOG
+constexpr UINT kProbeTenthKey = WM_APP + 0x3B1;   // DTN_WMKEYDOWN of editor wParam, key lParam: its result
+constexpr UINT kProbeTenthText = WM_APP + 0x3B2;  // DTN_FORMAT of editor wParam: 8 bytes of the text shown
+constexpr UINT kProbeTenthSize = WM_APP + 0x3B3;  // DTN_FORMATQUERY of editor wParam: MAKELONG(cx, cy)
+constexpr UINT kProbeCaption = WM_APP + 0x3B4;    // the caption, repainted, into lParam (program memory)
+constexpr size_t kProbeCaptionBytes = 256;

@@ -1,0 +1,88 @@
+#!/usr/bin/python3
+"""judge_run.py [--cut SOURCE CUT] [--listen FROM TO WAV] -- COMMAND...
+
+Runs a Windows test program under Wine, then judges what it left. --cut:
+tests/judge.py must find no problem in CUT, the span of SOURCE's frames in
+CUT.span and SOURCE's artist, album and title. --listen: the null sink is
+recorded into WAV while seconds FROM to TO of tone_steps.mp3 play (second k:
+300 + 100 x (k mod 30) Hz); each must be heard for 1 s within 0.1 s (the
+outer ones at least 0.8 s: they share an edge with silence), nothing else,
+and the sound must last TO - FROM s within 0.1 s. Exit code 0 when all holds.
+"""
+import json
+import math
+import os
+import subprocess
+import sys
+import time
+import wave
+
+import mutagen.id3
+
+
+def judge_cut(source, cut):
+    span = [int(x) for x in open(os.path.splitext(cut)[0] + ".span").read().split()]
+    out = subprocess.run([sys.executable, os.path.join(os.path.dirname(__file__), "..", "judge.py"), "cut", source, cut],
+                         capture_output=True, text=True)
+    print(out.stdout, out.stderr)
+    verdict = json.loads(out.stdout or '{"problems": ["judge.py failed"]}')
+    failures = verdict["problems"] + ([] if verdict.get("span") == span else ["frames %s, not %s" % (verdict.get("span"), span)])
+    tags = {f: str(t) for f, t in mutagen.id3.ID3(source).items() if f in ("TPE1", "TALB", "TIT2")}
+    return failures + ["%s: %r, not %r" % (f, verdict["tags"].get(f), t) for f, t in tags.items() if verdict["tags"].get(f) != t]
+
+
+def step_of(window, rate):
+    """The tone step of a 40 ms window: the zero crossings' frequency, when
+    the Goertzel algorithm finds most of the energy there; else None."""
+    energy = sum(x * x for x in window)
+    if energy < len(window) * 1e-4:
+        return None
+    step = round((sum((a < 0) != (b < 0) for a, b in zip(window, window[1:])) * rate / (2 * len(window)) - 300) / 100)
+    coeff, s1, s2 = 2 * math.cos(2 * math.pi * (300 + 100 * step) / rate), 0.0, 0.0
+    for x in window:
+        s1, s2 = x + coeff * s1 - s2, s1
+    return step if 0 <= step < 30 and (s1 * s1 + s2 * s2 - coeff * s1 * s2) / (energy * len(window) / 2) > 0.5 else None
+
+
+def judge_recording(path, first, end):
+    with wave.open(path) as w:
+        rate, channels, values = w.getframerate(), w.getnchannels(), memoryview(w.readframes(w.getnframes())).cast("h")
+    mono = [sum(values[i:i + channels]) / (channels * 32768.0) for i in range(0, len(values) - channels + 1, channels)]
+    hop = rate // 200  # 5 ms
+    steps = [step_of(mono[i:i + 8 * hop], rate) for i in range(0, len(mono) - 8 * hop, hop)]
+    heard = {k: steps.count(k) / 200.0 for k in set(steps) if k is not None}
+    print("heard (step: seconds):", sorted(heard.items()))
+    expected = [k % 30 for k in range(first, end)]
+    failures = ["second %d heard for %.3f s" % (k, heard.get(k, 0)) for k in expected
+                if not (0.8 if k in (expected[0], expected[-1]) else 0.9) <= heard.get(k, 0) <= 1.1]
+    failures += ["step %s heard for %.3f s" % (k, v) for k, v in heard.items() if k not in expected and v > 0.02]
+    sound = [i for i, k in enumerate(steps) if k is not None]
+    length = (sound[-1] - sound[0] + 8) / 200.0 if sound else 0
+    return failures + ([] if abs(length - (end - first)) <= 0.1 else ["%.3f s of sound" % length])
+
+
+def main():
+    split = sys.argv.index("--")
+    options, command = sys.argv[1:split], sys.argv[split + 1:]
+    if "--listen" in options:
+        first, end, wav = options[options.index("--listen") + 1:][:3]
+        os.makedirs(os.path.dirname(wav), exist_ok=True)
+        recorder = subprocess.Popen(["parec", "-d", "nullsink.monitor", "--latency-msec=20", "--file-format=wav", wav])
+        while not subprocess.run(["pactl", "list", "short", "source-outputs"], capture_output=True).stdout.strip():
+            time.sleep(0.05)
+    status = subprocess.run(command).returncode
+    failures = [] if status == 0 else ["the test program failed (%d)" % status]
+    if "--listen" in options:
+        time.sleep(0.3)
+        recorder.terminate()
+        recorder.wait()
+        failures += judge_recording(wav, int(first), int(end))
+    if "--cut" in options and status == 0:
+        failures += judge_cut(*options[options.index("--cut") + 1:][:2])
+    for failure in failures:
+        print("FAILED: " + failure)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,669 @@
+// The real program under Wine, driven through its windows as users drive it,
+// one start per scenario: a first run that walks everything a user does and
+// the restart that reads what it left; the ends that a fault, a missing audio
+// device or a wrong audio library bring; a selection played while the sink
+// is recorded; the release package unpacked (run_package_test.py). Logs and
+// settings are compared whole; judge_run.py judges the cut and the recording.
+#include "cutter.h"
+#include "fault_injection.h"
+#include "frame_scan.h"
+#include "harness.h"
+#include "info_frame.h"
+#include "resource.h"
+#include "slider_mapping.h"
+
+namespace e2e {
+namespace {
+
+const std::wstring kTestBuild = L"ZorDU3VodizaroTest.exe";
+const std::string kCutDone = "完成!\n文件已经分割.\n\n打开新文件进行分割吗?";
+const std::wstring kAboutTitle = L"Zor DU3 Vodizaro :: 关于";
+
+std::string Fixture(const char* name) { return ReadBytes(Wide(std::string(ZDV_FIXTURE_DIR "/") + name)); }
+
+// The audio frames as the index counts them: a describing frame first is not one.
+int AudioFrames(const std::string& bytes)
+{
+    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+    const auto size = static_cast<int64_t>(bytes.size());
+    std::vector<FrameEntry> frames(static_cast<size_t>(MP3ScanFrames(data, size, nullptr)));
+    MP3ScanFrames(data, size, frames.data());
+    return static_cast<int>(frames.size()) - (!frames.empty() && MP3IsLeadingInfoFrame(data, size, frames[0]));
+}
+
+std::wstring Variable(const wchar_t* name)
+{
+    wchar_t value[MAX_PATH * 2] = {};
+    return std::wstring(value, GetEnvironmentVariableW(name, value, MAX_PATH * 2));
+}
+
+void Append(std::vector<std::string>& log, const std::vector<std::string>& more) { log.insert(log.end(), more.begin(), more.end()); }
+
+// A time picker's range (DTM_GETRANGE): its flags, the limits into range.
+struct Range {
+    SYSTEMTIME limits[2];
+};
+LRESULT RangeOf(HWND editor, Range& range)
+{
+    LRESULT flags = 0;
+    range = Remote(editor, sizeof range).Get<Range>(editor, DTM_GETRANGE, 0, &flags);
+    return flags;
+}
+
+bool IsOpenFileDialog(HWND w) { return GetDlgItem(w, cmb13) != nullptr; }
+
+// A running program's window and the steps a user takes in it.
+struct Window {
+    const Program& program;
+    HWND main;
+
+    HWND Item(int id) const { return GetDlgItem(main, id); }
+    double Seconds(int id) const { return EditorSeconds(Item(id)); }
+    double Position() const { return Seconds(IDC_TIME_POSITION); }
+    bool Advances() const { return WaitUntil([&, before = Position()] { return Position() > before + 0.2; }, 3000); }
+    bool Rests() const { return [&](double before) { return Sleep(400), Position() == before; }(Position()); }
+    bool ClickUntil(int id, const std::function<bool()>& reaction) const { return Click(Item(id)), WaitUntil(reaction, 5000); }
+    void ExpectSelection(double start, double end, float duration) const  // editors and slider
+    {
+        EXPECT_NEAR(Seconds(IDC_TIME_START), start, 0.0005);
+        EXPECT_NEAR(Seconds(IDC_TIME_END), end, 0.0005);
+        EXPECT_EQ(Send(Item(IDC_SLIDER), TBM_GETSELSTART), SliderUnitOf(static_cast<float>(start), duration));
+        EXPECT_EQ(Send(Item(IDC_SLIDER), TBM_GETSELEND), SliderUnitOf(static_cast<float>(end), duration));
+    }
+    std::string Caption() const  // the slider's, which is only drawn
+    {
+        char text[kProbeCaptionBytes] = {};
+        Remote buffer(main, sizeof text);
+        Send(main, kProbeCaption, 0, buffer.Address());
+        buffer.Read(text, sizeof text - 1);
+        return text;
+    }
+    bool ShowsSource(const std::string& title, const std::string& path) const
+    {
+        return WaitUntil([&] { return Text(Item(IDC_STATIC_FILE_TITLE)) + "|" + Text(Item(IDC_EDIT_SOURCE_PATH)) == title + "|" + path; });
+    }
+    // Clicks button; the box it opens, owned by the window, with caption and text, is answered.
+    void Box(int button, const std::string& caption, const std::string& text, int answer) const
+    {
+        Click(Item(button));
+        std::optional<MessageBoxSeen> box = WaitForMessageBox(program.Id(), main);
+        ASSERT_TRUE(box) << "no box \"" << text << "\"";
+        EXPECT_EQ(box->text, text);
+        EXPECT_EQ(box->caption, caption);
+        EXPECT_EQ(box->owner, main);
+        EXPECT_TRUE(answer == IDOK || (box->hasIcon && GetDlgItem(box->box, IDYES) && GetDlgItem(box->box, IDNO)));
+        EXPECT_TRUE(Answer(*box, answer));
+    }
+    HWND OpenFileDialog() const
+    {
+        HWND dialog = WaitForDialog(program.Id(), IsOpenFileDialog);
+        EXPECT_TRUE(dialog && GetWindow(dialog, GW_OWNER) == main) << "no open-file dialog";
+        return dialog;
+    }
+    void Open(const std::string& path) const
+    {
+        Click(Item(IDC_BUTTON_OPEN_FILE));
+        if (HWND dialog = OpenFileDialog()) ChooseFile(dialog, path);
+    }
+    // "..." and, in the folder browser, the folder at path chosen (by
+    // BFFM_SETSELECTIONW) or, with path empty, the browser cancelled once it
+    // shows the folder named shown. Wine's browser now and then stays on the
+    // desktop: it is cancelled and opened again. Returns how many opened.
+    int BrowseFolder(const std::wstring& path, const std::wstring& shown) const
+    {
+        const std::wstring want = path.empty() ? shown : path.substr(path.find_last_of(L'\\', path.size() - 2) + 1);
+        for (int opened = 1; opened <= 4; ++opened) {
+            Click(Item(IDC_BUTTON_BROWSE_OUTPUT));
+            HWND browser = WaitForDialog(program.Id(), [](HWND w) { return FindWindowExW(w, nullptr, WC_TREEVIEWW, nullptr) != nullptr; });
+            if (!browser) break;
+            EXPECT_TRUE(Text(browser) == "选择文件夹" && GetWindow(browser, GW_OWNER) == main);
+            HWND tree = FindWindowExW(browser, nullptr, WC_TREEVIEWW, nullptr);
+            Remote block(browser, 2048);
+            block.Write(path.c_str(), (path.size() + 1) * sizeof(wchar_t), 1024);
+            const auto selected = [&] {  // the text of the selected folder
+                TVITEMW item = {TVIF_TEXT, reinterpret_cast<HTREEITEM>(Send(tree, TVM_GETNEXTITEM, TVGN_CARET))};
+                item.pszText = reinterpret_cast<wchar_t*>(block.Address() + 512);
+                item.cchTextMax = 256;
+                wchar_t text[256] = {};
+                block.Write(&item, sizeof item);
+                block.Write(text, sizeof text, 512);
+                Send(tree, TVM_GETITEMW, 0, block.Address());
+                block.Read(text, sizeof text, 512);
+                return std::wstring(text);
+            };
+            bool there = false;
+            for (int attempt = 0; attempt < 5 && !there; ++attempt) {
+                if (!path.empty()) Send(browser, BFFM_SETSELECTIONW, TRUE, block.Address() + 1024);
+                there = WaitUntil([&] { return selected().find(want.substr(0, want.find(L'\\'))) != std::wstring::npos; }, 600);
+            }
+            Click(GetDlgItem(browser, there && !path.empty() ? IDOK : IDCANCEL));
+            EXPECT_TRUE(WaitUntil([&] { return !IsWindow(browser); }));
+            if (there) return opened;
+        }
+        ADD_FAILURE() << "the folder browser never showed " << Cp936(want);
+        return 0;
+    }
+};
+
+DWORD MainWindowAtRun(int id, DWORD style)  // hidden for good, disabled for good
+{
+    return id == IDC_BUTTON_BULK ? style & ~WS_VISIBLE : id == IDC_BUTTON_EXIT ? style | WS_DISABLED : style;
+}
+DWORD AsTemplate(int, DWORD style) { return style; }
+
+// The first run of a new copy walks everything a user does: the window as
+// its template has it, commands without a source, the folder browser,
+// loading through the open-file dialog, the selection by buttons, editors,
+// slider and tenths, playback, a file that cannot be loaded, cuts into the
+// output folder and beside the source, the folder window, the tag box and
+// the About box; log and settings are then compared whole and the cut is
+// left to judge_run.py. The restart reads what the run left.
+TEST(UserRun, AFirstRunWalksEveryCommandAndTheRestartReadsWhatItLeft)
+{
+    ProgramCopy copy(kTestBuild);
+    const std::string music = MusicFolder(), aBytes = Fixture("tone_steps.mp3"), bBytes = Fixture("cut_song.mp3");
+    const std::wstring a = L"音阶 tone_steps.mp3", b = L"源 文件夹\\歌曲 剪切.mp3", out = copy.PathOf(L"输出");
+    ASSERT_TRUE(CreateDirectoryW(copy.PathOf(L"源 文件夹").c_str(), nullptr) && CreateDirectoryW(out.c_str(), nullptr));
+    copy.Write(a, aBytes);
+    copy.Write(b, bBytes);
+    const std::string aPath = Cp936(copy.PathOf(a)), bPath = Cp936(copy.PathOf(b)), outText = Cp936(out) + "\\";
+    const std::string source = Cp936(copy.PathOf(L"源 文件夹")) + "\\";
+    const float aSeconds = 75, bSeconds = 20;
+    ShellRecorder browser(copy, L"http", L"-osint -url \"%1\"", L"Browser.exe"), folders(copy, L"Folder", L"\"%1\"");
+    std::vector<std::string> log = StartLog(copy, music);
+    {
+        Program program = copy.Start();
+        const Window w{program, program.WaitForMainWindow()};
+        ASSERT_NE(w.main, nullptr);
+        HWND main = w.main, slider = w.Item(IDC_SLIDER), box = w.Item(IDC_CHECK_PLAY_SELECTION);
+
+        // The window as its template has it, centred, the focus on the first
+        // tab stop; the skinned buttons' tooltips and pictures (the second
+        // while pressed).
+        ExpectLayout(main, copy.PathOf(kTestBuild), IDD_MAIN, MainWindowAtRun,
+                     {IDC_STATIC_FILE_TITLE, IDC_EDIT_OUTPUT_FOLDER, IDC_TIME_POSITION, IDC_TIME_START, IDC_TIME_END});
+        RECT window, work;
+        GetWindowRect(main, &window);
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        EXPECT_LE(abs(window.left + window.right - work.left - work.right) + abs(window.top + window.bottom - work.top - work.bottom), 4);
+        GUITHREADINFO gui = {sizeof gui};
+        GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &gui);
+        EXPECT_EQ(gui.hwndFocus, w.Item(IDC_BUTTON_OPEN_FILE));
+        EXPECT_TRUE(Text(w.Item(IDC_STATIC_FILE_TITLE)) == "无文件" && Text(w.Item(IDC_EDIT_OUTPUT_FOLDER)) == music);
+        EXPECT_EQ(Tooltips(main), (std::map<int, std::string>{
+            {IDC_BUTTON_EXIT, "退出"}, {IDC_BUTTON_ABOUT, "关于 DU3 Vodizaro"}, {IDC_BUTTON_PLAY, "播放原始 MP3 文件"},
+            {IDC_BUTTON_STOP, "停止播放"}, {IDC_BUTTON_SET_START, "设置开始时间"}, {IDC_BUTTON_SET_END, "设置结束时间"},
+            {IDC_BUTTON_CLEAR, "清除所选"}, {IDC_BUTTON_PLAY_SELECTION, "播放新的 MP3 文件"},
+            {IDC_BUTTON_SET_START_ICON, "设置开始时间"}, {IDC_BUTTON_SET_END_ICON, "设置结束时间"},
+            {IDC_BUTTON_OPEN_OUTPUT, "打开输出文件夹"}, {IDC_BUTTON_BROWSE_OUTPUT, "设置输出文件夹"}, {IDC_BUTTON_CUT, "分割文件"},
+            {IDC_BUTTON_OPEN_FILE, "打开要分割的文件"}, {IDC_BUTTON_BULK, "分割多于 1 个文件"},
+            {IDC_BUTTON_SHOW_TAG, "显示 MP3 标签"}, {IDC_CHECK_PLAY_SELECTION, "播放所选"}}));
+        const COLORREF olive = RGB(0x8c, 0x96, 0x18);
+        ASSERT_TRUE(WaitUntil([&] { return ShowsColour(w.Item(IDC_BUTTON_PLAY), olive, 30); }, 5000)) << "painted";
+        const struct { int id; COLORREF colour; int tolerance; bool shown; } pictures[] = {
+            {IDC_BUTTON_STOP, olive, 30, true}, {IDC_BUTTON_SET_START_ICON, olive, 30, true},
+            {IDC_BUTTON_SET_END_ICON, olive, 30, true}, {IDC_BUTTON_PLAY_SELECTION, olive, 30, true},
+            {IDC_BUTTON_SHOW_TAG, RGB(0x9b, 0x9b, 0x9b), 20, true}, {IDC_BUTTON_CUT, RGB(0xc8, 0x1e, 0x1e), 60, true},
+            {IDC_BUTTON_ABOUT, RGB(0x4a, 0x8f, 0xe6), 30, true}, {IDC_BUTTON_OPEN_OUTPUT, RGB(0xf6, 0xcf, 0x5a), 30, true},
+            {IDC_BUTTON_SHOW_TAG, RGB(0xf0, 0x8c, 0x12), 20, false}, {IDC_BUTTON_CLEAR, olive, 30, false}};
+        for (const auto& p : pictures) EXPECT_EQ(ShowsColour(w.Item(p.id), p.colour, p.tolerance), p.shown) << p.id;
+        Send(w.Item(IDC_BUTTON_STOP), BM_SETSTATE, TRUE);
+        EXPECT_TRUE(WaitUntil([&] { return !ShowsColour(w.Item(IDC_BUTTON_STOP), olive, 30); }, 3000)) << "pressed";
+        Send(w.Item(IDC_BUTTON_STOP), BM_SETSTATE, FALSE);
+        Screenshot(main, "main_window_first_run");
+        PostMessageW(gui.hwndFocus, WM_KEYDOWN, VK_ESCAPE, 0);  // does nothing
+
+        // Without a source the playback commands change the box alone; the
+        // cut and the tag box ask to open a file; the open-file dialog.
+        ASSERT_TRUE(w.ClickUntil(IDC_BUTTON_PLAY_SELECTION, [&] { return Checked(box); }));
+        Click(w.Item(IDC_BUTTON_PLAY));
+        ASSERT_TRUE(w.ClickUntil(IDC_BUTTON_STOP, [&] { return !Checked(box); }));
+        EXPECT_EQ(w.Position(), 0.0);
+        w.Box(IDC_BUTTON_CUT, "Zor DU3 Vodizaro", "无文件.\n\n打开文件进行分割吗?", IDYES);
+        Append(log, {"    Button: SPLIT", "    MP3Split", "        mp3 文件: ", "    Button: OPEN FILE"});
+        HWND dialog = w.OpenFileDialog();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_TRUE(Text(dialog) == "打开" && Text(GetDlgItem(dialog, cmb1)) == "MP3 文件");
+        EXPECT_TRUE(Send(GetDlgItem(dialog, cmb1), CB_GETCOUNT) == 1 && IsWindowVisible(GetDlgItem(dialog, chx1)));
+        CloseDialog(dialog, IDCANCEL);
+        w.Box(IDC_BUTTON_SHOW_TAG, "Zor DU3 Vodizaro", "无文件.\n\n打开要分割的文件吗?", IDNO);
+        EXPECT_EQ(WaitForDialog(program.Id(), IsOpenFileDialog, 0), nullptr);
+
+        // The output folder by the folder browser: a drive's root keeps its
+        // one backslash, another folder gets one; the browser opens on the
+        // folder set; cancelling changes nothing; the folder window shows it.
+        const auto browse = [&](const std::wstring& path, const std::wstring& shown, const std::string& result) {
+            log.insert(log.end(), w.BrowseFolder(path, shown), "    Message: SET FOLDER");
+            if (!result.empty()) log.push_back("        输出路径: " + result);
+            EXPECT_TRUE(WaitUntil([&] { return Text(w.Item(IDC_EDIT_OUTPUT_FOLDER)) == (result.empty() ? outText : result); }));
+        };
+        browse(L"C:\\", L"", "C:\\");
+        browse(out, L"", outText);
+        browse(L"", L"输出", "");
+        Click(w.Item(IDC_BUTTON_OPEN_OUTPUT));
+        EXPECT_EQ(folders.Launches(1), std::vector<std::string>{"\"" + outText + "\""});
+
+        // The tag box's Yes opens the dialog; the file comes with its length,
+        // whole selection, editors' range, caption and tag.
+        w.Box(IDC_BUTTON_SHOW_TAG, "Zor DU3 Vodizaro", "无文件.\n\n打开要分割的文件吗?", IDYES);
+        log.push_back("    Button: OPEN FILE");
+        if ((dialog = w.OpenFileDialog())) ChooseFile(dialog, aPath);
+        ASSERT_TRUE(w.ShowsSource(Cp936(a), aPath));
+        Append(log, LoadLog(aPath, aBytes.size(), AudioFrames(aBytes)));
+        EXPECT_TRUE(EditorText(w.Item(IDC_TIME_END)) == "00:01:15.000" && EditorText(w.Item(IDC_TIME_POSITION)) == "00:00:00.000");
+        EXPECT_EQ(Send(slider, TBM_GETPOS), 0);
+        Range range, before;
+        for (int id : {IDC_TIME_POSITION, IDC_TIME_START, IDC_TIME_END}) {
+            EXPECT_EQ(RangeOf(w.Item(id), range), GDTR_MIN | GDTR_MAX) << id;
+            const SYSTEMTIME* limit = range.limits;
+            EXPECT_EQ(limit[0].wDay, limit[1].wDay);
+            EXPECT_EQ(limit[0].wHour + limit[0].wMinute + limit[0].wSecond + limit[0].wMilliseconds + limit[1].wHour, 0);
+            EXPECT_EQ(limit[1].wMinute * 60 + limit[1].wSecond, 75);
+        }
+        std::smatch kb;
+        const std::string caption = w.Caption();
+        ASSERT_TRUE(std::regex_match(caption, kb, std::regex("持续时间: 00:01:15\\.0 \\(100%, ([0-9]+)\\.[0-9] Kb\\)"))) << caption;
+        EXPECT_NEAR(std::stoi(kb[1]), static_cast<int>(aBytes.size() / 1024) - 2, 2);
+        EXPECT_TRUE(WaitUntil([&] { return ShowsColour(slider, RGB(0, 0, 255), 8); }, 5000) && ShowsColour(slider, RGB(200, 200, 255), 8));
+        w.Box(IDC_BUTTON_SHOW_TAG, "MP3 标签", "艺术家:\t测试者 Tone\n专辑:\t-\n标题:\t-", IDOK);
+
+        // The buttons set an end of the selection at the cursor, widening the
+        // other end past it; Clear gives the whole file; the cursor stays.
+        const struct { int at, button; double start, end; } marks[] = {
+            {50, IDC_BUTTON_SET_END, 0, 50}, {60, IDC_BUTTON_SET_START, 60, 75}, {5, IDC_BUTTON_SET_END_ICON, 0, 5},
+            {3, IDC_BUTTON_SET_START_ICON, 3, 5}, {3, IDC_BUTTON_CLEAR, 0, 75}};
+        for (const auto& m : marks) {
+            TypeTime(w.Item(IDC_TIME_POSITION), m.at / 60, m.at % 60);
+            ASSERT_TRUE(w.ClickUntil(m.button, [&] { return w.Seconds(IDC_TIME_START) == m.start && w.Seconds(IDC_TIME_END) == m.end; })) << m.button;
+            w.ExpectSelection(m.start, m.end, aSeconds);
+        }
+        EXPECT_EQ(w.Position(), 3.0);
+
+        // Typed times follow the same rules, a time past the end is refused;
+        // the position editor moves the cursor and the slider.
+        const struct { int id, field; const char* digits; double start, end; } typed[] = {
+            {IDC_TIME_START, 1, "01", 60, 75}, {IDC_TIME_START, 2, "05", 65, 75}, {IDC_TIME_END, 1, "00", 0, 15},
+            {IDC_TIME_START, 2, "20", 20, 75}, {IDC_TIME_START, 1, "59", 20, 75}};
+        for (const auto& t : typed) {
+            TypeField(w.Item(t.id), t.field, t.digits);
+            w.ExpectSelection(t.start, t.end, aSeconds);
+        }
+        EXPECT_EQ(w.Caption().rfind("持续时间: 00:00:55.0 (73%, ", 0), 0u) << w.Caption();
+        TypeField(w.Item(IDC_TIME_POSITION), 2, "30");
+        EXPECT_EQ(w.Position(), 30.0);
+        EXPECT_EQ(Send(slider, TBM_GETPOS), 400);
+        Screenshot(main, "main_window_selection");
+
+        // A click on the slider seeks to the time of its pixel (0 left of the
+        // channel, the end beyond it); a drag follows the pointer while the
+        // left button alone is held.
+        const RECT channel = ChannelRect(slider);
+        const int margin = ThumbMarginOf(static_cast<int>(Send(slider, TBM_GETTICPOS, 0)), static_cast<int>(Send(slider, TBM_GETTICPOS, 1)));
+        const int travel = channel.right - channel.left - 2 * margin, origin = channel.left + margin - 2;
+        const auto at = [&](int x) { return PositionAtPixel(static_cast<uint16_t>(x), channel, margin, aSeconds); };
+        ASSERT_GT(travel, 100);
+        const struct { UINT msg; WPARAM keys; int x; float position; } mouse[] = {
+            {WM_LBUTTONDOWN, MK_LBUTTON, origin + travel / 3, at(origin + travel / 3)}, {WM_LBUTTONUP, 0, 0, at(origin + travel / 3)},
+            {WM_LBUTTONDOWN, MK_LBUTTON, origin - 1, 0}, {WM_LBUTTONUP, 0, 0, 0},
+            {WM_LBUTTONDOWN, MK_LBUTTON, channel.right + 5, aSeconds}, {WM_LBUTTONUP, 0, 0, aSeconds},
+            {WM_LBUTTONDOWN, MK_LBUTTON, origin + travel / 4, at(origin + travel / 4)},
+            {WM_MOUSEMOVE, MK_LBUTTON, origin + travel / 2, at(origin + travel / 2)},
+            {WM_MOUSEMOVE, MK_LBUTTON | MK_SHIFT, origin + travel / 4, at(origin + travel / 2)},
+            {WM_MOUSEMOVE, MK_LBUTTON, -20, 0}, {WM_LBUTTONUP, 0, -20, 0}, {WM_MOUSEMOVE, 0, origin + travel / 2, 0}};
+        for (const auto& m : mouse) {
+            SliderMouse(slider, m.msg, m.keys, m.x);
+            EXPECT_NEAR(w.Position(), m.position, 0.0015) << "message " << m.msg << " at " << m.x;
+        }
+
+        // The tenths field, in the program's own process (Wine's control never
+        // sends its notifications): a digit sets the tenth, even past the end;
+        // a letter or a function key changes nothing; it is one "8" wide.
+        TypeTime(w.Item(IDC_TIME_START), 0, 10);
+        const auto tenthText = [&](int id) {
+            const LRESULT packed = Send(main, kProbeTenthText, id);
+            return std::string(reinterpret_cast<const char*>(&packed), strnlen(reinterpret_cast<const char*>(&packed), 8));
+        };
+        EXPECT_EQ(tenthText(IDC_TIME_START), "0");
+        const struct { int id; LPARAM key; const char* shown; } tenths[] = {
+            {IDC_TIME_START, '7', "00:00:10.701"}, {IDC_TIME_START, VK_NUMPAD5, "00:00:10.501"},
+            {IDC_TIME_START, VK_NUMPAD7, "00:00:10.701"}, {IDC_TIME_POSITION, '0', "00:00:00.001"}};
+        for (const auto& t : tenths) {
+            EXPECT_EQ(Send(main, kProbeTenthKey, t.id, t.key), 0);
+            EXPECT_EQ(EditorText(w.Item(t.id)), t.shown);
+            EXPECT_EQ(tenthText(t.id), std::string(1, t.shown[9]));
+        }
+        EXPECT_EQ(Send(slider, TBM_GETSELSTART), SliderUnitOf(10.701f, aSeconds));
+        ASSERT_TRUE(w.ClickUntil(IDC_BUTTON_CLEAR, [&] { return w.Seconds(IDC_TIME_START) == 0; }));
+        TypeTime(w.Item(IDC_TIME_END), 0, 11);
+        TypeTime(w.Item(IDC_TIME_START), 0, 11);
+        Send(main, kProbeTenthKey, IDC_TIME_START, '5');
+        for (LPARAM key : {LPARAM('A'), LPARAM(VK_F5), LPARAM(VK_SPACE)})
+            for (int id : {IDC_TIME_POSITION, IDC_TIME_START, IDC_TIME_END}) Send(main, kProbeTenthKey, id, key);
+        EXPECT_EQ(EditorText(w.Item(IDC_TIME_START)) + EditorText(w.Item(IDC_TIME_END)) + EditorText(w.Item(IDC_TIME_POSITION)),
+                  "00:00:11.50100:00:11.00000:00:00.001");
+        HDC hdc = GetDC(nullptr);
+        HGDIOBJ previous = SelectObject(hdc, CreateFontW(16, 0, 0, 0, 0, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"MS Shell Dlg"));
+        SIZE eight = {};
+        GetTextExtentPoint32W(hdc, L"8", 1, &eight);
+        DeleteObject(SelectObject(hdc, previous));
+        ReleaseDC(nullptr, hdc);
+        EXPECT_EQ(Send(main, kProbeTenthSize, IDC_TIME_END), MAKELONG(eight.cx, eight.cy));
+
+        // Play goes on from the cursor, a slider click moves the stream.
+        ASSERT_TRUE(w.ClickUntil(IDC_BUTTON_CLEAR, [&] { return w.Seconds(IDC_TIME_START) == 0; }));
+        TypeField(w.Item(IDC_TIME_POSITION), 2, "40");
+        ASSERT_TRUE(w.ClickUntil(IDC_BUTTON_PLAY, [&] { return w.Position() > 40.2; }));
+        EXPECT_LT(w.Position(), 41.5);
+        SliderMouse(slider, WM_LBUTTONDOWN, MK_LBUTTON, origin + travel / 2);
+        SliderMouse(slider, WM_LBUTTONUP, 0, origin + travel / 2);
+        EXPECT_LT(w.Position(), 38.0);
+        EXPECT_TRUE(w.Advances());
+        ASSERT_TRUE(w.ClickUntil(IDC_BUTTON_STOP, [&] { return w.Rests(); }));
+
+        // Selection playback stops at its end, exactly; Play during it goes
+        // on past the end; the box restarts it, or, after Stop, first only
+        // clears what Stop left.
+        TypeTime(w.Item(IDC_TIME_END), 0, 11);
+        TypeTime(w.Item(IDC_TIME_START), 0, 10);
+        ASSERT_TRUE(w.ClickUntil(IDC_BUTTON_PLAY_SELECTION, [&] { return w.Position() > 10.0 && Checked(box); }));
+        Click(w.Item(IDC_BUTTON_PLAY));
+        EXPECT_TRUE(WaitUntil([&] { return w.Position() > 11.3; }, 4000) && Checked(box)) << "nothing stops at the end";
+        ASSERT_TRUE(w.ClickUntil(IDC_CHECK_PLAY_SELECTION, [&] { return w.Position() < 11.0 && Checked(box); }));
+        EXPECT_TRUE(WaitUntil([&] { return !Checked(box); }, 4000));
+        EXPECT_EQ(EditorText(w.Item(IDC_TIME_POSITION)), "00:00:11.000");
+        EXPECT_EQ(Send(slider, TBM_GETPOS), 146);
+        EXPECT_TRUE(w.Rests());
+        ASSERT_TRUE(w.ClickUntil(IDC_BUTTON_PLAY_SELECTION, [&] { return w.Position() < 11.0 && Checked(box); }));
+        ASSERT_TRUE(w.ClickUntil(IDC_BUTTON_STOP, [&] { return !Checked(box); }));
+        EXPECT_TRUE(w.Rests());
+        Click(box);
+        EXPECT_TRUE(w.Rests() && !Checked(box)) << "the first click only clears what Stop left";
+        TypeTime(w.Item(IDC_TIME_POSITION), 0, 30);
+        ASSERT_TRUE(w.ClickUntil(IDC_CHECK_PLAY_SELECTION, [&] { return Checked(box); }));
+        EXPECT_TRUE(w.Advances() && w.Position() >= 10.0 && w.Position() < 11.0);
+        ASSERT_TRUE(w.ClickUntil(IDC_BUTTON_STOP, [&] { return !Checked(box); }));
+
+        // While the selection plays, the open-file dialog (on the source's
+        // folder) changes nothing until a file is chosen; one that cannot be
+        // opened empties the source but keeps the editors' range, and
+        // playback stops. Without a source, same-as-input shows the output folder.
+        TypeTime(w.Item(IDC_TIME_END), 0, 40);
+        ASSERT_TRUE(w.ClickUntil(IDC_BUTTON_PLAY_SELECTION, [&] { return Checked(box); }));
+        RangeOf(w.Item(IDC_TIME_END), before);
+        Click(w.Item(IDC_BUTTON_OPEN_FILE));
+        if ((dialog = w.OpenFileDialog())) {
+            EXPECT_EQ(Text(GetDlgItem(dialog, cmb2)), Cp936(copy.Folder().substr(copy.Folder().rfind(L'\\') + 1)));
+            Screenshot(dialog, "open_file_dialog");
+            CloseDialog(dialog, IDCANCEL);
+        }
+        EXPECT_TRUE(w.Advances() && Checked(box));
+        w.Open(Cp936(copy.PathOf(L"没有这个文件.mp3")));
+        log.insert(log.end(), 2, "    Button: OPEN FILE");
+        EXPECT_TRUE(w.ShowsSource("", "") && !Checked(box));
+        EXPECT_EQ(w.Caption(), "持续时间: 00:00:00.0 (0%, 0.0 Kb)");
+        EXPECT_EQ(RangeOf(w.Item(IDC_TIME_END), range), GDTR_MIN | GDTR_MAX);
+        EXPECT_EQ(memcmp(&before, &range, sizeof range), 0) << "the editors keep their range";
+        ASSERT_TRUE(w.ClickUntil(IDC_CHECK_SAME_FOLDER, [&] {
+            return !IsWindowEnabled(w.Item(IDC_EDIT_OUTPUT_FOLDER)) && !IsWindowEnabled(w.Item(IDC_BUTTON_BROWSE_OUTPUT));
+        }));
+        Click(w.Item(IDC_BUTTON_OPEN_OUTPUT));
+        EXPECT_EQ(folders.Launches(2).back(), "\"" + outText + "\"");
+        ASSERT_TRUE(w.ClickUntil(IDC_CHECK_SAME_FOLDER, [&] { return IsWindowEnabled(w.Item(IDC_BUTTON_BROWSE_OUTPUT)) != 0; }));
+
+        // The second file, with a whole tag.
+        w.Open(bPath);
+        ASSERT_TRUE(w.ShowsSource("歌曲 剪切.mp3", bPath));
+        log.push_back("    Button: OPEN FILE");
+        Append(log, LoadLog(bPath, bBytes.size(), AudioFrames(bBytes)));
+        w.ExpectSelection(0, 20, bSeconds);
+        EXPECT_EQ(w.Position(), 0.0);
+        w.Box(IDC_BUTTON_SHOW_TAG, "MP3 标签", "艺术家:\t艺术家 Artist\n专辑:\t专辑 Album\n标题:\t剪切 测试 Title", IDOK);
+
+        // Cuts of 5 s to 10 s: into the output folder, then numbered; with the
+        // same-as-input switch beside the source, with the next free number.
+        TypeTime(w.Item(IDC_TIME_END), 0, 10);
+        TypeTime(w.Item(IDC_TIME_START), 0, 5);
+        w.ExpectSelection(5, 10, bSeconds);
+        EXPECT_EQ(w.Caption().rfind("持续时间: 00:00:05.0 (25%, ", 0), 0u) << w.Caption();
+        Screenshot(main, "cut_5_to_10_marked");
+        const FrameSpan span = MP3MapSelection(AudioFrames(bBytes), 5.0f, 10.0f, bSeconds);
+        const std::string ij = "        i=" + std::to_string(span.i) + ", j=" + std::to_string(span.j);
+        const std::vector<std::string> split = {"    Button: SPLIT", "    MP3Split", "        mp3 文件: " + bPath,
+                                                "        大小: " + std::to_string(bBytes.size())};
+        w.Box(IDC_BUTTON_CUT, "Zor DU3 Vodizaro", kCutDone, IDNO);
+        Append(log, split);
+        Append(log, {"        新文件: " + outText + "歌曲 剪切.mp3", ij});
+        w.Box(IDC_BUTTON_CUT, "Zor DU3 Vodizaro", kCutDone, IDYES);
+        if ((dialog = w.OpenFileDialog())) CloseDialog(dialog, IDCANCEL);
+        Append(log, split);
+        Append(log, {"        (?) 文件: " + outText + "歌曲 剪切(1).mp3", "        新文件: " + outText + "歌曲 剪切(1).mp3", ij,
+                     "    Button: OPEN FILE"});
+        ASSERT_TRUE(w.ClickUntil(IDC_CHECK_SAME_FOLDER, [&] { return !IsWindowEnabled(w.Item(IDC_BUTTON_BROWSE_OUTPUT)); }));
+        Click(w.Item(IDC_BUTTON_OPEN_OUTPUT));
+        EXPECT_EQ(folders.Launches(3).back(), "\"" + source.substr(0, source.size() - 1) + "\"") << "no backslash";
+        std::vector<std::string> tried;
+        for (const char* number : {"1", "2"}) {
+            w.Box(IDC_BUTTON_CUT, "Zor DU3 Vodizaro", kCutDone, IDNO);
+            tried.push_back("        (?) 文件: " + source + "歌曲 剪切(" + number + ").mp3");
+            Append(log, split);
+            Append(log, tried);
+            Append(log, {"        新文件: " + source + "歌曲 剪切(" + number + ").mp3", ij});
+        }
+        const std::string cut = copy.Read(L"输出\\歌曲 剪切.mp3");
+        for (const wchar_t* same : {L"输出\\歌曲 剪切(1).mp3", L"源 文件夹\\歌曲 剪切(1).mp3", L"源 文件夹\\歌曲 剪切(2).mp3"})
+            EXPECT_TRUE(copy.Read(same) == cut) << Cp936(same);
+        EXPECT_TRUE(copy.Read(b) == bBytes) << "the source stays as it was";
+        WriteBytes(ArtifactFolder() + L"\\cut_song.mp3", bBytes);
+        WriteBytes(ArtifactFolder() + L"\\cut_5_to_10.mp3", cut);
+        WriteBytes(ArtifactFolder() + L"\\cut_5_to_10.span", std::to_string(span.i) + " " + std::to_string(span.j));
+
+        // The About box as its template has it; OK, Escape, its close box and
+        // the home-page button close it, the last opening the home page alone.
+        for (const int close : {IDC_BUTTON_ABOUT_OK, IDCANCEL, 0, IDC_BUTTON_HOME_PAGE}) {
+            Click(w.Item(IDC_BUTTON_ABOUT));
+            log.push_back("    Button: ABOUT");
+            HWND about = WaitForTitled(program.Id(), kAboutTitle);
+            ASSERT_TRUE(about && GetWindow(about, GW_OWNER) == main && !IsWindowEnabled(main)) << "modal";
+            if (close == IDC_BUTTON_ABOUT_OK) {
+                ExpectLayout(about, copy.PathOf(kTestBuild), IDD_ABOUT, AsTemplate, {});
+                EXPECT_EQ(Tooltips(about), (std::map<int, std::string>{{IDC_BUTTON_HOME_PAGE, ZDV_HOME_PAGE_URL}}));
+                EXPECT_TRUE(WaitUntil([&] { return ShowsColour(GetDlgItem(about, IDC_BUTTON_ABOUT_OK), RGB(0xe0, 0x28, 0x28), 30); }, 5000));
+                EXPECT_TRUE(ShowsColour(GetDlgItem(about, IDC_BUTTON_HOME_PAGE), RGB(0x3a, 0x8e, 0xe6), 30)) << "globe";
+                Screenshot(about, "about_box");
+            }
+            EXPECT_TRUE(browser.Launches(0).empty());
+            if (close == 0) PostMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0);
+            else if (close == IDCANCEL) PostMessageW(about, WM_COMMAND, IDCANCEL, 0);
+            else Click(GetDlgItem(about, close));
+            EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about) && IsWindowEnabled(main); }));
+        }
+        EXPECT_EQ(browser.Launches(1), std::vector<std::string>{ZDV_HOME_PAGE_URL});
+        EXPECT_TRUE(program.CloseNormally(main));
+    }
+    Append(log, EndLog());
+    ExpectLog(copy.Read(L"log.txt"), log);
+    const std::string settings = Settings(1, "歌曲 剪切.mp3", bPath, outText);
+    EXPECT_EQ(copy.Read(L"settings.ini"), settings);
+
+    // The restart: of two starts at once one runs, reading the settings; a
+    // later start brings its window to the front and ends without a trace. A
+    // browser command the program cannot take apart leaves the page to the shell.
+    log = StartLog(copy, outText);
+    Append(log, LoadLog(bPath, bBytes.size(), AudioFrames(bBytes)));
+    {
+        Program first = copy.Start(), second = copy.Start();
+        ASSERT_TRUE(WaitUntil([&] { return !first.Running() || !second.Running(); }));
+        const Program& running = first.Running() ? first : second;
+        EXPECT_EQ((first.Running() ? second : first).WaitForExit(), std::optional<DWORD>(0));
+        const Window w{running, running.WaitForMainWindow()};
+        ASSERT_NE(w.main, nullptr);
+        EXPECT_TRUE(w.ShowsSource("歌曲 剪切.mp3", bPath) && Checked(w.Item(IDC_CHECK_SAME_FOLDER)));
+        EXPECT_FALSE(IsWindowEnabled(w.Item(IDC_EDIT_OUTPUT_FOLDER)) || IsWindowEnabled(w.Item(IDC_BUTTON_BROWSE_OUTPUT)));
+        EXPECT_EQ(Text(w.Item(IDC_EDIT_OUTPUT_FOLDER)), outText);
+        ASSERT_TRUE(WaitUntil([&] { PostMessageW(w.main, WM_SYSCOMMAND, SC_MINIMIZE, 0); return IsIconic(w.main) != 0; }));
+        const std::string logBefore = copy.Read(L"log.txt");
+        EXPECT_EQ(copy.Start().WaitForExit(), std::optional<DWORD>(0));
+        EXPECT_TRUE(WaitUntil([&] { return !IsIconic(w.main) && GetForegroundWindow() == w.main; }));
+        EXPECT_TRUE(copy.Read(L"log.txt") == logBefore && copy.Read(L"settings.ini") == settings);
+        ShellRecorder http(copy, L"http", L"\"%1\"", L"浏览器.Exe"), https(copy, L"https", L"\"%1\"", L"浏览器.Exe");
+        Click(w.Item(IDC_BUTTON_ABOUT));
+        log.push_back("    Button: ABOUT");
+        HWND about = WaitForTitled(running.Id(), kAboutTitle);
+        ASSERT_NE(about, nullptr);
+        Click(GetDlgItem(about, IDC_BUTTON_HOME_PAGE));
+        EXPECT_EQ(http.Launches(1), std::vector<std::string>{"\"" ZDV_HOME_PAGE_URL "\""});
+        EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(w.main) != 0; }));
+        EXPECT_TRUE(running.CloseNormally(w.main));
+    }
+    Append(log, EndLog());
+    ExpectLog(copy.Read(L"log.txt"), log);
+    EXPECT_EQ(copy.Read(L"settings.ini"), settings);
+
+    // A remembered source that has gone comes back empty; the Exit command
+    // ends the run like the close box.
+    DeleteFileW(copy.PathOf(b).c_str());
+    Program program = copy.Start();
+    HWND main = program.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(Text(GetDlgItem(main, IDC_STATIC_FILE_TITLE)) == "无文件" && Text(GetDlgItem(main, IDC_EDIT_SOURCE_PATH)).empty());
+    PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_BUTTON_EXIT, BN_CLICKED), 0);
+    EXPECT_EQ(program.WaitForExit(), std::optional<DWORD>(0));
+    log = StartLog(copy, outText);
+    log.push_back("    Button: EXIT");
+    Append(log, EndLog());
+    ExpectLog(copy.Read(L"log.txt"), log);
+    EXPECT_EQ(copy.Read(L"settings.ini"), Settings(1, "", "", outText));
+}
+
+// Runs that end with an error box, each answered with exit code 0 and the
+// settings as they were: an audio library of another version; no audio
+// device at all (run where Wine's audio drivers are off, CMakeLists.txt, and
+// only there); faults of every kind inside the window, and one while it is
+// made (the exception guard: the "失败" box, no save even after a change).
+TEST(UserRun, RunsThatCannotGoOnEndWithTheirErrorBoxAndExitCode0)
+{
+    const struct { const wchar_t* exe; const wchar_t* bass; int fault; const char* text; } runs[] = {
+        {L"ZorDU3Vodizaro.exe", L"badversion", -1, "加载了一个错误的 BASS.DLL 版本"},
+        {L"ZorDU3Vodizaro.exe", L"", -1, "不能初始化设备\n(错误码: 23)"},
+        {kTestBuild.c_str(), L"", 1, "失败"}, {kTestBuild.c_str(), L"", 2, "失败"}, {kTestBuild.c_str(), L"", 3, "失败"},
+        {kTestBuild.c_str(), L"", 4, "失败"}, {kTestBuild.c_str(), L"", 0, "失败"}};
+    const bool driversOff = Variable(L"WINEDLLOVERRIDES").find(L"winepulse.drv") != std::wstring::npos;
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.text + std::to_string(run.fault));
+        const bool noDevice = run.fault == -1 && !*run.bass, guarded = run.fault >= 0;
+        if (noDevice != driversOff) continue;
+        ProgramCopy copy(run.exe, *run.bass ? BinFolder() + L"\\" + run.bass : L"");
+        copy.Write(L"歌曲.mp3", Fixture("cut_song.mp3"));  // would load: the box comes first
+        const std::string settings = guarded ? Settings(0, "", "", "E:\\out\\")
+                                             : Settings(1, "歌曲.mp3", Cp936(copy.PathOf(L"歌曲.mp3")), "E:\\out\\");
+        copy.Write(L"settings.ini", settings);
+        Program program = run.fault ? copy.Start() : copy.Start({{Wide(kTestFaultAtStartVariable), L"1"}});
+        HWND main = run.fault > 0 ? program.WaitForMainWindow() : nullptr;
+        if (main) {
+            Click(GetDlgItem(main, IDC_CHECK_SAME_FOLDER));  // a change a save would write
+            ASSERT_TRUE(WaitUntil([&] { return !IsWindowEnabled(GetDlgItem(main, IDC_EDIT_OUTPUT_FOLDER)); }));
+            PostMessageW(main, kTestFaultMessage, run.fault, 0);
+        }
+        std::optional<MessageBoxSeen> box = WaitForMessageBox(program.Id(), main);
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box->text, run.text);
+        EXPECT_EQ(box->caption, "错误");
+        // Only the audio error box has an owner: the window, made but never shown.
+        EXPECT_EQ(box->owner != nullptr, noDevice);
+        EXPECT_TRUE(!box->owner || (Text(box->owner) == "Zor DU3 Vodizaro" && !IsWindowVisible(box->owner)));
+        EXPECT_FALSE(main && IsWindowVisible(main)) << "the broken window is gone";
+        Answer(*box, IDOK);
+        EXPECT_EQ(program.WaitForExit(), std::optional<DWORD>(0));
+        EXPECT_EQ(copy.Read(L"settings.ini"), settings);
+        std::vector<std::string> log = StartLog(copy, "E:\\out\\");
+        if (!guarded && !noDevice) log.pop_back();  // the settings were never read
+        if (noDevice) log.push_back("    Message: DESTROY");
+        if (guarded || noDevice) log.push_back("End ZorDU3Vodizaro\n");
+        ExpectLog(copy.Read(L"log.txt"), log);
+    }
+}
+
+// The selection 10 s to 20 s of the tone file played while judge_run.py
+// records the null sink: it stops by itself at exactly 20 s.
+TEST(Listening, TheSelectionFrom10To20PlaysAndStopsAtItsEnd)
+{
+    ProgramCopy copy;
+    copy.Write(L"音阶.mp3", Fixture("tone_steps.mp3"));
+    copy.Write(L"settings.ini", Settings(0, "音阶.mp3", Cp936(copy.PathOf(L"音阶.mp3")), "C:\\"));
+    Program program = copy.Start();
+    const Window w{program, program.WaitForMainWindow()};
+    ASSERT_NE(w.main, nullptr);
+    TypeTime(w.Item(IDC_TIME_END), 0, 20);
+    TypeTime(w.Item(IDC_TIME_START), 0, 10);
+    w.ExpectSelection(10, 20, 75);
+    HWND box = w.Item(IDC_CHECK_PLAY_SELECTION);
+    ASSERT_TRUE(w.ClickUntil(IDC_BUTTON_PLAY_SELECTION, [&] { return Checked(box); }));
+    ASSERT_TRUE(WaitUntil([&] { return !Checked(box); }, 14000)) << "it stops by itself";
+    EXPECT_EQ(EditorText(w.Item(IDC_TIME_POSITION)), "00:00:20.000");
+    EXPECT_EQ(Send(w.Item(IDC_SLIDER), TBM_GETPOS), 266);  // trunc(1000 x 20 / 75)
+    EXPECT_TRUE(w.Rests() && program.CloseNormally(w.main));
+}
+
+// The release package as run_package_test.py unpacked it: one version named
+// by the version resource, the About box and the folder named like the zip;
+// a file loaded through the open-file dialog, cut, and the window closed.
+TEST(Package, TheUnpackedProgramNamesOneVersionLoadsCutsAndCloses)
+{
+    const std::wstring folder = Variable(L"ZDV_PACKAGE_FOLDER"), source = Variable(L"ZDV_PACKAGE_SOURCE");
+    if (folder.empty()) GTEST_SKIP() << "run by run_package_test.py";
+    const std::wstring exe = folder + L"\\ZorDU3Vodizaro.exe";
+    DWORD ignored = 0;
+    std::vector<BYTE> block(GetFileVersionInfoSizeW(exe.c_str(), &ignored));
+    ASSERT_TRUE(!block.empty() && GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
+    const auto text = [&](const std::wstring& name) {
+        void* value = nullptr;
+        UINT chars = 0;
+        const std::wstring key = L"\\StringFileInfo\\080403a8\\" + name;  // Chinese, code page 936
+        return VerQueryValueW(block.data(), key.c_str(), &value, &chars) ? static_cast<const wchar_t*>(value) : L"<none>";
+    };
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT bytes = 0;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &bytes));
+    const std::wstring major = std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." + std::to_wstring(LOWORD(fixed->dwFileVersionMS));
+    const std::wstring version = major + L"." + std::to_wstring(HIWORD(fixed->dwFileVersionLS));
+    EXPECT_TRUE(LOWORD(fixed->dwFileVersionLS) == 0 && fixed->dwFileType == VFT_APP);
+    EXPECT_TRUE(fixed->dwProductVersionMS == fixed->dwFileVersionMS && fixed->dwProductVersionLS == fixed->dwFileVersionLS);
+    EXPECT_TRUE(text(L"FileVersion") == version && text(L"ProductVersion") == version);
+    EXPECT_TRUE(text(L"ProductName") == std::wstring(L"Zor DU3 Vodizaro") && text(L"OriginalFilename") == std::wstring(L"ZorDU3Vodizaro.exe"));
+    EXPECT_EQ(text(L"FileDescription"), std::wstring(L"Zor DU3 Vodizaro - MP3 无损剪切 (逐帧复制，不重新编码)"));
+    EXPECT_EQ(folder.substr(folder.rfind(L'\\') + 1), L"ZorDU3Vodizaro-" + version + L"-win64");
+
+    Program program = Start(exe, folder.substr(0, folder.rfind(L'\\')));
+    const Window w{program, program.WaitForMainWindow()};
+    ASSERT_NE(w.main, nullptr);
+    Click(w.Item(IDC_BUTTON_ABOUT));
+    HWND about = WaitForTitled(program.Id(), kAboutTitle);
+    ASSERT_NE(about, nullptr);
+    const std::string first = Text(GetWindow(about, GW_CHILD));
+    EXPECT_EQ(first.substr(0, first.find('\n')), "Zor DU3 Vodizaro v" + Cp936(major));
+    Click(GetDlgItem(about, IDC_BUTTON_ABOUT_OK));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(w.main) != 0; }));
+    const std::string path = Cp936(source), title = path.substr(path.rfind('\\') + 1);
+    w.Open(path);
+    EXPECT_TRUE(w.ShowsSource(title, path));
+    const bool writable = Variable(L"ZDV_PACKAGE_WRITABLE") != L"0";
+    Screenshot(w.main, writable ? "package_loaded" : "package_loaded_write_protected");
+    w.Box(IDC_BUTTON_CUT, "Zor DU3 Vodizaro", kCutDone, IDNO);
+    EXPECT_TRUE(program.CloseNormally(w.main));
+    const std::string log = ReadBytes(folder + L"\\log.txt"), settings = ReadBytes(folder + L"\\settings.ini");
+    // Write-protected, the log and the settings are lost; the program works all the same.
+    EXPECT_EQ(log.rfind("Start ZorDU3Vodizaro\r\n", 0) == 0, writable) << log;
+    EXPECT_EQ(log.find("新文件: " + MusicFolder() + "\\" + title) != std::string::npos, writable) << log;
+    EXPECT_EQ(log.find("End ZorDU3Vodizaro\n") != std::string::npos, writable) << log;
+    EXPECT_EQ(settings.find("文件夹=" + path + "\r\n") != std::string::npos, writable) << settings;
+}
+
+}  // namespace
+}  // namespace e2e
+
+int main(int argc, char** argv)
+{
+    e2e::Watchdog();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
