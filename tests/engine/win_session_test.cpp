@@ -19,7 +19,8 @@ TEST_F(WinSessionTest, ACutBetweenChineseFoldersWithUnicodeTags)
     ExclusiveLock player(source, true);
     EXPECT_TRUE(player.Held());
     Load(source);
-    EXPECT_EQ(std::string(g_state.szArtist) + "|" + g_state.szAlbum + "|" + g_state.szTitle, "歌手テスト|专辑·アルバム|测试Ab");
+    EXPECT_EQ(std::string(g_state.szArtist) + "|" + g_state.szAlbum + "|" + g_state.szTitle,
+              "歌手テスト|专辑·アルバム|测试Ab");
     const std::string out = Output("输出乗");
     WriteFileBytes(out + "测试.mp3", {1});
     g_state.fStart = 0.1f;
@@ -31,9 +32,17 @@ TEST_F(WinSessionTest, ACutBetweenChineseFoldersWithUnicodeTags)
     EXPECT_EQ(ReadId3v2(made.data(), made.size()).title.wide, u"测试Ab");
     const std::string size = "    大小: " + std::to_string(ReadFileBytes(source).size());
     const std::string frames = "    帧数: " + std::to_string(g_state.nFrames);
-    const std::vector<std::string> log = {"MP3GetFrames", "    mp3 文件: " + source, size, frames, frames, "MP3Split",
-                                          "    mp3 文件: " + source, size, "    (?) 文件: " + out + "测试(1).mp3",
-                                          "    新文件: " + out + "测试(1).mp3", "    i=2, j=15"};
+    const std::vector<std::string> log = {"MP3GetFrames",
+                                          "    mp3 文件: " + source,
+                                          size,
+                                          frames,
+                                          frames,
+                                          "MP3Split",
+                                          "    mp3 文件: " + source,
+                                          size,
+                                          "    (?) 文件: " + out + "测试(1).mp3",
+                                          "    新文件: " + out + "测试(1).mp3",
+                                          "    i=2, j=15"};
     EXPECT_EQ(LogLines(), log);
 }
 
