@@ -247,10 +247,12 @@ def judge(source, cut, selected, level):
         # Xing/Info frame; a copied frame the very bytes it finds in the source.
         stream, starts = main_data(b, frames[1:])
         for k, (at, length) in enumerate(frames[1:], 1):
-            off, _, bits = side_info(b, at)
+            off, size, bits = side_info(b, at)
             mdb, pos, s = be(b[off:off + 2]) >> (16 - bits), starts[k - 1], first + k - lead
             if k < lead and head(b, at)[1:3] != head(b, frames[lead][0])[1:3]:
                 problems.append("priming frame %d of another version or mode" % k)
+            if k < lead and head(b, at)[3] and crc16(b[at + 2:at + 4] + b[off:off + size]) != be(b[at + 4:at + 6]):
+                problems.append("priming frame %d fails its CRC" % k)
             if mdb > pos:
                 problems.append("frame %d reaches %d bytes before the first frame after the Xing/Info frame"
                                 % (k, mdb - pos))

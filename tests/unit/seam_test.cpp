@@ -67,8 +67,7 @@ TEST_F(Settings, AFirstRunThenTheFileTheProgramWritesAndReadsBack)
     strcpy(g_state.szSourcePath, "C:\\音乐\\歌曲 01.mp3");
     strcpy(g_state.szOutputFolder, "D:\\剪切\\");
     SaveSettings();
-    EXPECT_EQ(ReadText(ini_),
-              "[设置]\r\nbFolder=1\r\n文件=歌曲 01.mp3\r\n文件夹=C:\\音乐\\歌曲 01.mp3\r\n输出=D:\\剪切\\\r\n");
+    EXPECT_EQ(ReadText(ini_), "[设置]\r\nbFolder=1\r\n文件=歌曲 01.mp3\r\n文件夹=C:\\音乐\\歌曲 01.mp3\r\n输出=D:\\剪切\\\r\n");
     Clear();
     EXPECT_EQ(Loaded(), "1|歌曲 01.mp3|C:\\音乐\\歌曲 01.mp3|D:\\剪切\\") << "kept, although the folder does not exist";
 
@@ -177,19 +176,11 @@ TEST(DiagLog, TheBytesOfTheLogAndLinesLostSilently)
 TEST(PathText, ASeparatorIsNeverTheSecondByteOfACharacter)
 {
     const std::pair<std::string, std::string> cuts[] = {
-        {"C:\\Program Files\\Zor\\ZorDU3Vodizaro.exe", "C:\\Program Files\\Zor"},
-        {"C:\\ZorDU3Vodizaro.exe", "C:"},
-        {"\\\\server\\share\\a\\", "\\\\server\\share\\a"},
-        {"Z:\\tmp\\工具\\剪切.exe", "Z:\\tmp\\工具"},
-        {"C:\\\x81\x5c\\Zor.exe", "C:\\\x81\x5c"},
-        {"C:\\tools\\\x95\x5c", "C:\\tools"},
-        {"C:\\a\x81\x5c\x95\x5c"
-         "b\\x.exe",
-         "C:\\a\x81\x5c\x95\x5c"
-         "b"},
-        {"\x81\x5c\x95\x5c", "(none)"},
-        {"Zor.exe", "(none)"},
-        {"", "(none)"}};
+        {"C:\\Program Files\\Zor\\ZorDU3Vodizaro.exe", "C:\\Program Files\\Zor"}, {"C:\\ZorDU3Vodizaro.exe", "C:"},
+        {"\\\\server\\share\\a\\", "\\\\server\\share\\a"}, {"Z:\\tmp\\工具\\剪切.exe", "Z:\\tmp\\工具"},
+        {"C:\\\x81\x5c\\Zor.exe", "C:\\\x81\x5c"}, {"C:\\tools\\\x95\x5c", "C:\\tools"},
+        {"C:\\a\x81\x5c\x95\x5c" "b\\x.exe", "C:\\a\x81\x5c\x95\x5c" "b"}, {"\x81\x5c\x95\x5c", "(none)"},
+        {"Zor.exe", "(none)"}, {"", "(none)"}};
     for (const auto& [path, folder] : cuts) {
         std::string text = path;
         EXPECT_EQ(CutAtLastBackslash(text.data()) ? std::string(text.c_str()) : (text == path ? "(none)" : "changed"),
