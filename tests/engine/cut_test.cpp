@@ -69,63 +69,6 @@ protected:
     }
 };
 
-// A user loads a file, cuts a part into the output folder, then twice beside
-// the source where a numbered name is taken: every log line, the question,
-// the frames, and no file touched.
-TEST_F(CutTest, ASessionOfCutsLogsEveryStepAndNeverTouchesAFile)
-{
-    const std::string source = LoadSource("vbr_v1_44100_2ch.mp3", "歌曲.mp3"), src = dir.File("src") + kSep;
-    const std::string out = Output("out");
-    g_state.fStart = 0.3f;
-    g_state.fEnd = 1.1f;
-    ui.nAnswer = IDYES;
-    MP3Split();
-    ExpectDone();
-    EXPECT_EQ(ui.nPostedOpenFile, 1);
-    EXPECT_EQ(std::string(g_state.szOutputFolder), out) << "the folder keeps its new separator";
-    EXPECT_EQ(std::string(g_state.szScratch), out + "歌曲.mp3");
-    ExpectCutOf(source, Span());
-
-    g_state.bFolder = 1;
-    WriteFileBytes(src + "歌曲(1).mp3", {'k'});
-    const std::vector<uint8_t> before = ReadFileBytes(source);
-    MP3Split();
-    MP3Split();
-    ExpectDone(3);
-    EXPECT_EQ(ReadFileBytes(source), before);
-    EXPECT_EQ(ReadFileBytes(src + "歌曲(1).mp3"), std::vector<uint8_t>({'k'}));
-    ExpectCutOf(source, Span());
-    const std::string frames = "    帧数: " + std::to_string(g_state.nFrames),
-                      cut = "    i=10, j=" + std::to_string(Span().j);
-    const std::string opened = "    mp3 文件: " + source, size = "    大小: " + Size(source),
-                      tried = "    (?) 文件: " + src + "歌曲(";
-    EXPECT_EQ(LogLines(), std::vector<std::string>({"MP3GetFrames",
-                                                    opened,
-                                                    size,
-                                                    frames,
-                                                    frames,
-                                                    "MP3Split",
-                                                    opened,
-                                                    size,
-                                                    "    新文件: " + out + "歌曲.mp3",
-                                                    cut,
-                                                    "MP3Split",
-                                                    opened,
-                                                    size,
-                                                    tried + "1).mp3",
-                                                    tried + "2).mp3",
-                                                    "    新文件: " + src + "歌曲(2).mp3",
-                                                    cut,
-                                                    "MP3Split",
-                                                    opened,
-                                                    size,
-                                                    tried + "1).mp3",
-                                                    tried + "2).mp3",
-                                                    tried + "3).mp3",
-                                                    "    新文件: " + src + "歌曲(3).mp3",
-                                                    cut}));
-}
-
 // Numbered names keep per-cent signs and end in ".mp3"; a folder of the name
 // is taken; other extensions are written when free, refused when taken.
 TEST_F(CutTest, NamesOfNewFiles)
