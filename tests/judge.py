@@ -30,7 +30,8 @@ try:
 except ImportError:  # another python3 first in PATH
     os.execv("/usr/bin/python3", ["/usr/bin/python3"] + sys.argv)
 
-KBPS = [[0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320], [0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160]]
+KBPS = [[0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320],  # MPEG 1
+        [0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160]]  # MPEG 2 and 2.5
 RATES = {3: (44100, 48000, 32000), 2: (22050, 24000, 16000), 0: (11025, 12000, 8000)}  # by version bits
 EDGE = 576  # samples at each edge where the transform overlap may differ
 SOURCES = {}
@@ -45,10 +46,13 @@ def head(b, at, end=None):
     header at at (bytes from end on read as zero), else None."""
     h = (b[at:min(at + 4, len(b) if end is None else end)] + bytes(4))[:4]
     ver, br, sr = h[1] >> 3 & 3, h[2] >> 4, h[2] >> 2 & 3
-    if h[0] != 0xFF or h[1] & 0xE0 != 0xE0 or ver == 1 or h[1] >> 1 & 3 != 1 or br in (0, 15) or sr == 3 or h[3] & 3 == 2:
+    if h[0] != 0xFF or h[1] & 0xE0 != 0xE0 or ver == 1 or h[1] >> 1 & 3 != 1:
+        return None
+    if br in (0, 15) or sr == 3 or h[3] & 3 == 2:
         return None
     rate = RATES[ver][sr]
-    return (144000 if ver == 3 else 72000) * KBPS[ver != 3][br] // rate + (h[2] >> 1 & 1), ver, h[3] >> 6 == 3, not h[1] & 1, rate
+    length = (144000 if ver == 3 else 72000) * KBPS[ver != 3][br] // rate + (h[2] >> 1 & 1)
+    return length, ver, h[3] >> 6 == 3, not h[1] & 1, rate
 
 
 def side_info(b, at):
@@ -106,11 +110,13 @@ def lame_fields(b, at, length):
         if b[x:x + 4] in (b"Xing", b"Info") and x + 8 <= at + length:
             flags, f, p = be(b[x + 4:x + 8]), dict(kind=b[x:x + 4].decode(), at=x), x + 8
             for bit, name, n in ((1, "frames", 4), (2, "bytes", 4), (4, "toc", 100), (8, "quality", 4)):
-                f[name], p = (list(b[p:p + n]) if n == 100 else be(b[p:p + n])) if flags & bit else None, p + n * (flags & bit > 0)
+                f[name] = (list(b[p:p + n]) if n == 100 else be(b[p:p + n])) if flags & bit else None
+                p += n * (flags & bit > 0)
             ext = b[p:p + 36]
             if p + 36 <= at + length and ext[:1].isalpha():
-                f.update(flags=flags, encoder=ext[:9].decode("latin-1"), delay=be(ext[21:24]) >> 12, padding=be(ext[21:24]) & 0xFFF,
-                         music_length=be(ext[28:32]), music_crc=be(ext[32:34]), tag_crc_ok=crc16_arc(b[at:p + 34]) == be(ext[34:36]))
+                f.update(flags=flags, encoder=ext[:9].decode("latin-1"), delay=be(ext[21:24]) >> 12,
+                         padding=be(ext[21:24]) & 0xFFF, music_length=be(ext[28:32]), music_crc=be(ext[32:34]),
+                         tag_crc_ok=crc16_arc(b[at:p + 34]) == be(ext[34:36]))
             return f
     return dict(kind="VBRI") if b[at + 36:at + 40] == b"VBRI" and length >= 40 else None
 
@@ -135,7 +141,8 @@ def silent_copy_of(b, at, src, s_at, length):
     main data area, side information zero but main_data_begin, a right CRC."""
     off, size, bits = side_info(b, at)
     crc_ok = not head(b, at)[3] or crc16(b[at + 2:at + 4] + b[off:off + size]) == be(b[at + 4:at + 6])
-    return b[at:at + 4] == src[s_at:s_at + 4] and b[off + size:at + length] == src[s_at + off + size - at:s_at + length] and \
+    same_data = b[off + size:at + length] == src[s_at + off + size - at:s_at + length]
+    return b[at:at + 4] == src[s_at:s_at + 4] and same_data and \
         be(b[off:off + size]) & ((1 << (8 * size - bits)) - 1) == 0 and crc_ok
 
 
@@ -151,12 +158,14 @@ def main_data(b, frames):
 
 def decode(path, gapless):
     """mpg123's 16-bit stereo samples, its complaints and the seconds it shows."""
-    run = subprocess.run(["mpg123", "-v", "-e", "s16", "--stereo", "-s", "--gapless" if gapless else "--no-gapless", path], capture_output=True)
+    mode = "--gapless" if gapless else "--no-gapless"
+    run = subprocess.run(["mpg123", "-v", "-e", "s16", "--stereo", "-s", mode, path], capture_output=True)
     notes = run.stderr.decode("utf-8", "replace").replace("\r", "\n").split("\n")
     complaints = [n for n in notes if any(w in n for w in ("rror", "arning", "llegal", "resync"))]
     complaints += ["mpg123 did not finish"] if run.returncode or not any("finished." in n for n in notes) else []
     shown = [n.split("00:00.00+")[1].split()[0].split(":") for n in notes if n.startswith("> ") and "00:00.00+" in n]
-    return array("h", run.stdout[:len(run.stdout) // 2 * 2]), complaints, int(shown[0][0]) * 60 + float(shown[0][1]) if shown else None
+    seconds = int(shown[0][0]) * 60 + float(shown[0][1]) if shown else None
+    return array("h", run.stdout[:len(run.stdout) // 2 * 2]), complaints, seconds
 
 
 def source_facts(path, decoders):
@@ -177,8 +186,9 @@ def source_facts(path, decoders):
         src["clean"] = not complaints
         f = lame_fields(b, *src["info"]) if src["info"] else None
         skip = f["delay"] + 529 if f and "delay" in f else 0
-        if len(src["full"]) == 2 * (1152 if head(b, frames[0][0])[1] == 3 else 576) * len(frames) and played and \
-                len({head(b, at)[1:] for at, _ in frames}) == 1 and src["full"][2 * skip:2 * skip + len(played)] == played:
+        spf = 1152 if head(b, frames[0][0])[1] == 3 else 576
+        if len(src["full"]) == 2 * spf * len(frames) and played and len({head(b, at)[1:] for at, _ in frames}) == 1 \
+                and src["full"][2 * skip:2 * skip + len(played)] == played:
             src["played"] = [skip, skip + len(played) // 2]
     return src
 
@@ -214,7 +224,9 @@ def judge(source, cut, selected, level):
 
     def same(k, s):
         (at, length), (s_at, s_len) = frames[k], sframes[s]
-        return length == s_len and (b[at:at + length] == sb[s_at:s_at + length] or silent_copy_of(b, at, sb, s_at, length))
+        if length != s_len:
+            return False
+        return b[at:at + length] == sb[s_at:s_at + length] or silent_copy_of(b, at, sb, s_at, length)
 
     best = (0, None)  # the longest run of source frames ending with the cut's last frame
     candidates = src["exact"].get(b[frames[-1][0]:sum(frames[-1])]) or [s for s in range(len(sframes)) if same(-1, s)] \
@@ -235,21 +247,26 @@ def judge(source, cut, selected, level):
         # Xing/Info frame; a copied frame the very bytes it finds in the source.
         stream, starts = main_data(b, frames[1:])
         for k, (at, length) in enumerate(frames[1:], 1):
-            off, _, bits = side_info(b, at)
+            off, size, bits = side_info(b, at)
             mdb, pos, s = be(b[off:off + 2]) >> (16 - bits), starts[k - 1], first + k - lead
             if k < lead and head(b, at)[1:3] != head(b, frames[lead][0])[1:3]:
                 problems.append("priming frame %d of another version or mode" % k)
+            if k < lead and head(b, at)[3] and crc16(b[at + 2:at + 4] + b[off:off + size]) != be(b[at + 4:at + 6]):
+                problems.append("priming frame %d fails its CRC" % k)
             if mdb > pos:
-                problems.append("frame %d reaches %d bytes before the first frame after the Xing/Info frame" % (k, mdb - pos))
+                problems.append("frame %d reaches %d bytes before the first frame after the Xing/Info frame"
+                                % (k, mdb - pos))
             elif k >= lead and pos - mdb < starts[lead - 1] and b[at:at + length] == sb[sframes[s][0]:][:length]:
                 theirs, their_starts = main_data(sb, sframes[src["run"][s]:s + 1])
                 if mdb > their_starts[-1] or stream[pos - mdb:pos] != theirs[their_starts[-1] - mdb:their_starts[-1]]:
                     problems.append("frame %d, copied as it is, finds other bytes before it than in the source" % k)
         spf, rate = (1152 if head(b, frames[-1][0])[1] == 3 else 576), head(b, frames[-1][0])[4]
         base = (first - lead + 1) * spf
-        result.update(spf=spf, rate=rate, played=[base + f["delay"] + 529, base + (len(frames) - 1) * spf - f["padding"] + 529])
+        played = [base + f["delay"] + 529, base + (len(frames) - 1) * spf - f["padding"] + 529]
+        result.update(spf=spf, rate=rate, played=played)
     try:
-        result["tags"] = {fr.FrameID: "/".join(str(t) for t in fr.text) if hasattr(fr, "text") else "" for fr in mutagen.id3.ID3(cut).values()}
+        for fr in mutagen.id3.ID3(cut).values():
+            result["tags"][fr.FrameID] = "/".join(str(t) for t in fr.text) if hasattr(fr, "text") else ""
     except mutagen.id3.ID3NoHeaderError:
         pass
     except Exception as error:
@@ -268,13 +285,15 @@ def judge(source, cut, selected, level):
         played, counted = len(decoded) / 2 / rate, f["frames"] * spf / rate
         if result["compared"] and (seconds["mpg123"] is None or abs(seconds["mpg123"] - played) > 0.0101):
             problems.append("mpg123 shows %s s, plays %f s" % (seconds["mpg123"], played))
-        if result["compared"] and abs(seconds.get("mutagen", -1) - (played if re.match("LAME[0-9]", f["encoder"]) else counted)) > 1e-5:
+        expected = played if re.match("LAME[0-9]", f["encoder"]) else counted
+        if result["compared"] and abs(seconds.get("mutagen", -1) - expected) > 1e-5:
             problems.append("mutagen gives %s s" % seconds.get("mutagen"))
         if level > 1 and f["bytes"] > 16 * 128:  # else it estimates from the bitrate
-            out = subprocess.run(["ffprobe", "-v", "error", "-select_streams", "a:0", "-show_entries", "stream=duration", "-of",
-                                  "csv=p=0", cut], capture_output=True, text=True).stdout
+            out = subprocess.run(["ffprobe", "-v", "error", "-select_streams", "a:0", "-show_entries",
+                                  "stream=duration", "-of", "csv=p=0", cut], capture_output=True, text=True).stdout
             seconds["ffprobe"] = float(re.match(r"[0-9.]*", out).group(0) or -1)
-            problems += ["ffprobe gives %f s, the frames %f s" % (seconds["ffprobe"], counted)] if abs(seconds["ffprobe"] - counted) > 1e-5 else []
+            if abs(seconds["ffprobe"] - counted) > 1e-5:
+                problems.append("ffprobe gives %f s, the frames %f s" % (seconds["ffprobe"], counted))
     i, j = selected
     if j >= 0 and (result["span"] or [0, -1])[1] != j:
         problems.append("the copied frames do not end with the selected frame %d" % (j - 1))
@@ -296,9 +315,12 @@ def compare(src, result, decoded, problems):
     (start, end), (a, z) = result["played"], src["played"]
     problems += ["plays samples %d..%d, the source only %d..%d" % (start, end, a, z)] if start < a or end > z else []
     if len(decoded) // 2 != end - start:
-        return problems.append("mpg123 plays %d samples, the Xing/Info frame says %d" % (len(decoded) // 2, end - start))
+        problems.append("mpg123 plays %d samples, the Xing/Info frame says %d" % (len(decoded) // 2, end - start))
+        return
     theirs, result["compared"] = src["full"][2 * start:2 * end], True
-    far = [k // 2 for k in range(2 * EDGE, len(decoded) - 2 * EDGE) if abs(decoded[k] - theirs[k]) > 1] if decoded != theirs else []
+    if decoded == theirs:
+        return
+    far = [k // 2 for k in range(2 * EDGE, len(decoded) - 2 * EDGE) if abs(decoded[k] - theirs[k]) > 1]
     problems += ["samples differ from the source's %d..%d samples into the cut" % (far[0], far[-1])] if far else []
 
 

@@ -3,6 +3,7 @@
 #include "app_state.h"
 #include "diag_log.h"
 #include "frame_index.h"
+#include "frame_scan.h"
 #include "tag_carry.h"
 
 #include <algorithm>
@@ -57,11 +58,31 @@ std::vector<FixtureInfo> LoadFixtureManifest()
     for (std::getline(in, line); std::getline(in, line);) {  // after the header
         std::istringstream s(line);
         FixtureInfo f;
-        s >> f.name >> f.version >> f.rate >> f.bitrate >> f.channels >> f.crc >> f.vbr >> f.id3v1 >> f.id3v2 >> f.audioStart >>
-            f.audioEnd >> f.infoFrame >> f.ffprobePackets >> f.mpg123Frames;
+        s >> f.name >> f.version >> f.rate >> f.bitrate >> f.channels >> f.crc >> f.vbr >> f.id3v1 >> f.id3v2 >>
+            f.audioStart >> f.audioEnd >> f.infoFrame >> f.ffprobePackets >> f.mpg123Frames;
         rows.push_back(f);
     }
     return rows;
+}
+
+Bytes Cat(std::initializer_list<Bytes> parts)
+{
+    Bytes out;
+    for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
+    return out;
+}
+
+Bytes Str(const std::string& text)
+{
+    return Bytes(text.begin(), text.end());
+}
+
+std::vector<FrameEntry> Scan(const Bytes& file)
+{
+    const int64_t size = static_cast<int64_t>(file.size());
+    std::vector<FrameEntry> frames(static_cast<size_t>(MP3ScanFrames(file.data(), size, nullptr)));
+    MP3ScanFrames(file.data(), size, frames.data());
+    return frames;
 }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path)
@@ -88,7 +109,8 @@ TempDir::TempDir()
 {
     static std::atomic<int> counter{0};
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    path_ = (fs::temp_directory_path() / ("zdv-test-" + std::to_string(stamp) + "-" + std::to_string(counter++))).string();
+    path_ =
+        (fs::temp_directory_path() / ("zdv-test-" + std::to_string(stamp) + "-" + std::to_string(counter++))).string();
     fs::create_directories(path_);
 }
 
@@ -124,8 +146,8 @@ void MakeWritable(const std::string& path)
 
 ExclusiveLock::ExclusiveLock(const std::string& path, bool shareRead)
 {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | (shareRead ? 0 : GENERIC_WRITE), shareRead ? FILE_SHARE_READ : 0, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | (shareRead ? 0 : GENERIC_WRITE),
+                           shareRead ? FILE_SHARE_READ : 0, nullptr, OPEN_EXISTING, 0, nullptr);
     handle_ = h == INVALID_HANDLE_VALUE ? nullptr : h;
 }
 
@@ -178,7 +200,8 @@ std::vector<std::string> JudgeCuts(const std::vector<JudgeJob>& jobs)
 {
     TempDir dir;
     std::ofstream list(dir.File("cuts.tsv"));
-    for (const JudgeJob& job : jobs) list << job.source << '\t' << job.cut << '\t' << job.i << '\t' << job.j << '\t' << job.level << '\n';
+    for (const JudgeJob& job : jobs)
+        list << job.source << '\t' << job.cut << '\t' << job.i << '\t' << job.j << '\t' << job.level << '\n';
     list.close();
     FILE* pipe = popen(("/usr/bin/python3 " ZDV_JUDGE " cut --list " + dir.File("cuts.tsv") + " 2>&1").c_str(), "r");
     std::string out;
@@ -211,7 +234,8 @@ void RecordingUi::ShowAudioError(const char* text)
 void EngineTest::SetUp()
 {
     if (!g_state.szScratch) AllocTextBuffers();
-    for (char* text : {g_state.szAppFolder, g_state.szSourcePath, g_state.szFileTitle, g_state.szOutputFolder, g_state.szIniPath, g_state.szScratch})
+    for (char* text : {g_state.szAppFolder, g_state.szSourcePath, g_state.szFileTitle, g_state.szOutputFolder,
+                       g_state.szIniPath, g_state.szScratch})
         memset(text, 0, kTextBufferBytes);
     ReplaceFrameIndex(0);
     ClearTagTexts();

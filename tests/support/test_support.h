@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-std::string FixturePath(const std::string& name);  // made by tests/fixtures/make_fixtures.py
+std::string FixturePath(const std::string& name);   // made by tests/fixtures/make_fixtures.py
 std::string TestdataPath(const std::string& name);  // a real-world file, "" when not present
 std::vector<std::string> TestdataFiles(const std::vector<std::string>& extensions);  // their names, sorted
 
@@ -24,6 +24,12 @@ struct FixtureInfo {
     int ffprobePackets = 0, mpg123Frames = 0;
 };
 std::vector<FixtureInfo> LoadFixtureManifest();
+
+using Bytes = std::vector<uint8_t>;
+Bytes Cat(std::initializer_list<Bytes> parts);
+Bytes Str(const std::string& text);
+struct FrameEntry;
+std::vector<FrameEntry> Scan(const Bytes& file);  // MP3ScanFrames over the whole file
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
@@ -96,7 +102,7 @@ protected:
     // duration of frames x 1152 / 44100.
     void Load(const std::string& path);
     std::string Output(const std::string& name);  // made and set; returned with a separator
-    void ExpectDone(size_t messages = 1);  // the question after a cut that succeeded
+    void ExpectDone(size_t messages = 1);         // the question after a cut that succeeded
 
     TempDir dir;
     RecordingUi ui;

@@ -44,7 +44,8 @@ protected:
     static std::string Loaded()
     {
         LoadSettings();
-        return std::to_string(g_state.bFolder) + "|" + g_state.szFileTitle + "|" + g_state.szSourcePath + "|" + g_state.szOutputFolder;
+        return std::to_string(g_state.bFolder) + "|" + g_state.szFileTitle + "|" + g_state.szSourcePath + "|" +
+               g_state.szOutputFolder;
     }
     TempDir dir_;
     const std::string ini_ = dir_.File("settings.ini");
@@ -89,7 +90,8 @@ TEST_F(Settings, FilesOfOthersAreReadAndKeptWhereTheyAreNotOurs)
     std::string chinese = "C:\\";
     for (int k = 0; k < 700; ++k) chinese += "音";
     const std::string latin = "C:\\" + std::string(2000, 'a');
-    WriteText(ini_, "; 用户的备注\r\n[其他]\r\n键=值\r\n[设置]\r\nbFolder=yes\r\n文件=" + latin + "\r\n文件夹=" + chinese + "\r\n输出=\r\n额外=保留\r\n");
+    WriteText(ini_, "; 用户的备注\r\n[其他]\r\n键=值\r\n[设置]\r\nbFolder=yes\r\n文件=" + latin +
+                        "\r\n文件夹=" + chinese + "\r\n输出=\r\n额外=保留\r\n");
     g_state.bFolder = 1;
     LoadSettings();
     EXPECT_EQ(g_state.bFolder, 0);
@@ -143,9 +145,10 @@ TEST(DiagLog, TheBytesOfTheLogAndLinesLostSilently)
     log.Unindent();
     EXPECT_EQ(log.Level(), 0);
     log.Print("End ZorDU3Vodizaro\n");
-    EXPECT_EQ(ReadText(path), "Start ZorDU3Vodizaro\r\n    msgMutex = 0xc1a5\r\n"
-                              "        \xCA\xE4\xB3\xF6\xC2\xB7\xBE\xB6: C:\\\xD2\xF4\xC0\xD6\r\n        " + std::string(1023, 'x') +
-                              "\r\nEnd ZorDU3Vodizaro\n");
+    EXPECT_EQ(ReadText(path),
+              "Start ZorDU3Vodizaro\r\n    msgMutex = 0xc1a5\r\n"
+              "        \xCA\xE4\xB3\xF6\xC2\xB7\xBE\xB6: C:\\\xD2\xF4\xC0\xD6\r\n        " +
+                  std::string(1023, 'x') + "\r\nEnd ZorDU3Vodizaro\n");
 
     const std::string kept = ReadText(path);
     bool stopped = MakeReadOnly(path);
@@ -176,25 +179,34 @@ TEST(PathText, ASeparatorIsNeverTheSecondByteOfACharacter)
         {"C:\\Program Files\\Zor\\ZorDU3Vodizaro.exe", "C:\\Program Files\\Zor"}, {"C:\\ZorDU3Vodizaro.exe", "C:"},
         {"\\\\server\\share\\a\\", "\\\\server\\share\\a"}, {"Z:\\tmp\\工具\\剪切.exe", "Z:\\tmp\\工具"},
         {"C:\\\x81\x5c\\Zor.exe", "C:\\\x81\x5c"}, {"C:\\tools\\\x95\x5c", "C:\\tools"},
-        {"C:\\a\x81\x5c\x95\x5c" "b\\x.exe", "C:\\a\x81\x5c\x95\x5c" "b"}, {"\x81\x5c\x95\x5c", "(none)"}, {"Zor.exe", "(none)"}, {"", "(none)"}};
+        {"C:\\a\x81\x5c\x95\x5c" "b\\x.exe", "C:\\a\x81\x5c\x95\x5c" "b"}, {"\x81\x5c\x95\x5c", "(none)"},
+        {"Zor.exe", "(none)"}, {"", "(none)"}};
     for (const auto& [path, folder] : cuts) {
         std::string text = path;
-        EXPECT_EQ(CutAtLastBackslash(text.data()) ? std::string(text.c_str()) : (text == path ? "(none)" : "changed"), folder) << path;
+        EXPECT_EQ(CutAtLastBackslash(text.data()) ? std::string(text.c_str()) : (text == path ? "(none)" : "changed"),
+                  folder)
+            << path;
     }
     const std::string sep(1, kOsPathSeparator);
-    for (const auto& [path, ends] : {std::pair<std::string, bool>{"D:" + sep + "音乐" + sep, true}, {"D:" + sep + "out", false},
-                                     {"", false}, {"D:" + sep + "\x81\x5C", false}})
+    for (const auto& [path, ends] : {std::pair<std::string, bool>{"D:" + sep + "音乐" + sep, true},
+                                     {"D:" + sep + "out", false},
+                                     {"", false},
+                                     {"D:" + sep + "\x81\x5C", false}})
         EXPECT_EQ(EndsWithSeparator(path.c_str()), ends) << path;
 
     for (const char* name : {"a.mp3", "a.MP3", "a.Mp3", "a.mP3", ".mp3"}) EXPECT_TRUE(HasMp3Extension(name)) << name;
-    for (const char* name : {"a.wav", "a.mp4", "a,mp3", "mp3", "a.mp3 ", "a.MP3x", ""}) EXPECT_FALSE(HasMp3Extension(name)) << name;
+    for (const char* name : {"a.wav", "a.mp4", "a,mp3", "mp3", "a.mp3 ", "a.MP3x", ""})
+        EXPECT_FALSE(HasMp3Extension(name)) << name;
     EXPECT_EQ(NumberedName("D:\\out\\song.MP3", 12), "D:\\out\\song(12).mp3");
     EXPECT_EQ(NumberedName("D:\\50% off.mp3", 9999), "D:\\50% off(9999).mp3");
     EXPECT_EQ(NumberedName("D:\\歌曲.mp3", 3), "D:\\歌曲(3).mp3");
 
     char text[kHandleTextBytes];
-    for (const auto& [value, hex] : {std::pair<uintptr_t, const char*>{0, "0"}, {0x88, "88"}, {0x340000, "340000"},
-                                     {static_cast<uintptr_t>(0x1D5A3B40000ull), "1d5a3b40000"}, {UINTPTR_MAX, "ffffffffffffffff"}}) {
+    for (const auto& [value, hex] : {std::pair<uintptr_t, const char*>{0, "0"},
+                                     {0x88, "88"},
+                                     {0x340000, "340000"},
+                                     {static_cast<uintptr_t>(0x1D5A3B40000ull), "1d5a3b40000"},
+                                     {UINTPTR_MAX, "ffffffffffffffff"}}) {
         FormatHandle(value, text);
         EXPECT_STREQ(text, hex);
     }
