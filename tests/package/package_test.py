@@ -202,8 +202,7 @@ def run(protected, root, work, zip_path, program, source_mp3):
             sys.exit(77)
         before = snapshot()
         variables = dict(env, ZDV_PACKAGE_FOLDER="Z:" + unpacked.replace("/", "\\"),
-                         ZDV_PACKAGE_SOURCE="Z:" + source.replace("/", "\\"),
-                         ZDV_PACKAGE_WRITABLE=str(int(not protected)))
+                         ZDV_PACKAGE_SOURCE="Z:" + source.replace("/", "\\"))
         command = [os.path.join(root, "cmake", "wine-run.sh"), prefix, program, "--gtest_filter=Package.*"]
         status = subprocess.run(command, stdin=subprocess.DEVNULL, env=variables).returncode
         after = snapshot()
