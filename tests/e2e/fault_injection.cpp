@@ -63,11 +63,14 @@ LRESULT Probe(HWND hwnd, UINT msg, int id, LPARAM lParam)
 INT_PTR CALLBACK FaultInjectingDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == kTestFaultMessage) RaiseTestFault(static_cast<int>(wParam));
-    if (msg >= kProbeTenthKey && msg <= kProbeCaption)
-        return SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, Probe(hwnd, msg, static_cast<int>(wParam), lParam)), TRUE;
+    if (msg >= kProbeTenthKey && msg <= kProbeCaption) {
+        SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, Probe(hwnd, msg, static_cast<int>(wParam), lParam));
+        return TRUE;
+    }
     const INT_PTR result = MainDialogProc(hwnd, msg, wParam, lParam);
     char fault[8] = {};
-    if (msg == WM_INITDIALOG && GetEnvironmentVariableA(kTestFaultAtStartVariable, fault, sizeof fault)) RaiseTestFault(atoi(fault));
+    if (msg == WM_INITDIALOG && GetEnvironmentVariableA(kTestFaultAtStartVariable, fault, sizeof fault))
+        RaiseTestFault(atoi(fault));
     return result;
 }
 

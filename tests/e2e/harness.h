@@ -1,8 +1,8 @@
 // The one harness of the Windows tests: the real program copied into a fresh
 // temporary folder (its name holds Chinese characters), started, driven
-// through its windows as a user drives it, read back and closed; one screen
-// grabber; texts in code page 936. Every program started is ended by the
-// watchdog (Watchdog()) when a run takes too long.
+// through its windows as a user drives it, read back and closed; texts in
+// code page 936. The watchdog (Watchdog()) ends every program started when a
+// run takes too long.
 #pragma once
 
 #include <windows.h>
@@ -33,7 +33,8 @@ inline std::vector<HANDLE> g_running;  // every program started, for the watchdo
 inline std::string Cp936(const std::wstring& text)
 {
     std::string out(text.size() * 2 + 1, '\0');
-    out.resize(WideCharToMultiByte(936, 0, text.c_str(), -1, out.data(), static_cast<int>(out.size()), nullptr, nullptr) - 1);
+    const int size = static_cast<int>(out.size());
+    out.resize(WideCharToMultiByte(936, 0, text.c_str(), -1, out.data(), size, nullptr, nullptr) - 1);
     return out;
 }
 inline std::wstring Wide(const std::string& cp936)
@@ -42,7 +43,10 @@ inline std::wstring Wide(const std::string& cp936)
     out.resize(MultiByteToWideChar(936, 0, cp936.c_str(), -1, out.data(), static_cast<int>(out.size())) - 1);
     return out;
 }
-inline std::wstring Parent(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
+inline std::wstring Parent(const std::wstring& path)
+{
+    return path.substr(0, path.find_last_of(L'\\'));
+}
 inline std::wstring BinFolder()  // the programs, their libraries, the tests
 {
     wchar_t path[MAX_PATH];
@@ -61,7 +65,8 @@ inline std::string MusicFolder()
 }
 inline std::string ReadBytes(const std::wstring& path)  // "" when unreadable
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     std::string bytes(file == INVALID_HANDLE_VALUE ? 0 : GetFileSize(file, nullptr), '\0');
     DWORD got = 0;
     ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
@@ -88,7 +93,8 @@ inline bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 
 inline std::string Text(HWND window)
 {
     char text[4096] = {};
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                        nullptr);
     return text;
 }
 inline std::wstring ClassOf(HWND window)
@@ -102,8 +108,14 @@ inline LRESULT Send(HWND window, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0)
     SendMessageTimeoutW(window, msg, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
     return static_cast<LRESULT>(result);
 }
-inline void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }  // posted: it may open a modal box
-inline bool Checked(HWND box) { return Send(box, BM_GETCHECK) == BST_CHECKED; }
+inline void Click(HWND button)  // posted: it may open a modal box
+{
+    PostMessageW(button, BM_CLICK, 0, 0);
+}
+inline bool Checked(HWND box)
+{
+    return Send(box, BM_GETCHECK) == BST_CHECKED;
+}
 inline DWORD ProcessOf(HWND window)
 {
     DWORD id = 0;
@@ -115,8 +127,10 @@ inline HWND WaitForDialog(DWORD processId, const std::function<bool(HWND)>& test
 {
     HWND w = nullptr;
     WaitUntil([&] {
-        for (w = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); w; w = FindWindowExW(nullptr, w, L"#32770", nullptr))
+        w = nullptr;
+        while ((w = FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr) {
             if (ProcessOf(w) == processId && IsWindowVisible(w) && test(w)) return true;
+        }
         return false;
     }, timeoutMs);
     return w;
@@ -137,7 +151,7 @@ inline std::optional<MessageBoxSeen> WaitForMessageBox(DWORD processId, HWND exc
     if (!box) return std::nullopt;
     MessageBoxSeen seen{box, GetWindow(box, GW_OWNER), Text(box), Text(GetDlgItem(box, 0xFFFF))};
     for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-        seen.hasIcon |= ClassOf(c) == L"Static" && (GetWindowLongPtrW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
+        seen.hasIcon |= (GetWindowLongPtrW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && ClassOf(c) == L"Static";
     return seen;
 }
 inline bool Answer(const MessageBoxSeen& box, int button)  // true when the box goes
@@ -152,11 +166,23 @@ class Remote {
 public:
     Remote(HWND window, size_t bytes)
         : process_(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, ProcessOf(window))),
-          address_(VirtualAllocEx(process_, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE)) {}
-    ~Remote() { VirtualFreeEx(process_, address_, 0, MEM_RELEASE), CloseHandle(process_); }
+          address_(VirtualAllocEx(process_, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE))
+    {
+    }
+    ~Remote()
+    {
+        VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+        CloseHandle(process_);
+    }
     LPARAM Address() const { return reinterpret_cast<LPARAM>(address_); }
-    void Write(const void* data, size_t size, size_t at = 0) const { WriteProcessMemory(process_, (char*)address_ + at, data, size, nullptr); }
-    void Read(void* data, size_t size, size_t at = 0) const { ReadProcessMemory(process_, (char*)address_ + at, data, size, nullptr); }
+    void Write(const void* data, size_t size, size_t at = 0) const
+    {
+        WriteProcessMemory(process_, static_cast<char*>(address_) + at, data, size, nullptr);
+    }
+    void Read(void* data, size_t size, size_t at = 0) const
+    {
+        ReadProcessMemory(process_, static_cast<char*>(address_) + at, data, size, nullptr);
+    }
     // Sends msg with this block as lParam and reads back what it holds.
     template <typename T> T Get(HWND window, UINT msg, WPARAM wParam = 0, LRESULT* result = nullptr) const
     {
@@ -175,7 +201,10 @@ private:
 // Time pickers: the time shown in seconds and as "HH:MM:SS.mmm"; a user's
 // typing: a click on the hours field, the right arrow to field (0 hours,
 // 1 minutes, 2 seconds), two digits. The trackbar's channel.
-inline SYSTEMTIME EditorTime(HWND editor) { return Remote(editor, sizeof(SYSTEMTIME)).Get<SYSTEMTIME>(editor, DTM_GETSYSTEMTIME); }
+inline SYSTEMTIME EditorTime(HWND editor)
+{
+    return Remote(editor, sizeof(SYSTEMTIME)).Get<SYSTEMTIME>(editor, DTM_GETSYSTEMTIME);
+}
 inline double EditorSeconds(HWND editor)
 {
     const SYSTEMTIME st = EditorTime(editor);
@@ -195,7 +224,10 @@ inline void TypeField(HWND editor, int field, const char* digits)
     GetClientRect(editor, &client);
     Send(editor, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, client.bottom / 2));
     Send(editor, WM_LBUTTONUP, 0, MAKELPARAM(5, client.bottom / 2));
-    for (int i = 0; i < field; ++i) Send(editor, WM_KEYDOWN, VK_RIGHT, 1), Send(editor, WM_KEYUP, VK_RIGHT, 1 | (3u << 30));
+    for (int i = 0; i < field; ++i) {
+        Send(editor, WM_KEYDOWN, VK_RIGHT, 1);
+        Send(editor, WM_KEYUP, VK_RIGHT, 1 | (3u << 30));
+    }
     for (const char* c = digits; *c; ++c) Send(editor, WM_CHAR, static_cast<WPARAM>(*c), 1);
 }
 // Through times below a minute, which every range holds: an editor refuses a time beyond its range.
@@ -204,7 +236,10 @@ inline void TypeTime(HWND editor, int minutes, int seconds)
     const std::pair<int, int> fields[] = {{0, 0}, {1, 0}, {2, seconds}, {1, minutes}};
     for (const auto& [field, value] : fields) TypeField(editor, field, std::to_string(100 + value).substr(1).c_str());
 }
-inline RECT ChannelRect(HWND slider) { return Remote(slider, sizeof(RECT)).Get<RECT>(slider, TBM_GETCHANNELRECT); }
+inline RECT ChannelRect(HWND slider)
+{
+    return Remote(slider, sizeof(RECT)).Get<RECT>(slider, TBM_GETCHANNELRECT);
+}
 inline void SliderMouse(HWND slider, UINT msg, WPARAM keys, int x)  // at x in the channel's middle
 {
     const RECT channel = ChannelRect(slider);
@@ -219,9 +254,11 @@ inline void CloseDialog(HWND dialog, int button)
 }
 inline void ChooseFile(HWND dialog, const std::string& path)
 {
-    HWND edit = FindWindowExW(FindWindowExW(GetDlgItem(dialog, cmb13), nullptr, L"ComboBox", nullptr), nullptr, L"Edit", nullptr);
+    HWND combo = FindWindowExW(GetDlgItem(dialog, cmb13), nullptr, L"ComboBox", nullptr);
+    HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr);
     ASSERT_NE(edit, nullptr) << "no file-name box";
-    SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_ABORTIFHUNG, 5000, nullptr);
+    SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_ABORTIFHUNG, 5000,
+                        nullptr);
     CloseDialog(dialog, IDOK);
 }
 
@@ -229,7 +266,8 @@ inline void ChooseFile(HWND dialog, const std::string& path)
 // of this process: frame style and client area, then every child in tab
 // order, its id, class, style (as adjust has it at run time), rectangle and,
 // but for the ids in liveTexts, text.
-inline void ExpectLayout(HWND live, const std::wstring& exe, int id, DWORD (*adjust)(int, DWORD), const std::vector<int>& liveTexts)
+inline void ExpectLayout(HWND live, const std::wstring& exe, int id, DWORD (*adjust)(int, DWORD),
+                         const std::vector<int>& liveTexts)
 {
     HMODULE module = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5) /* RT_DIALOG */);
@@ -248,7 +286,8 @@ inline void ExpectLayout(HWND live, const std::wstring& exe, int id, DWORD (*adj
     RECT a, b;
     GetClientRect(live, &a);
     GetClientRect(made.get(), &b);
-    EXPECT_TRUE(EqualRect(&a, &b)) << "client " << a.right << "x" << a.bottom << ", template " << b.right << "x" << b.bottom;
+    EXPECT_TRUE(EqualRect(&a, &b)) << "client " << a.right << "x" << a.bottom << ", template " << b.right << "x"
+                                   << b.bottom;
     const LONG_PTR frame = ~static_cast<LONG_PTR>(WS_VISIBLE | WS_DISABLED | WS_CLIPSIBLINGS);
     EXPECT_EQ(GetWindowLongPtrW(live, GWL_STYLE) & frame, GetWindowLongPtrW(made.get(), GWL_STYLE) & frame);
     EXPECT_EQ(Text(live), Text(made.get()));
@@ -266,7 +305,8 @@ inline void ExpectLayout(HWND live, const std::wstring& exe, int id, DWORD (*adj
         MapWindowPoints(nullptr, made.get(), reinterpret_cast<POINT*>(&b), 2);
         EXPECT_TRUE(EqualRect(&a, &b)) << a.left << "," << a.top << "-" << a.right << "," << a.bottom << " instead of "
                                        << b.left << "," << b.top << "-" << b.right << "," << b.bottom;
-        EXPECT_TRUE(std::find(liveTexts.begin(), liveTexts.end(), child) != liveTexts.end() || Text(x) == Text(y)) << Text(x);
+        const bool live = std::find(liveTexts.begin(), liveTexts.end(), child) != liveTexts.end();
+        EXPECT_TRUE(live || Text(x) == Text(y)) << Text(x);
     }
 }
 inline std::map<int, std::string> Tooltips(HWND dialog)  // control id -> text
@@ -274,7 +314,8 @@ inline std::map<int, std::string> Tooltips(HWND dialog)  // control id -> text
     std::map<int, std::string> tips;
     Remote block(dialog, 4096);
     for (HWND tip = nullptr; (tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) != nullptr;) {
-        for (LRESULT i = 0, n = GetWindow(tip, GW_OWNER) == dialog ? Send(tip, TTM_GETTOOLCOUNT) : 0; i < n; ++i) {
+        const LRESULT count = GetWindow(tip, GW_OWNER) == dialog ? Send(tip, TTM_GETTOOLCOUNT) : 0;
+        for (LRESULT i = 0; i < count; ++i) {
             TTTOOLINFOW info = {sizeof info};
             info.lpszText = reinterpret_cast<wchar_t*>(block.Address() + 512);
             wchar_t text[768] = {};
@@ -283,49 +324,37 @@ inline std::map<int, std::string> Tooltips(HWND dialog)  // control id -> text
             if (!Send(tip, TTM_ENUMTOOLSW, i, block.Address())) continue;
             block.Read(&info, sizeof info);
             block.Read(text, sizeof text - 2, 512);
-            if (info.uFlags & TTF_IDISHWND) tips[GetDlgCtrlID(reinterpret_cast<HWND>(info.uId))] = Cp936(text);
+            if (info.uFlags & TTF_IDISHWND)
+                tips[GetDlgCtrlID(reinterpret_cast<HWND>(info.uId))] = Cp936(text);
         }
     }
     return tips;
 }
 
-// The screen: what a window shows now (0x00RRGGBB, bottom row first), saved
-// to ArtifactFolder()\name.bmp, or whether some pixel is near colour.
-inline std::vector<DWORD> Grab(HWND window, int* width = nullptr, int* height = nullptr)
+// Whether some pixel the window shows now is near colour.
+inline bool ShowsColour(HWND window, COLORREF colour, int tolerance)
 {
+    Send(window, WM_NULL);  // what it was asked to paint is painted
     RECT rc;
     GetWindowRect(window, &rc);
-    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
-    if (width) *width = w, *height = h;
+    const int w = rc.right - rc.left;
+    const int h = rc.bottom - rc.top;
     std::vector<DWORD> pixels(static_cast<size_t>(w) * h);
-    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
     HGDIOBJ previous = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
     SelectObject(memory, previous);
     BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), w, h, 1, 32, BI_RGB}};
     GetDIBits(memory, bitmap, 0, h, pixels.data(), &info, DIB_RGB_COLORS);
-    DeleteObject(bitmap), DeleteDC(memory), ReleaseDC(nullptr, screen);
-    return pixels;
-}
-inline void Screenshot(HWND window, const std::string& name)
-{
-    Send(window, WM_NULL);  // what it was asked to paint is painted
-    int w = 0, h = 0;
-    std::vector<DWORD> pixels = Grab(window, &w, &h);
-    for (DWORD& p : pixels) p |= 0xFF000000;  // opaque for viewers that read the fourth byte
-    const BITMAPINFOHEADER info = {sizeof info, w, h, 1, 32, BI_RGB};
-    const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof info;
-    const BITMAPFILEHEADER file = {0x4D42 /* "BM" */, static_cast<DWORD>(offset + pixels.size() * 4), 0, 0, offset};
-    WriteBytes(ArtifactFolder() + L"\\" + Wide(name) + L".bmp", std::string((const char*)&file, sizeof file) +
-               std::string((const char*)&info, sizeof info) + std::string((const char*)pixels.data(), pixels.size() * 4));
-}
-inline bool ShowsColour(HWND window, COLORREF colour, int tolerance)
-{
-    const std::vector<DWORD> pixels = Grab(window);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    const auto within = [&](int value, int wanted) { return abs(value - wanted) <= tolerance; };
     return std::any_of(pixels.begin(), pixels.end(), [&](DWORD p) {
-        return abs(int((p >> 16) & 0xFF) - GetRValue(colour)) <= tolerance && abs(int((p >> 8) & 0xFF) - GetGValue(colour)) <= tolerance &&
-               abs(int(p & 0xFF) - GetBValue(colour)) <= tolerance;
+        return within((p >> 16) & 0xFF, GetRValue(colour)) && within((p >> 8) & 0xFF, GetGValue(colour)) &&
+               within(p & 0xFF, GetBValue(colour));
     });
 }
 
@@ -335,10 +364,12 @@ inline bool ShowsColour(HWND window, COLORREF colour, int tolerance)
 class Program {
 public:
     Program(HANDLE process, DWORD id) : process_(process), id_(id) {}
-    Program(Program&& other) noexcept : process_(other.process_), id_(other.id_) { other.process_ = nullptr; }
+    Program(const Program&) = delete;
     ~Program()
     {
-        if (Running()) TerminateProcess(process_, 255), WaitForSingleObject(process_, 5000);
+        if (!Running()) return;
+        TerminateProcess(process_, 255);
+        WaitForSingleObject(process_, 5000);
     }
     DWORD Id() const { return id_; }
     bool Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
@@ -372,7 +403,10 @@ inline Program Start(const std::wstring& path, const std::wstring& currentFolder
                                         currentFolder.c_str(), &startup, &info);
     for (const auto& [name, value] : environment) SetEnvironmentVariableW(name.c_str(), nullptr);
     EXPECT_TRUE(started) << "cannot start " << Cp936(path) << ": error " << GetLastError();
-    if (started) CloseHandle(info.hThread), g_running.push_back(info.hProcess);
+    if (started) {
+        CloseHandle(info.hThread);
+        g_running.push_back(info.hProcess);
+    }
     return Program(info.hProcess, info.dwProcessId);
 }
 
@@ -381,16 +415,17 @@ inline Program Start(const std::wstring& path, const std::wstring& currentFolder
 // removed with everything beside it at the end.
 class ProgramCopy {
 public:
-    explicit ProgramCopy(const std::wstring& exe = L"ZorDU3Vodizaro.exe", const std::wstring& bassFolder = L"") : exe_(exe)
+    explicit ProgramCopy(const std::wstring& exe = L"ZorDU3Vodizaro.exe", const std::wstring& bassFolder = L"")
+        : exe_(exe)
     {
         static int counter = 0;
         wchar_t temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);
         folder_ = temp + (L"zdv 剪切测试 " + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++));
         EXPECT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr)) << Cp936(folder_);
-        for (const std::wstring& name : {exe, std::wstring(L"KivControls.dll"), std::wstring(L"id3lib.dll"),
-                                        std::wstring(L"libmpg123.dll"), std::wstring(L"bass.dll")}) {
-            const std::wstring from = (name == L"bass.dll" && !bassFolder.empty() ? bassFolder : BinFolder()) + L"\\" + name;
+        for (const wchar_t* name : {exe.c_str(), L"KivControls.dll", L"id3lib.dll", L"libmpg123.dll", L"bass.dll"}) {
+            const bool otherBass = name == std::wstring(L"bass.dll") && !bassFolder.empty();
+            const std::wstring from = (otherBass ? bassFolder : BinFolder()) + L"\\" + name;
             EXPECT_TRUE(CopyFileW(from.c_str(), PathOf(name).c_str(), FALSE)) << Cp936(from);
         }
     }
@@ -405,7 +440,10 @@ public:
     std::string Read(const std::wstring& name) const { return ReadBytes(PathOf(name)); }
     void Write(const std::wstring& name, const std::string& bytes) const { WriteBytes(PathOf(name), bytes); }
     // From the folder's parent: the program must find its own folder.
-    Program Start(const Environment& environment = {}) const { return e2e::Start(PathOf(exe_), Parent(folder_), environment); }
+    Program Start(const Environment& environment = {}) const
+    {
+        return e2e::Start(PathOf(exe_), Parent(folder_), environment);
+    }
 
 private:
     std::wstring folder_, exe_;
@@ -418,15 +456,19 @@ inline std::vector<std::string> StartLog(const ProgramCopy& copy, const std::str
 {
     char message[64];
     snprintf(message, sizeof message, "    msgMutex = 0x%x", RegisterWindowMessageW(L"open zordu3vodizaro"));
-    return {"Start ZorDU3Vodizaro", message, "    hMutex = 0x{hex}", "    Heap = 0x{hex}",
-            "    完整路径名 = " + Cp936(copy.Folder()), "    当前文件夹 = " + Cp936(copy.Folder()), "    输出路径: " + output};
+    const std::string folder = Cp936(copy.Folder());
+    return {"Start ZorDU3Vodizaro", message, "    hMutex = 0x{hex}", "    Heap = 0x{hex}", "    完整路径名 = " + folder,
+            "    当前文件夹 = " + folder, "    输出路径: " + output};
 }
 inline std::vector<std::string> LoadLog(const std::string& path, size_t bytes, int frames)
 {
     const std::string count = "        帧数: " + std::to_string(frames);
     return {"    MP3GetFrames", "        mp3 文件: " + path, "        大小: " + std::to_string(bytes), count, count};
 }
-inline std::vector<std::string> EndLog() { return {"    Message: CLOSE", "    Message: DESTROY", "End ZorDU3Vodizaro\n"}; }
+inline std::vector<std::string> EndLog()
+{
+    return {"    Message: CLOSE", "    Message: DESTROY", "End ZorDU3Vodizaro\n"};
+}
 inline void ExpectLog(const std::string& log, const std::vector<std::string>& expected)  // line by line
 {
     EXPECT_EQ(log.find('\0'), std::string::npos) << "a zero byte in log.txt";
@@ -434,16 +476,18 @@ inline void ExpectLog(const std::string& log, const std::vector<std::string>& ex
     for (size_t start = 0, end = 0; end != std::string::npos; start = end + 2)
         lines.push_back(log.substr(start, (end = log.find("\r\n", start)) == std::string::npos ? end : end - start));
     for (size_t i = 0; i < std::max(lines.size(), expected.size()); ++i) {
-        const std::string got = i < lines.size() ? lines[i] : "<missing>", want = i < expected.size() ? expected[i] : "<none>";
+        const std::string got = i < lines.size() ? lines[i] : "<missing>";
+        const std::string want = i < expected.size() ? expected[i] : "<none>";
         const size_t at = want.find("{hex}");
-        EXPECT_TRUE(at == std::string::npos ? got == want
-                                            : got.compare(0, at, want, 0, at) == 0 && std::regex_match(got.substr(at), std::regex("[1-9a-f][0-9a-f]*|0")))
-            << "log line " << i + 1 << ": got \"" << got << "\", want \"" << want << "\"";
+        const bool hex = at != std::string::npos && got.compare(0, at, want, 0, at) == 0 &&
+                         std::regex_match(got.substr(at), std::regex("[1-9a-f][0-9a-f]*|0"));
+        EXPECT_TRUE(got == want || hex) << "log line " << i + 1 << ": got \"" << got << "\", want \"" << want << "\"";
     }
 }
 inline std::string Settings(int bFolder, const std::string& title, const std::string& source, const std::string& output)
 {
-    return "[设置]\r\nbFolder=" + std::to_string(bFolder) + "\r\n文件=" + title + "\r\n文件夹=" + source + "\r\n输出=" + output + "\r\n";
+    return "[设置]\r\nbFolder=" + std::to_string(bFolder) + "\r\n文件=" + title + "\r\n文件夹=" + source + "\r\n输出=" +
+           output + "\r\n";
 }
 
 // What the shell starts: LaunchRecorder.exe, copied beside the program as
@@ -458,10 +502,17 @@ public:
         CopyFileW((BinFolder() + L"\\LaunchRecorder.exe").c_str(), exe_.c_str(), FALSE);
         wchar_t old[1024] = {};
         DWORD bytes = sizeof old - 2;
-        if (RegGetValueW(HKEY_LOCAL_MACHINE, key_.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, old, &bytes) == 0) old_ = old;
+        if (RegGetValueW(HKEY_LOCAL_MACHINE, key_.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, old, &bytes) == 0)
+            old_ = old;
         Set(L"\"" + exe_ + L"\" " + arguments);
     }
-    ~ShellRecorder() { old_.empty() ? void(RegDeleteKeyW(HKEY_LOCAL_MACHINE, key_.c_str())) : Set(old_); }
+    ~ShellRecorder()
+    {
+        if (old_.empty())
+            RegDeleteKeyW(HKEY_LOCAL_MACHINE, key_.c_str());
+        else
+            Set(old_);
+    }
     std::vector<std::string> Launches(size_t count) const  // once there are count
     {
         std::vector<std::string> lines;
@@ -478,7 +529,8 @@ public:
 private:
     void Set(const std::wstring& command) const
     {
-        RegSetKeyValueW(HKEY_LOCAL_MACHINE, key_.c_str(), nullptr, REG_SZ, command.c_str(), DWORD(command.size() + 1) * 2);
+        const DWORD bytes = static_cast<DWORD>(command.size() + 1) * 2;
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, key_.c_str(), nullptr, REG_SZ, command.c_str(), bytes);
     }
     std::wstring key_, exe_, old_;
 };

@@ -2,14 +2,14 @@
 """judge_run.py [--cut SOURCE CUT] [--listen FROM TO WAV] -- COMMAND...
 
 Runs a Windows test program under Wine, then judges what it left. --cut:
-tests/judge.py must find no problem in CUT, the span of SOURCE's frames in
-CUT.span and SOURCE's artist, album and title. --listen: the null sink is
-recorded into WAV while seconds FROM to TO of tone_steps.mp3 play (second k:
-300 + 100 x (k mod 30) Hz); each must be heard for 1 s within 0.1 s (the
-outer ones at least 0.8 s: they share an edge with silence), nothing else,
-and the sound must last TO - FROM s within 0.1 s. Exit code 0 when all holds.
+tests/judge.py must find no problem in CUT of SOURCE's frames I..J-1 (the
+two numbers in CUT.span), which keeps SOURCE's artist, album and title.
+--listen: the null sink is recorded into WAV while seconds FROM to TO of
+tone_steps.mp3 play (second k: 300 + 100 x (k mod 30) Hz); each must be
+heard for 1 s within 0.1 s (the outer ones at least 0.8 s: they share an
+edge with silence), nothing else, and the sound must last TO - FROM s
+within 0.1 s. Exit code 0 when all holds.
 """
-import json
 import math
 import os
 import subprocess
@@ -17,18 +17,8 @@ import sys
 import time
 import wave
 
-import mutagen.id3
-
-
-def judge_cut(source, cut):
-    span = [int(x) for x in open(os.path.splitext(cut)[0] + ".span").read().split()]
-    out = subprocess.run([sys.executable, os.path.join(os.path.dirname(__file__), "..", "judge.py"), "cut", source, cut],
-                         capture_output=True, text=True)
-    print(out.stdout, out.stderr)
-    verdict = json.loads(out.stdout or '{"problems": ["judge.py failed"]}')
-    failures = verdict["problems"] + ([] if verdict.get("span") == span else ["frames %s, not %s" % (verdict.get("span"), span)])
-    tags = {f: str(t) for f, t in mutagen.id3.ID3(source).items() if f in ("TPE1", "TALB", "TIT2")}
-    return failures + ["%s: %r, not %r" % (f, verdict["tags"].get(f), t) for f, t in tags.items() if verdict["tags"].get(f) != t]
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "package"))
+from package_test import failures, judge_cut  # noqa: E402
 
 
 def step_of(window, rate):
@@ -71,14 +61,17 @@ def main():
         while not subprocess.run(["pactl", "list", "short", "source-outputs"], capture_output=True).stdout.strip():
             time.sleep(0.05)
     status = subprocess.run(command).returncode
-    failures = [] if status == 0 else ["the test program failed (%d)" % status]
+    if status:
+        failures.append("the test program failed (%d)" % status)
     if "--listen" in options:
         time.sleep(0.3)
         recorder.terminate()
         recorder.wait()
-        failures += judge_recording(wav, int(first), int(end))
+        failures.extend(judge_recording(wav, int(first), int(end)))
     if "--cut" in options and status == 0:
-        failures += judge_cut(*options[options.index("--cut") + 1:][:2])
+        source, cut = options[options.index("--cut") + 1:][:2]
+        judge_cut(os.path.join(os.path.dirname(__file__), "..", ".."), source, cut,
+                  open(os.path.splitext(cut)[0] + ".span").read().split())
     for failure in failures:
         print("FAILED: " + failure)
     return 1 if failures else 0

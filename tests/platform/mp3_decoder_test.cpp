@@ -26,8 +26,9 @@ bool Same(const int16_t* a, const uint8_t* b, size_t n)
 // the full decode from there on.
 TEST(Mp3Decoder, LengthSamplesAndSeeksMatchTheMpg123Program)
 {
-    for (const std::string name : {"cbr_v1_44100_128k", "crc_v1_44100_1ch", "vbr_v1_44100_2ch", "cbr_v2_22050_64k", "vbr_v2_22050_1ch",
-                                   "cbr_v2.5_11025_32k", "vbr_v2.5_11025_2ch", "noinfo_v1_44100_2ch", "noinfo_v2.5_11025_2ch"}) {
+    for (const std::string name : {"cbr_v1_44100_128k", "crc_v1_44100_1ch", "vbr_v1_44100_2ch", "cbr_v2_22050_64k",
+                                   "vbr_v2_22050_1ch", "cbr_v2.5_11025_32k", "vbr_v2.5_11025_2ch",
+                                   "noinfo_v1_44100_2ch", "noinfo_v2.5_11025_2ch"}) {
         SCOPED_TRACE(name);
         const std::vector<uint8_t> ref = ReadFileBytes(FixturePath(name + ".pcm"));
         Mp3Decoder d;
@@ -39,7 +40,9 @@ TEST(Mp3Decoder, LengthSamplesAndSeeksMatchTheMpg123Program)
         ASSERT_EQ(got, ref.size());
         EXPECT_TRUE(Same(all.data(), ref.data(), ref.size() / 2));
         const uint32_t block = d.BlockBytes();
-        for (uint64_t frame : {uint64_t{1}, uint64_t{575}, uint64_t{1152}, uint64_t{1153}, ref.size() / block / 2 + 7, ref.size() / block - 1500}) {
+        const uint64_t blocks = ref.size() / block;
+        for (const uint64_t frame : {uint64_t{1}, uint64_t{575}, uint64_t{1152}, uint64_t{1153}, blocks / 2 + 7,
+                                     blocks - 1500}) {
             ASSERT_TRUE(d.SeekToByte(frame * block + (frame % 2 ? block - 1 : 0))) << frame;
             EXPECT_EQ(d.PositionBytes(), frame * block);
             ASSERT_EQ(d.Read(all.data(), 1200 * block), 1200 * block);
