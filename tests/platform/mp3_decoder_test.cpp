@@ -52,6 +52,52 @@ TEST(Mp3Decoder, LengthSamplesAndSeeksMatchTheMpg123Program)
     }
 }
 
+// What cannot be played is refused and leaves the decoder closed. Real-world
+// files, damaged ones included, either open and then decode to exactly the
+// length they report (a file that ends early shortens it to what it gave),
+// seeks inside them staying inside, or are refused; none crashes or hangs.
+TEST(Mp3Decoder, RefusesWhatItCannotPlayAndKeepsOtherFilesToTheirLength)
+{
+    TempDir dir;
+    Mp3Decoder d;
+    EXPECT_EQ(d.Open(dir.File("missing.mp3").c_str()), DecoderOpenResult::FileNotOpened);
+    EXPECT_EQ(d.Open(nullptr), DecoderOpenResult::FileNotOpened);
+    WriteFileBytes(dir.File("empty.mp3"), {});
+    EXPECT_EQ(d.Open(dir.File("empty.mp3").c_str()), DecoderOpenResult::NotDecodable);
+    const std::string line = "This is a text file, not an MP3.\r\n";
+    std::vector<uint8_t> text;
+    for (int k = 0; k < 200; ++k) text.insert(text.end(), line.begin(), line.end());
+    WriteFileBytes(dir.File("text.mp3"), text);
+    EXPECT_EQ(d.Open(dir.File("text.mp3").c_str()), DecoderOpenResult::NotDecodable);
+    EXPECT_FALSE(d.IsOpen());
+    EXPECT_EQ(d.LengthBytes(), 0u);
+    EXPECT_FALSE(d.SeekToByte(0));
+
+    std::vector<int16_t> buffer(32768);
+    const auto readAll = [&] {
+        uint64_t total = 0;
+        for (size_t n; (n = d.Read(buffer.data(), buffer.size() * 2)) > 0;) total += n;
+        return total;
+    };
+    for (const std::string& name : TestdataFiles({".mp3", ".bit"})) {
+        SCOPED_TRACE(name);
+        if (d.Open(TestdataPath(name).c_str()) != DecoderOpenResult::Ok) continue;
+        const uint64_t promised = d.LengthBytes();
+        const uint64_t total = readAll();
+        EXPECT_EQ(total, d.LengthBytes());
+        EXPECT_LE(total, promised);
+        const uint64_t middle = d.LengthBytes() / 2 / d.BlockBytes() * d.BlockBytes();
+        const bool landed = d.SeekToByte(middle);
+        const uint64_t from = d.PositionBytes();
+        EXPECT_LE(from, total);
+        const uint64_t rest = readAll();
+        EXPECT_LE(from + rest, total);
+        if (landed && total == promised) {
+            EXPECT_EQ(rest, total - middle);
+        }
+    }
+}
+
 // The tile repeats without a seam, is light and calm enough for black text,
 // and yet is a texture.
 TEST(FillTexture, TilesWithoutASeamAndStaysLightAndCalm)
