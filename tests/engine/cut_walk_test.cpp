@@ -11,7 +11,7 @@
 
 namespace {
 
-class SessionTest : public EngineTest {
+class CutWalkTest : public EngineTest {
 protected:
     void ExpectJudged([[maybe_unused]] const std::string& source)  // the last cut holds exactly the selected frames
     {
@@ -23,7 +23,7 @@ protected:
     }
 };
 
-TEST_F(SessionTest, CutsBetweenChineseFoldersLogEveryStepAndTouchNoFile)
+TEST_F(CutWalkTest, CutsBetweenChineseFoldersLogEveryStepAndTouchNoFile)
 {
     MakeFolder(dir.File("歌曲乗"));
     const std::string src = dir.File("歌曲乗") + kSep;
