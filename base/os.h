@@ -45,11 +45,6 @@ bool OsReadExistingFile(const char* path, std::vector<char>& data);
 // offset 0, leaving anything beyond them. False on any failure.
 bool OsWriteExistingFile(const char* path, const char* data, size_t size);
 
-enum class CreateNewResult {
-    Created,  // the file did not exist and now exists, empty
-    Exists,   // a file or folder of that name exists
-    Failed,   // any other reason (missing folder, no rights, bad name)
-};
 // Deletes a file; false when it could not be deleted.
 bool OsDeleteFile(const char* path);
 
@@ -117,6 +112,13 @@ bool OsWriteExact(OsFile file, const void* buffer, size_t bytes);
 // Closes an open file. False when the system reports an error while closing
 // (data that could not be written after all). The file is closed either way.
 bool OsCloseFile(OsFile file);
+
+// What an exclusive creation found.
+enum class CreateNewResult {
+    Created,  // the file did not exist and now exists, empty
+    Exists,   // a file or folder of that name exists
+    Failed,   // any other reason (missing folder, no rights, bad name)
+};
 // Creates a file exclusively (CREATE_NEW, FILE_SHARE_READ) and hands it out
 // open for writing in *file (the caller closes it). *file is null unless the
 // result is Created.

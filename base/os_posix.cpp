@@ -94,7 +94,6 @@ bool OsDeleteFile(const char* path)
 
 namespace {
 
-
 std::string Trim(const std::string& s)
 {
     size_t b = s.find_first_not_of(" \t\r\n");

@@ -11,8 +11,8 @@
 #include "output_folder.h"
 #include "playback.h"
 #include "resource.h"
-#include "slider.h"
 #include "skin_buttons.h"
+#include "slider.h"
 #include "source_loader.h"
 #include "time_editors.h"
 
