@@ -1,8 +1,6 @@
 // The one harness of the Windows tests: the real program copied into a fresh
-// temporary folder (its name holds Chinese characters), started, driven
-// through its windows as a user drives it, read back and closed; texts in
-// code page 936. The watchdog (Watchdog()) ends every program started when a
-// run takes too long.
+// folder whose name holds Chinese characters, started, driven through its
+// windows as a user drives them, read back and closed; texts in code page 936.
 #pragma once
 
 #include <windows.h>
@@ -26,7 +24,6 @@
 namespace e2e {
 
 constexpr DWORD kWaitMs = 15000;  // for a window, a box or an exit
-using Environment = std::vector<std::pair<std::wstring, std::wstring>>;
 inline std::mutex g_lock;
 inline std::vector<HANDLE> g_running;  // every program started, for the watchdog
 
@@ -43,25 +40,11 @@ inline std::wstring Wide(const std::string& cp936)
     out.resize(MultiByteToWideChar(936, 0, cp936.c_str(), -1, out.data(), static_cast<int>(out.size())) - 1);
     return out;
 }
-inline std::wstring Parent(const std::wstring& path)
-{
-    return path.substr(0, path.find_last_of(L'\\'));
-}
+inline std::wstring Parent(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
 inline std::wstring BinFolder()  // the programs, their libraries, the tests
 {
     wchar_t path[MAX_PATH];
     return Parent(std::wstring(path, GetModuleFileNameW(nullptr, path, MAX_PATH)));
-}
-inline std::wstring ArtifactFolder()  // build/win/artifacts
-{
-    CreateDirectoryW((Parent(BinFolder()) + L"\\artifacts").c_str(), nullptr);
-    return Parent(BinFolder()) + L"\\artifacts";
-}
-inline std::string MusicFolder()
-{
-    wchar_t path[MAX_PATH] = {};
-    SHGetFolderPathW(nullptr, CSIDL_MYMUSIC | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path);
-    return Cp936(path);
 }
 inline std::string ReadBytes(const std::wstring& path)  // "" when unreadable
 {
@@ -89,8 +72,8 @@ inline bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 
     }
 }
 
-// --- Windows and input: texts as CP936 (WM_GETTEXT, ANSI) ----------------------------------
-inline std::string Text(HWND window)
+// --- Windows and input ----------------------------------------------------------------------
+inline std::string Text(HWND window)  // WM_GETTEXT in code page 936
 {
     char text[4096] = {};
     SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
@@ -108,29 +91,17 @@ inline LRESULT Send(HWND window, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0)
     SendMessageTimeoutW(window, msg, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
     return static_cast<LRESULT>(result);
 }
-inline void Click(HWND button)  // posted: it may open a modal box
-{
-    PostMessageW(button, BM_CLICK, 0, 0);
-}
-inline bool Checked(HWND box)
-{
-    return Send(box, BM_GETCHECK) == BST_CHECKED;
-}
-inline DWORD ProcessOf(HWND window)
-{
-    DWORD id = 0;
-    GetWindowThreadProcessId(window, &id);
-    return id;
-}
+inline void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }  // posted: it may open a modal box
+inline bool Checked(HWND box) { return Send(box, BM_GETCHECK) == BST_CHECKED; }
+inline bool Gone(HWND window) { return WaitUntil([&] { return !IsWindow(window); }); }
 // A visible "#32770" of the process passing test.
 inline HWND WaitForDialog(DWORD processId, const std::function<bool(HWND)>& test, DWORD timeoutMs = kWaitMs)
 {
     HWND w = nullptr;
     WaitUntil([&] {
-        w = nullptr;
-        while ((w = FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr) {
-            if (ProcessOf(w) == processId && IsWindowVisible(w) && test(w)) return true;
-        }
+        DWORD id = 0;
+        for (w = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); w; w = FindWindowExW(nullptr, w, L"#32770", 0))
+            if (GetWindowThreadProcessId(w, &id) && id == processId && IsWindowVisible(w) && test(w)) return true;
         return false;
     }, timeoutMs);
     return w;
@@ -158,30 +129,32 @@ inline bool Answer(const MessageBoxSeen& box, int button)  // true when the box 
 {
     EXPECT_NE(GetDlgItem(box.box, button), nullptr) << "no button " << button;
     Click(GetDlgItem(box.box, button));
-    return WaitUntil([&] { return !IsWindow(box.box); });
+    return Gone(box.box);
 }
 
 // Memory inside another process, for messages whose lParam is a pointer.
 class Remote {
 public:
     Remote(HWND window, size_t bytes)
-        : process_(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, ProcessOf(window))),
-          address_(VirtualAllocEx(process_, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE))
     {
+        DWORD id = 0;
+        GetWindowThreadProcessId(window, &id);
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
+        address_ = static_cast<char*>(VirtualAllocEx(process_, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE));
     }
     ~Remote()
     {
         VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
         CloseHandle(process_);
     }
-    LPARAM Address() const { return reinterpret_cast<LPARAM>(address_); }
+    LPARAM Address(size_t at = 0) const { return reinterpret_cast<LPARAM>(address_ + at); }
     void Write(const void* data, size_t size, size_t at = 0) const
     {
-        WriteProcessMemory(process_, static_cast<char*>(address_) + at, data, size, nullptr);
+        WriteProcessMemory(process_, address_ + at, data, size, nullptr);
     }
     void Read(void* data, size_t size, size_t at = 0) const
     {
-        ReadProcessMemory(process_, static_cast<char*>(address_) + at, data, size, nullptr);
+        ReadProcessMemory(process_, address_ + at, data, size, nullptr);
     }
     // Sends msg with this block as lParam and reads back what it holds.
     template <typename T> T Get(HWND window, UINT msg, WPARAM wParam = 0, LRESULT* result = nullptr) const
@@ -195,27 +168,23 @@ public:
 
 private:
     HANDLE process_;
-    void* address_;
+    char* address_;
 };
 
-// Time pickers: the time shown in seconds and as "HH:MM:SS.mmm"; a user's
+// Time pickers: the time shown as "HH:MM:SS.mmm" and in seconds; a user's
 // typing: a click on the hours field, the right arrow to field (0 hours,
 // 1 minutes, 2 seconds), two digits. The trackbar's channel.
-inline SYSTEMTIME EditorTime(HWND editor)
-{
-    return Remote(editor, sizeof(SYSTEMTIME)).Get<SYSTEMTIME>(editor, DTM_GETSYSTEMTIME);
-}
-inline double EditorSeconds(HWND editor)
-{
-    const SYSTEMTIME st = EditorTime(editor);
-    return st.wHour * 3600.0 + st.wMinute * 60.0 + st.wSecond + st.wMilliseconds / 1000.0;
-}
 inline std::string EditorText(HWND editor)
 {
-    const SYSTEMTIME st = EditorTime(editor);
+    const SYSTEMTIME st = Remote(editor, sizeof(SYSTEMTIME)).Get<SYSTEMTIME>(editor, DTM_GETSYSTEMTIME);
     char text[32];
     snprintf(text, sizeof text, "%02u:%02u:%02u.%03u", st.wHour, st.wMinute, st.wSecond, st.wMilliseconds);
     return text;
+}
+inline double EditorSeconds(HWND editor)
+{
+    const std::string t = EditorText(editor);
+    return std::stoi(t.substr(0, 2)) * 3600.0 + std::stoi(t.substr(3, 2)) * 60.0 + std::stod(t.substr(6));
 }
 inline void TypeField(HWND editor, int field, const char* digits)
 {
@@ -236,21 +205,18 @@ inline void TypeTime(HWND editor, int minutes, int seconds)
     const std::pair<int, int> fields[] = {{0, 0}, {1, 0}, {2, seconds}, {1, minutes}};
     for (const auto& [field, value] : fields) TypeField(editor, field, std::to_string(100 + value).substr(1).c_str());
 }
-inline RECT ChannelRect(HWND slider)
-{
-    return Remote(slider, sizeof(RECT)).Get<RECT>(slider, TBM_GETCHANNELRECT);
-}
+inline RECT ChannelRect(HWND slider) { return Remote(slider, sizeof(RECT)).Get<RECT>(slider, TBM_GETCHANNELRECT); }
 inline void SliderMouse(HWND slider, UINT msg, WPARAM keys, int x)  // at x in the channel's middle
 {
     const RECT channel = ChannelRect(slider);
     Send(slider, msg, keys, MAKELPARAM(static_cast<WORD>(x), (channel.top + channel.bottom) / 2));
 }
-// The open-file dialog: the file-name box (in ComboBoxEx32 1148) typed into
-// and Open pressed, or Cancel; both wait until it has gone.
+// The open-file dialog: Cancel, or the file-name box (in ComboBoxEx32 1148)
+// typed into and Open pressed; both wait until it has gone.
 inline void CloseDialog(HWND dialog, int button)
 {
     Click(GetDlgItem(dialog, button));
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+    EXPECT_TRUE(Gone(dialog));
 }
 inline void ChooseFile(HWND dialog, const std::string& path)
 {
@@ -286,8 +252,7 @@ inline void ExpectLayout(HWND live, const std::wstring& exe, int id, DWORD (*adj
     RECT a, b;
     GetClientRect(live, &a);
     GetClientRect(made.get(), &b);
-    EXPECT_TRUE(EqualRect(&a, &b)) << "client " << a.right << "x" << a.bottom << ", template " << b.right << "x"
-                                   << b.bottom;
+    EXPECT_TRUE(EqualRect(&a, &b)) << "client " << a.right << "x" << a.bottom;
     const LONG_PTR frame = ~static_cast<LONG_PTR>(WS_VISIBLE | WS_DISABLED | WS_CLIPSIBLINGS);
     EXPECT_EQ(GetWindowLongPtrW(live, GWL_STYLE) & frame, GetWindowLongPtrW(made.get(), GWL_STYLE) & frame);
     EXPECT_EQ(Text(live), Text(made.get()));
@@ -303,8 +268,7 @@ inline void ExpectLayout(HWND live, const std::wstring& exe, int id, DWORD (*adj
         GetWindowRect(y, &b);
         MapWindowPoints(nullptr, live, reinterpret_cast<POINT*>(&a), 2);
         MapWindowPoints(nullptr, made.get(), reinterpret_cast<POINT*>(&b), 2);
-        EXPECT_TRUE(EqualRect(&a, &b)) << a.left << "," << a.top << "-" << a.right << "," << a.bottom << " instead of "
-                                       << b.left << "," << b.top << "-" << b.right << "," << b.bottom;
+        EXPECT_TRUE(EqualRect(&a, &b)) << a.left << "," << a.top << "-" << a.right << "," << a.bottom;
         const bool live = std::find(liveTexts.begin(), liveTexts.end(), child) != liveTexts.end();
         EXPECT_TRUE(live || Text(x) == Text(y)) << Text(x);
     }
@@ -317,15 +281,14 @@ inline std::map<int, std::string> Tooltips(HWND dialog)  // control id -> text
         const LRESULT count = GetWindow(tip, GW_OWNER) == dialog ? Send(tip, TTM_GETTOOLCOUNT) : 0;
         for (LRESULT i = 0; i < count; ++i) {
             TTTOOLINFOW info = {sizeof info};
-            info.lpszText = reinterpret_cast<wchar_t*>(block.Address() + 512);
+            info.lpszText = reinterpret_cast<wchar_t*>(block.Address(512));
             wchar_t text[768] = {};
             block.Write(&info, sizeof info);
             block.Write(text, sizeof text, 512);
             if (!Send(tip, TTM_ENUMTOOLSW, i, block.Address())) continue;
             block.Read(&info, sizeof info);
             block.Read(text, sizeof text - 2, 512);
-            if (info.uFlags & TTF_IDISHWND)
-                tips[GetDlgCtrlID(reinterpret_cast<HWND>(info.uId))] = Cp936(text);
+            if (info.uFlags & TTF_IDISHWND) tips[GetDlgCtrlID(reinterpret_cast<HWND>(info.uId))] = Cp936(text);
         }
     }
     return tips;
@@ -351,24 +314,38 @@ inline bool ShowsColour(HWND window, COLORREF colour, int tolerance)
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    const auto within = [&](int value, int wanted) { return abs(value - wanted) <= tolerance; };
     return std::any_of(pixels.begin(), pixels.end(), [&](DWORD p) {
-        return within((p >> 16) & 0xFF, GetRValue(colour)) && within((p >> 8) & 0xFF, GetGValue(colour)) &&
-               within(p & 0xFF, GetBValue(colour));
+        return abs(static_cast<int>((p >> 16) & 0xFF) - GetRValue(colour)) <= tolerance &&
+               abs(static_cast<int>((p >> 8) & 0xFF) - GetGValue(colour)) <= tolerance &&
+               abs(static_cast<int>(p & 0xFF) - GetBValue(colour)) <= tolerance;
     });
 }
 
 // --- Programs ------------------------------------------------------------------------------
 
-// One started program, ended at the end if it still runs.
+// One started program (path in folder, with the variables set for it), ended at the end if it still runs.
 class Program {
 public:
-    Program(HANDLE process, DWORD id) : process_(process), id_(id) {}
+    Program(const std::wstring& path, const std::wstring& folder, const std::map<std::wstring, std::wstring>& vars = {})
+    {
+        std::lock_guard<std::mutex> lock(g_lock);
+        for (const auto& [name, value] : vars) SetEnvironmentVariableW(name.c_str(), value.c_str());
+        std::wstring commandLine = L"\"" + path + L"\"";
+        STARTUPINFOW startup = {sizeof startup};
+        PROCESS_INFORMATION info = {};
+        const BOOL started = CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                            folder.c_str(), &startup, &info);
+        for (const auto& [name, value] : vars) SetEnvironmentVariableW(name.c_str(), nullptr);
+        EXPECT_TRUE(started) << "cannot start " << Cp936(path) << ": error " << GetLastError();
+        if (started) CloseHandle(info.hThread);
+        if (started) g_running.push_back(info.hProcess);
+        process_ = info.hProcess;
+        id_ = info.dwProcessId;
+    }
     Program(const Program&) = delete;
     ~Program()
     {
-        if (!Running()) return;
-        TerminateProcess(process_, 255);
+        if (Running()) TerminateProcess(process_, 255);
         WaitForSingleObject(process_, 5000);
     }
     DWORD Id() const { return id_; }
@@ -388,31 +365,13 @@ public:
     }
 
 private:
-    HANDLE process_;
-    DWORD id_;
+    HANDLE process_ = nullptr;
+    DWORD id_ = 0;
 };
-// Starts path in currentFolder with the variables set for it.
-inline Program Start(const std::wstring& path, const std::wstring& currentFolder, const Environment& environment = {})
-{
-    std::lock_guard<std::mutex> lock(g_lock);
-    for (const auto& [name, value] : environment) SetEnvironmentVariableW(name.c_str(), value.c_str());
-    std::wstring commandLine = L"\"" + path + L"\"";
-    STARTUPINFOW startup = {sizeof startup};
-    PROCESS_INFORMATION info = {};
-    const BOOL started = CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                        currentFolder.c_str(), &startup, &info);
-    for (const auto& [name, value] : environment) SetEnvironmentVariableW(name.c_str(), nullptr);
-    EXPECT_TRUE(started) << "cannot start " << Cp936(path) << ": error " << GetLastError();
-    if (started) {
-        CloseHandle(info.hThread);
-        g_running.push_back(info.hProcess);
-    }
-    return Program(info.hProcess, info.dwProcessId);
-}
 
-// A program of BinFolder() with bass.dll (from bassFolder, default
-// BinFolder()), KivControls.dll, id3lib.dll and libmpg123.dll beside it,
-// removed with everything beside it at the end.
+// exe of BinFolder() in a fresh folder, with bass.dll (from bassFolder,
+// default BinFolder()), KivControls.dll, id3lib.dll and libmpg123.dll beside
+// it; removed with everything in it at the end.
 class ProgramCopy {
 public:
     explicit ProgramCopy(const std::wstring& exe = L"ZorDU3Vodizaro.exe", const std::wstring& bassFolder = L"")
@@ -423,10 +382,10 @@ public:
         GetTempPathW(MAX_PATH, temp);
         folder_ = temp + (L"zdv 剪切测试 " + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++));
         EXPECT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr)) << Cp936(folder_);
-        for (const wchar_t* name : {exe.c_str(), L"KivControls.dll", L"id3lib.dll", L"libmpg123.dll", L"bass.dll"}) {
-            const bool otherBass = name == std::wstring(L"bass.dll") && !bassFolder.empty();
-            const std::wstring from = (otherBass ? bassFolder : BinFolder()) + L"\\" + name;
-            EXPECT_TRUE(CopyFileW(from.c_str(), PathOf(name).c_str(), FALSE)) << Cp936(from);
+        for (const std::wstring& name : {exe, std::wstring(L"KivControls.dll"), std::wstring(L"id3lib.dll"),
+                                        std::wstring(L"libmpg123.dll"), std::wstring(L"bass.dll")}) {
+            const std::wstring from = (name == L"bass.dll" && !bassFolder.empty() ? bassFolder : BinFolder()) + L"\\";
+            EXPECT_TRUE(CopyFileW((from + name).c_str(), PathOf(name).c_str(), FALSE)) << Cp936(from + name);
         }
     }
     ~ProgramCopy()
@@ -440,9 +399,9 @@ public:
     std::string Read(const std::wstring& name) const { return ReadBytes(PathOf(name)); }
     void Write(const std::wstring& name, const std::string& bytes) const { WriteBytes(PathOf(name), bytes); }
     // From the folder's parent: the program must find its own folder.
-    Program Start(const Environment& environment = {}) const
+    Program Start(const std::map<std::wstring, std::wstring>& vars = {}) const
     {
-        return e2e::Start(PathOf(exe_), Parent(folder_), environment);
+        return Program(PathOf(exe_), Parent(folder_), vars);
     }
 
 private:
@@ -508,10 +467,8 @@ public:
     }
     ~ShellRecorder()
     {
-        if (old_.empty())
-            RegDeleteKeyW(HKEY_LOCAL_MACHINE, key_.c_str());
-        else
-            Set(old_);
+        if (old_.empty()) RegDeleteKeyW(HKEY_LOCAL_MACHINE, key_.c_str());
+        if (!old_.empty()) Set(old_);
     }
     std::vector<std::string> Launches(size_t count) const  // once there are count
     {
