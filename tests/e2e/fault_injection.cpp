@@ -76,7 +76,4 @@ INT_PTR CALLBACK FaultInjectingDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LP
 
 }  // namespace
 
-DLGPROC MainWindowDialogProc()
-{
-    return FaultInjectingDialogProc;
-}
+DLGPROC MainWindowDialogProc() { return FaultInjectingDialogProc; }
