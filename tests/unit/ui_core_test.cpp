@@ -1,6 +1,5 @@
-// The window's arithmetic against values worked out by hand: times and their
-// texts, the slider, the selection's rules and caption, the time editors'
-// tenths digit and range.
+// The window's arithmetic against values worked out by hand: the time editors' times, tenths digit and range; the
+// slider's units, pixels, rectangles and seeks, the selection's rules and caption.
 #include "slider_mapping.h"
 #include "time_fields.h"
 
@@ -21,8 +20,11 @@ std::string Fields(const SYSTEMTIME& st)
 }
 
 // Truncation (83.45f is 83.4499969), hours beyond a day, negative times as 0,
-// the date left alone, and the float sum in the editors' order.
-TEST(TimeConvert, SecondsFieldsAndTextTruncate)
+// the date left alone, the float sum in the editors' order (the texts: the
+// slider's caption); the digit keys' edges on both keyboards and the extra
+// millisecond, the digit shown truncated; the range's date and its end for a
+// day or more.
+TEST(TimeEditors, ConversionsTheTenthsDigitAndTheRange)
 {
     const std::pair<float, const char*> split[] = {
         {83.45f, "2026-12-6 0:1:23.449"}, {3725, "2026-12-6 1:2:5.0"}, {-3, "2026-12-6 0:0:0.0"},
@@ -34,19 +36,30 @@ TEST(TimeConvert, SecondsFieldsAndTextTruncate)
     }
     EXPECT_EQ(SystemTimeToSeconds({0, 0, 0, 0, 0, 0, 10, 701}), 10.701f);
     EXPECT_EQ(SystemTimeToSeconds({0, 0, 0, 0, 1, 2, 5, 0}), 3725.0f);
-    char out[64];
-    for (const auto& [t, text] : {std::pair<float, const char*>{83.45f, "00:01:23.4"}, {3725, "01:02:05.0"}}) {
-        SecondsToText(t, "%s", out, sizeof out);
-        EXPECT_STREQ(out, text);
-    }
+    const std::pair<unsigned, int> keys[] = {{'0', 1},  {'9', 901},  {0x2F, kNotATenth}, {0x3A, kNotATenth},
+                                             {0x60, 1}, {0x69, 901}, {0x5F, kNotATenth}, {0x6A, kNotATenth}};
+    for (const auto& [key, ms] : keys) EXPECT_EQ(TenthMilliseconds(key), ms) << key;
+    char text[8];
+    FormatTenth(99, text, sizeof text);
+    EXPECT_STREQ(text, "0");
+    SYSTEMTIME range[2];
+    EditorRangeOf({2026, 12, 3, 31, 23, 59, 59, 999}, 83.45f, range);
+    EXPECT_EQ(Fields(range[0]) + " " + Fields(range[1]), "2026-12-31 0:0:0.0 2026-12-31 0:1:23.449");
+    EditorRangeOf({2026, 3, 3, 1, 8, 0, 0, 0}, 90000, range);
+    EXPECT_EQ(Fields(range[1]), "2026-3-1 23:59:59.999") << "a day or more ends with the day";
+    const SYSTEMTIME localDate = {2026, 3, 3, 2, 7, 30, 0, 0}, rangeMin = {2026, 3, 3, 1, 0, 0, 0, 0};
+    EXPECT_EQ(Fields(EditorTimeOf(localDate, &rangeMin, 20)), "2026-3-1 0:0:20.0");
+    EXPECT_EQ(Fields(EditorTimeOf(localDate, nullptr, 10.701f)), "2026-3-2 0:0:10.701");
 }
 
 // A channel 400 pixels wide with a margin of 6: the travel is 388 pixels from x = 12.
 const RECT kChannel = {8, 10, 408, 25};
 
 // Truncation toward zero, saturation, no source (duration 0), the click
-// offset of 2 pixels, pointers left of the window, and seeks beyond double precision.
-TEST(Slider, UnitsPixelsRectanglesSharesAndSeeks)
+// offset of 2 pixels, pointers left of the window, seeks beyond double
+// precision; the selection's ends move at strict inequalities only, clamping
+// never reorders them, and the caption truncates its percent.
+TEST(Slider, UnitsPixelsRectanglesSeeksSelectionAndCaption)
 {
     const std::tuple<float, float, int> units[] = {
         {29.99f, 60, 499}, {-1, 60, -16}, {5, 0, 0}, {NAN, 60, 0}, {1e30f, 1e-30f, INT_MAX}, {-1e30f, 1e-30f, INT_MIN}};
@@ -70,25 +83,18 @@ TEST(Slider, UnitsPixelsRectanglesSharesAndSeeks)
         {13230000, -5, 75, 0}};
     for (const auto& [length, t, duration, byte] : seeks)
         EXPECT_EQ(SeekByteOf(length, t, duration), byte) << length << " " << t;
-}
 
-// The ends move at strict inequalities only; clamping never reorders; the
-// caption truncates its percent and is cut to fit its buffers.
-TEST(Selection, RulesAndCaption)
-{
-    // {start, end} after setting the start (s) or the end (e) to a value, duration 120.
+    // {start, end} after setting the start (s) or the end (e) to a value, or clamping (c), duration 120.
     const std::tuple<char, float, float, float, float, float> moves[] = {
-        {'s', 80, 10, 60, 80, 120}, {'e', 5, 10, 60, 0, 5}, {'s', 60, 10, 60, 60, 60}, {'e', 10, 10, 60, 10, 10}};
+        {'s', 80, 10, 60, 80, 120}, {'e', 5, 10, 60, 0, 5}, {'s', 60, 10, 60, 60, 60}, {'e', 10, 10, 60, 10, 10},
+        {'c', 0, -1, 130, 0, 120}, {'c', 0, 10.701f, 10.201f, 10.701f, 10.201f}};
     for (auto [which, value, start, end, newStart, newEnd] : moves) {
-        which == 's' ? MoveSelectionStart(value, 120, start, end) : MoveSelectionEnd(value, start, end);
+        if (which == 's') MoveSelectionStart(value, 120, start, end);
+        if (which == 'e') MoveSelectionEnd(value, start, end);
+        if (which == 'c') ClampSelection(120, start, end);
         EXPECT_EQ(std::make_pair(start, end), std::make_pair(newStart, newEnd)) << which << value;
     }
-    for (auto [start, end, newStart, newEnd] :
-         {std::tuple<float, float, float, float>{-1, 130, 0, 120}, {10.701f, 10.201f, 10.701f, 10.201f}}) {
-        ClampSelection(120, start, end);
-        EXPECT_EQ(std::make_pair(start, end), std::make_pair(newStart, newEnd));
-    }
-    char caption[64], out[128], small[8], smallOut[12];
+    char caption[64], out[128];
     const std::tuple<float, float, float, double, const char*> captions[] = {
         {0, 83.45f, 300, 1302.54, "持续时间: 00:01:23.4 (27%, 1302.5 Kb)"},
         {0, 0, 0, 0, "持续时间: 00:00:00.0 (0%, 0.0 Kb)"},
@@ -97,31 +103,6 @@ TEST(Selection, RulesAndCaption)
         FormatSliderCaption(start, end, duration, kb, caption, sizeof caption, out, sizeof out);
         EXPECT_STREQ(out, text);
     }
-    EXPECT_STREQ(caption, "持续时间: 00:00:00.0");
-    FormatSliderCaption(0, 83.45f, 300, 1302.54, small, sizeof small, smallOut, sizeof smallOut);
-    EXPECT_EQ(std::string(small).size() * 100 + std::string(smallOut).size(), 711u) << "cut and terminated";
-}
-
-// The digit keys' edges on both keyboards and the extra millisecond; the
-// digit shown truncates; the range's date and its end for a day or more.
-TEST(TimeEditors, TheTenthsDigitAndTheRange)
-{
-    const std::pair<unsigned, int> keys[] = {{'0', 1},  {'9', 901},  {0x2F, kNotATenth}, {0x3A, kNotATenth},
-                                             {0x60, 1}, {0x69, 901}, {0x5F, kNotATenth}, {0x6A, kNotATenth}};
-    for (const auto& [key, ms] : keys) EXPECT_EQ(TenthMilliseconds(key), ms) << key;
-    char text[8];
-    for (const auto& [ms, digit] : {std::pair<WORD, const char*>{99, "0"}, {999, "9"}}) {
-        FormatTenth(ms, text, sizeof text);
-        EXPECT_STREQ(text, digit) << ms;
-    }
-    SYSTEMTIME range[2];
-    EditorRangeOf({2026, 12, 3, 31, 23, 59, 59, 999}, 83.45f, range);
-    EXPECT_EQ(Fields(range[0]) + " " + Fields(range[1]), "2026-12-31 0:0:0.0 2026-12-31 0:1:23.449");
-    EditorRangeOf({2026, 3, 3, 1, 8, 0, 0, 0}, 90000, range);
-    EXPECT_EQ(Fields(range[1]), "2026-3-1 23:59:59.999") << "a day or more ends with the day";
-    const SYSTEMTIME localDate = {2026, 3, 3, 2, 7, 30, 0, 0}, rangeMin = {2026, 3, 3, 1, 0, 0, 0, 0};
-    EXPECT_EQ(Fields(EditorTimeOf(localDate, &rangeMin, 20)), "2026-3-1 0:0:20.0");
-    EXPECT_EQ(Fields(EditorTimeOf(localDate, nullptr, 10.701f)), "2026-3-2 0:0:10.701");
 }
 
 }  // namespace
