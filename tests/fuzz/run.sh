@@ -1,18 +1,15 @@
 #!/usr/bin/env bash
-# run.sh [SECONDS]: runs the fuzz target of build/fuzz (cmake/build.sh fuzz) for
-# SECONDS (default 600), seeded with the fixtures, the real-world files and
-# tests/fuzz/found. Failing inputs land in build/fuzz/artifacts/; copy those
-# worth keeping to tests/fuzz/found/<what they broke>/ for the unit tests.
+# run.sh [SECONDS]: runs build/fuzz's target (cmake/build.sh fuzz) for SECONDS (default 600) from the fixtures, the
+# real-world files and tests/fuzz/found/<what they broke>/, where failing inputs worth keeping go for the engine tests.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build="$here/../../build/fuzz"
 mkdir -p "$build/corpus" "$build/artifacts"
 seeds=()
-for s in "$build/../native/fixtures" "$here"/found/* "$here/../../../shared/testdata/files" \
-         "$here/../../../../shared/testdata/files"; do
+for s in "$build/../native/fixtures" "$here"/found/* "$here"/../../{,../}../shared/testdata/files; do
   [ -d "$s" ] && seeds+=("$s")
 done
-export ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1 TMPDIR=/dev/shm
+export ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1
 "$build/tests/fuzz/fuzz_parsers" "$build/corpus" "${seeds[@]}" -max_total_time="${1:-600}" -timeout=10 \
   -rss_limit_mb=2560 -malloc_limit_mb=2048 -max_len=65536 -print_final_stats=1 -fork=1 -ignore_crashes=1 \
   -ignore_ooms=1 -ignore_timeouts=1 -artifact_prefix="$build/artifacts/" > "$build/fuzz.log" 2>&1 || true

@@ -1,14 +1,11 @@
-// The audio library's portable cores: the decoder against the mpg123
-// program's decode of the same files (every MPEG version, mono and stereo,
-// CBR and VBR, with and without a LAME tag), and the background tile.
-#include "fill_texture.h"
+// The audio library's decoder against the mpg123 program's decode of the same files (every MPEG version, mono
+// and stereo, CBR and VBR, with and without a LAME tag), and on the real-world files.
 #include "mp3_decoder.h"
 
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -48,31 +45,14 @@ TEST(Mp3Decoder, LengthSamplesAndSeeksMatchTheMpg123Program)
             ASSERT_EQ(d.Read(all.data(), 1200 * block), 1200 * block);
             EXPECT_TRUE(Same(all.data(), ref.data() + frame * block, 600 * block)) << frame;
         }
-        EXPECT_FALSE(d.SeekToByte(d.LengthBytes() + block));
     }
 }
 
-// What cannot be played is refused and leaves the decoder closed. Real-world
-// files, damaged ones included, either open and then decode to exactly the
-// length they report (a file that ends early shortens it to what it gave),
-// seeks inside them staying inside, or are refused; none crashes or hangs.
-TEST(Mp3Decoder, RefusesWhatItCannotPlayAndKeepsOtherFilesToTheirLength)
+// Real-world files, damaged ones included, open and then decode to exactly the length they report (a file that
+// ends early shortens it to what it gave), seeks staying inside, or are refused; none crashes or hangs.
+TEST(Mp3Decoder, RealWorldFilesDecodeToTheLengthTheyReport)
 {
-    TempDir dir;
     Mp3Decoder d;
-    EXPECT_EQ(d.Open(dir.File("missing.mp3").c_str()), DecoderOpenResult::FileNotOpened);
-    EXPECT_EQ(d.Open(nullptr), DecoderOpenResult::FileNotOpened);
-    WriteFileBytes(dir.File("empty.mp3"), {});
-    EXPECT_EQ(d.Open(dir.File("empty.mp3").c_str()), DecoderOpenResult::NotDecodable);
-    const std::string line = "This is a text file, not an MP3.\r\n";
-    std::vector<uint8_t> text;
-    for (int k = 0; k < 200; ++k) text.insert(text.end(), line.begin(), line.end());
-    WriteFileBytes(dir.File("text.mp3"), text);
-    EXPECT_EQ(d.Open(dir.File("text.mp3").c_str()), DecoderOpenResult::NotDecodable);
-    EXPECT_FALSE(d.IsOpen());
-    EXPECT_EQ(d.LengthBytes(), 0u);
-    EXPECT_FALSE(d.SeekToByte(0));
-
     std::vector<int16_t> buffer(32768);
     const auto readAll = [&] {
         uint64_t total = 0;
@@ -84,40 +64,14 @@ TEST(Mp3Decoder, RefusesWhatItCannotPlayAndKeepsOtherFilesToTheirLength)
         if (d.Open(TestdataPath(name).c_str()) != DecoderOpenResult::Ok) continue;
         const uint64_t promised = d.LengthBytes();
         const uint64_t total = readAll();
-        EXPECT_EQ(total, d.LengthBytes());
-        EXPECT_LE(total, promised);
-        const uint64_t middle = d.LengthBytes() / 2 / d.BlockBytes() * d.BlockBytes();
+        EXPECT_TRUE(total == d.LengthBytes() && total <= promised) << total << " of " << promised;
+        const uint64_t middle = total / 2 / d.BlockBytes() * d.BlockBytes();
         const bool landed = d.SeekToByte(middle);
         const uint64_t from = d.PositionBytes();
-        EXPECT_LE(from, total);
         const uint64_t rest = readAll();
         EXPECT_LE(from + rest, total);
-        if (landed && total == promised) {
-            EXPECT_EQ(rest, total - middle);
-        }
+        EXPECT_TRUE(!landed || total != promised || rest == total - middle) << rest;
     }
-}
-
-// The tile repeats without a seam, is light and calm enough for black text,
-// and yet is a texture.
-TEST(FillTexture, TilesWithoutASeamAndStaysLightAndCalm)
-{
-    const FillTextureParams p;  // what the program asks for
-    const std::vector<uint32_t> px = MakeFillTexture(p);
-    const auto at = [&](int x, int y) {
-        const uint32_t v = px[static_cast<size_t>(y % p.heightPx) * p.widthPx + x % p.widthPx];
-        return static_cast<int>(((v >> 16) & 0xFF) + ((v >> 8) & 0xFF) + (v & 0xFF)) / 3;
-    };
-    int steps[2] = {0, 0}, lo = 255, hi = 0;  // largest step inside the tile, across its edges
-    for (int y = 0; y < p.heightPx; ++y)
-        for (int x = 0; x < p.widthPx; ++x) {
-            int& step = steps[x == p.widthPx - 1 || y == p.heightPx - 1];
-            step = std::max({step, std::abs(at(x, y) - at(x + 1, y)), std::abs(at(x, y) - at(x, y + 1))});
-            lo = std::min(lo, at(x, y)), hi = std::max(hi, at(x, y));
-        }
-    EXPECT_LE(steps[1], steps[0]);
-    EXPECT_LE(steps[0], 8);
-    EXPECT_TRUE(lo > 200 && hi - lo >= 10 && hi - lo <= 34) << lo << ".." << hi;
 }
 
 }  // namespace

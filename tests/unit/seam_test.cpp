@@ -1,6 +1,5 @@
-// What the program writes and reads through the operating system's seam, in
-// code page 936: settings.ini, log.txt, paths and handle texts. Run natively
-// and under Wine, whose private-profile functions and files are the real ones.
+// What the program writes and reads through the operating system's seam, in code page 936: settings.ini, log.txt,
+// paths and handle texts. Natively and under Wine, whose private-profile functions and files are the real ones.
 #include "app_state.h"
 #include "diag_log.h"
 #include "os.h"
@@ -19,193 +18,103 @@ std::string ReadText(const std::string& path)
     return std::string(bytes.begin(), bytes.end());
 }
 
-void WriteText(const std::string& path, const std::string& text)
+// A start: log.txt emptied by Open; the settings of a first run (the music
+// folder, logged); the keys in their order, an empty one too, read back. The
+// log's lines: four spaces a level and never below 0, CR LF between them,
+// code page 936, texts cut at 1,023 bytes. Then a file of others: a flag that
+// is no number, values cut at 1,023 bytes (never inside a character), their
+// sections, keys and comments kept. A deleted log is not made again.
+TEST(Seam, TheLogAndTheSettingsOfAStartAndFilesOfOthers)
 {
-    WriteFileBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
-}
-
-class Settings : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
+    TempDir dir;
 #ifndef _WIN32
-        setenv("HOME", dir_.Path().c_str(), 1);  // the Linux seam's music folder lives under $HOME
+    setenv("HOME", dir.Path().c_str(), 1);  // the Linux seam's music folder lives under $HOME
 #endif
-        if (!g_state.szIniPath) AllocTextBuffers();
-        strcpy(g_state.szIniPath, ini_.c_str());
-        Clear();
-        g_log.Open(dir_.File("log.txt").c_str());
-    }
-    static void Clear()
-    {
-        g_state.bFolder = 0;
-        g_state.szFileTitle[0] = g_state.szSourcePath[0] = g_state.szOutputFolder[0] = '\0';
-    }
-    static std::string Loaded()
-    {
+    char music[1024] = {};
+    ASSERT_TRUE(OsMusicFolder(music, sizeof music));
+    const std::string log = dir.File("log.txt"), ini = dir.File("settings.ini");
+    WriteFileBytes(log, {'o', 'l', 'd'});
+    g_log.Open(log.c_str());
+    if (!g_state.szIniPath) AllocTextBuffers();
+    strcpy(g_state.szIniPath, ini.c_str());
+    const auto set = [](int folder, const char* title, const char* source, const char* output) {
+        g_state.bFolder = folder;
+        strcpy(g_state.szFileTitle, title);
+        strcpy(g_state.szSourcePath, source);
+        strcpy(g_state.szOutputFolder, output);
+    };
+    const auto loaded = [] {
         LoadSettings();
         return std::to_string(g_state.bFolder) + "|" + g_state.szFileTitle + "|" + g_state.szSourcePath + "|" +
                g_state.szOutputFolder;
-    }
-    TempDir dir_;
-    const std::string ini_ = dir_.File("settings.ini");
-};
-
-// A first run: the defaults and the music folder, logged; nothing written.
-// Then the file the program writes, and what it reads back.
-TEST_F(Settings, AFirstRunThenTheFileTheProgramWritesAndReadsBack)
-{
-    char music[1024] = {};
-    ASSERT_TRUE(OsMusicFolder(music, sizeof music));
-    EXPECT_NE(music[strlen(music) - 1], kSep);
-    EXPECT_EQ(Loaded(), std::string("0|||") + music);
-    EXPECT_EQ(ReadText(dir_.File("log.txt")), std::string("输出路径: ") + music);
-    EXPECT_FALSE(FileExists(ini_));
-
-    g_state.bFolder = 1;
-    strcpy(g_state.szFileTitle, "歌曲 01.mp3");
-    strcpy(g_state.szSourcePath, "C:\\音乐\\歌曲 01.mp3");
-    strcpy(g_state.szOutputFolder, "D:\\剪切\\");
+    };
+    set(1, "stale", "stale", "");
+    g_log.Indent();
+    EXPECT_EQ(loaded(), std::string("0|||") + music);
+    g_log.Unindent();
+    g_log.Unindent();
+    g_log.Print("%s", std::string(2000, 'x').c_str());
+    EXPECT_EQ(ReadText(log),
+              "    \xCA\xE4\xB3\xF6\xC2\xB7\xBE\xB6: " + std::string(music) + "\r\n" + std::string(1023, 'x'));
+    set(1, "歌曲 01.mp3", "C:\\音乐\\歌曲 01.mp3", "");
     SaveSettings();
-    EXPECT_EQ(ReadText(ini_), "[设置]\r\nbFolder=1\r\n文件=歌曲 01.mp3\r\n文件夹=C:\\音乐\\歌曲 01.mp3\r\n输出=D:\\剪切\\\r\n");
-    Clear();
-    EXPECT_EQ(Loaded(), "1|歌曲 01.mp3|C:\\音乐\\歌曲 01.mp3|D:\\剪切\\") << "kept, although the folder does not exist";
+    EXPECT_EQ(ReadText(ini), "[设置]\r\nbFolder=1\r\n文件=歌曲 01.mp3\r\n文件夹=C:\\音乐\\歌曲 01.mp3\r\n输出=\r\n");
+    set(0, "", "", "D:\\剪切\\");
+    EXPECT_EQ(loaded(), std::string("1|歌曲 01.mp3|C:\\音乐\\歌曲 01.mp3|") + music);
 
-    strcpy(g_state.szFileTitle, "");
-    strcpy(g_state.szSourcePath, "");
-    g_state.bFolder = 0;
-    SaveSettings();
-    EXPECT_EQ(ReadText(ini_), "[设置]\r\nbFolder=0\r\n文件=\r\n文件夹=\r\n输出=D:\\剪切\\\r\n");
-    strcpy(g_state.szFileTitle, "stale");
-    EXPECT_EQ(Loaded(), "0|||D:\\剪切\\");
-}
-
-// Files made or changed by others: an empty output value, values cut at
-// 1,023 bytes (never inside a character), a flag that is no number, and
-// sections, keys and comments of others that survive saving.
-TEST_F(Settings, FilesOfOthersAreReadAndKeptWhereTheyAreNotOurs)
-{
-    char music[1024] = {};
-    OsMusicFolder(music, sizeof music);
     std::string chinese = "C:\\";
     for (int k = 0; k < 700; ++k) chinese += "音";
     const std::string latin = "C:\\" + std::string(2000, 'a');
-    WriteText(ini_, "; 用户的备注\r\n[其他]\r\n键=值\r\n[设置]\r\nbFolder=yes\r\n文件=" + latin +
-                        "\r\n文件夹=" + chinese + "\r\n输出=\r\n额外=保留\r\n");
-    g_state.bFolder = 1;
+    const std::string text = "; 用户的备注\r\n[其他]\r\n键=值\r\n[设置]\r\nbFolder=yes\r\n文件=" + latin + "\r\n文件夹=" +
+                             chinese + "\r\n额外=保留\r\n";
+    WriteFileBytes(ini, std::vector<uint8_t>(text.begin(), text.end()));
+    set(1, "", "", "");
     LoadSettings();
     EXPECT_EQ(g_state.bFolder, 0);
     EXPECT_EQ(std::string(g_state.szFileTitle), latin.substr(0, 1023));
     const std::string cut = g_state.szSourcePath;
     EXPECT_TRUE(cut.size() >= 1021 && cut.size() <= 1023 && (cut.size() - 3) % 2 == 0 && chinese.rfind(cut, 0) == 0)
         << cut.size() << ": a prefix of whole characters";
-    EXPECT_STREQ(g_state.szOutputFolder, music);
     strcpy(g_state.szOutputFolder, "G:\\new\\");
     SaveSettings();
-    const std::string text = ReadText(ini_);
+    const std::string saved = ReadText(ini);
     for (const char* kept : {"; 用户的备注\r\n", "[其他]\r\n键=值\r\n", "额外=保留", "输出=G:\\new\\\r\n"})
-        EXPECT_NE(text.find(kept), std::string::npos) << kept << " in " << text;
-    EXPECT_EQ(Loaded().substr(Loaded().rfind('|')), "|G:\\new\\");
-
-    // A file that cannot be written keeps its content, silently.
-    const std::string before = ReadText(ini_);
-    strcpy(g_state.szOutputFolder, "I:\\lost\\");
-    if (MakeReadOnly(ini_)) {
-        SaveSettings();
-        MakeWritable(ini_);
-    } else {
-        ExclusiveLock lock(ini_);
-        if (!lock.Held()) GTEST_SKIP() << "neither read-only files nor locks stop this user";
-        SaveSettings();
-    }
-    EXPECT_EQ(ReadText(ini_), before);
+        EXPECT_NE(saved.find(kept), std::string::npos) << kept << " in " << saved;
+    ASSERT_EQ(std::remove(log.c_str()), 0);
+    g_log.Print("lost");
+    EXPECT_FALSE(FileExists(log));
 }
 
-// The log: CR LF between lines, four spaces a level, never below 0, texts cut
-// at 1,023 bytes, code page 936; nothing before Open; a file that cannot be
-// written loses lines silently and a deleted one is not made again.
-TEST(DiagLog, TheBytesOfTheLogAndLinesLostSilently)
-{
-    TempDir dir;
-    const std::string path = dir.File("log.txt");
-    WriteText(path, "old");
-    DiagLog log;
-    log.Print("early line %d", 1);
-    EXPECT_FALSE(log.IsEnabled());
-    log.Open(path.c_str());
-    EXPECT_EQ(ReadText(path), "");
-    log.Print("Start ZorDU3Vodizaro");
-    log.Indent();
-    log.Print("msgMutex = 0x%x", 0xc1a5u);
-    log.Indent();
-    log.Print("输出路径: %s", "C:\\音乐");
-    log.Print("%s", std::string(2000, 'x').c_str());
-    log.Unindent();
-    log.Unindent();
-    log.Unindent();
-    EXPECT_EQ(log.Level(), 0);
-    log.Print("End ZorDU3Vodizaro\n");
-    EXPECT_EQ(ReadText(path),
-              "Start ZorDU3Vodizaro\r\n    msgMutex = 0xc1a5\r\n"
-              "        \xCA\xE4\xB3\xF6\xC2\xB7\xBE\xB6: C:\\\xD2\xF4\xC0\xD6\r\n        " +
-                  std::string(1023, 'x') + "\r\nEnd ZorDU3Vodizaro\n");
-
-    const std::string kept = ReadText(path);
-    bool stopped = MakeReadOnly(path);
-    if (stopped) log.Print("lost");
-    MakeWritable(path);
-    {
-        ExclusiveLock lock(path);
-        if (lock.Held()) log.Print("lost");
-        stopped |= lock.Held();
-    }
-    EXPECT_EQ(ReadText(path), kept);
-    ASSERT_EQ(std::remove(path.c_str()), 0);
-    log.Print("lost");
-    EXPECT_FALSE(FileExists(path));
-    DiagLog nowhere;
-    nowhere.Open((dir.File("no such folder") + kSep + "log.txt").c_str());
-    nowhere.Print("lost too");
-    EXPECT_FALSE(FileExists(dir.File("no such folder")));
-    if (!stopped) GTEST_SKIP() << "neither read-only files nor locks stop this user";
-}
-
-// Separators in ANSI paths: 0x5C as the second byte of a double-byte
-// character of code page 936 ("乗" is 81 5C) is none. Numbered names of
-// new files; handles in hex.
+// 0x5C as the second byte of a double-byte character of code page 936 (81 5C
+// is "乗") is no separator, nor is a lead byte at the end; a drive's root keeps
+// its backslash. The names of new files, the browser's program in its command
+// (the last ".exe" or ".EXE", after a leading quote), and handles in hex.
 TEST(PathText, ASeparatorIsNeverTheSecondByteOfACharacter)
 {
-    const std::pair<std::string, std::string> cuts[] = {
-        {"C:\\Program Files\\Zor\\ZorDU3Vodizaro.exe", "C:\\Program Files\\Zor"}, {"C:\\ZorDU3Vodizaro.exe", "C:"},
-        {"\\\\server\\share\\a\\", "\\\\server\\share\\a"}, {"Z:\\tmp\\工具\\剪切.exe", "Z:\\tmp\\工具"},
-        {"C:\\\x81\x5c\\Zor.exe", "C:\\\x81\x5c"}, {"C:\\tools\\\x95\x5c", "C:\\tools"},
-        {"C:\\a\x81\x5c\x95\x5c" "b\\x.exe", "C:\\a\x81\x5c\x95\x5c" "b"}, {"\x81\x5c\x95\x5c", "(none)"},
-        {"Zor.exe", "(none)"}, {"", "(none)"}};
-    for (const auto& [path, folder] : cuts) {
-        std::string text = path;
-        EXPECT_EQ(CutAtLastBackslash(text.data()) ? std::string(text.c_str()) : (text == path ? "(none)" : "changed"),
-                  folder)
-            << path;
+    // {path, CutAtLastBackslash, CutToFolder}; "-" where nothing is cut.
+    const std::tuple<std::string, std::string, std::string> cuts[] = {
+        {"C:\\Program Files\\Zor\\Zor.exe", "C:\\Program Files\\Zor", "C:\\Program Files\\Zor"},
+        {"C:\\\x81\x5c\\Zor.exe", "C:\\\x81\x5c", "C:\\\x81\x5c"}, {"C:\\tools\\\x95\x5c", "C:\\tools", "C:\\tools"},
+        {"D:\\\x81\x5c.mp3", "D:", "D:\\"}, {"\x81\x5c\x95\x5c", "-", "-"}, {"C:\\a\\\x81", "C:\\a", "C:\\a"}};
+    for (const auto& [path, cut, folder] : cuts) {
+        std::string a = path, b = path;
+        EXPECT_EQ(std::string(CutAtLastBackslash(a.data()) ? a.c_str() : "-"), cut) << path;
+        EXPECT_EQ(std::string(CutToFolder(b.data()) ? b.c_str() : "-"), folder) << path;
     }
-    const std::string sep(1, kOsPathSeparator);
-    for (const auto& [path, ends] : {std::pair<std::string, bool>{"D:" + sep + "音乐" + sep, true},
-                                     {"D:" + sep + "out", false},
-                                     {"", false},
-                                     {"D:" + sep + "\x81\x5C", false}})
-        EXPECT_EQ(EndsWithSeparator(path.c_str()), ends) << path;
-
-    for (const char* name : {"a.mp3", "a.MP3", "a.Mp3", "a.mP3", ".mp3"}) EXPECT_TRUE(HasMp3Extension(name)) << name;
-    for (const char* name : {"a.wav", "a.mp4", "a,mp3", "mp3", "a.mp3 ", "a.MP3x", ""})
-        EXPECT_FALSE(HasMp3Extension(name)) << name;
-    EXPECT_EQ(NumberedName("D:\\out\\song.MP3", 12), "D:\\out\\song(12).mp3");
-    EXPECT_EQ(NumberedName("D:\\50% off.mp3", 9999), "D:\\50% off(9999).mp3");
-    EXPECT_EQ(NumberedName("D:\\歌曲.mp3", 3), "D:\\歌曲(3).mp3");
-
+    for (const auto& [name, mp3] : {std::pair<std::string, bool>{"a.mP3", true}, {".MP3", true}, {"a.mp4", false},
+                                    {"a,mp3", false}, {"mp3", false}, {"a.mp3 ", false}})
+        EXPECT_EQ(HasMp3Extension(name), mp3) << name;
+    for (const auto& [command, program] : {std::pair<std::string, std::string>{
+                                               "\"C:\\Program Files\\Browser\\browser.exe\" -osint -url \"%1\"",
+                                               "C:\\Program Files\\Browser\\browser.exe"},
+                                           {"C:\\tools.exe\\BROWSER.EXE -nohome %1", "C:\\tools.exe\\BROWSER.EXE"},
+                                           {"\".exe", ".exe"}, {"\"C:\\b\\b.Exe\" %1", ""}, {"\"exe", ""}}) {
+        std::string text = command;
+        const char* path = BrowserPathInCommand(text.data());
+        EXPECT_EQ(path ? std::string(path) : "", program) << command;
+    }
     char text[kHandleTextBytes];
-    for (const auto& [value, hex] : {std::pair<uintptr_t, const char*>{0, "0"},
-                                     {0x88, "88"},
-                                     {0x340000, "340000"},
-                                     {static_cast<uintptr_t>(0x1D5A3B40000ull), "1d5a3b40000"},
+    for (const auto& [value, hex] : {std::pair<uintptr_t, const char*>{0, "0"}, {0x1D5A3B40000ull, "1d5a3b40000"},
                                      {UINTPTR_MAX, "ffffffffffffffff"}}) {
         FormatHandle(value, text);
         EXPECT_STREQ(text, hex);
