@@ -90,9 +90,9 @@ inline std::vector<FrameEntry> Scan(const Bytes& file)  // MP3ScanFrames over th
     return frames;
 }
 
-// What tests/judge.py says of cuts, as JSON texts ("problems": [] when good):
-// the frames i..j-1 the selection took (-1 for unknown); judged at level 0 by
-// the bytes and mutagen only, 1 and mpg123, 2 and ffprobe.
+// What tests/judge.py says of cuts, a JSON text each ("problems": [] when
+// good): cuts of the frames i..j-1 the selection took (-1 for unknown),
+// judged at level 0 by the bytes and mutagen only, 1 and mpg123, 2 and ffprobe.
 struct JudgeJob {
     std::string source, cut;
     int i, j, level;
@@ -106,8 +106,8 @@ inline std::string Box(const std::string& text, const char* caption, UINT flags)
 }
 
 // A clean engine for each test: a fresh state record, a log.txt of its own, a
-// scratch folder; what the engine shows and posts is recorded, questions get
-// nAnswer.
+// scratch folder with an output folder in it; what the engine shows and posts
+// is recorded, questions get nAnswer.
 class EngineTest : public ::testing::Test, public EngineUi {
 protected:
     int ShowMessage(const char* text, const char* caption, UINT flags) override
@@ -132,6 +132,8 @@ protected:
         ClearTagTexts();
         g_state.fDuration = g_state.fPosition = g_state.fStart = g_state.fEnd = 0;
         g_state.bFolder = 0;
+        std::filesystem::create_directory(dir.File("out"));
+        strcpy(g_state.szOutputFolder, dir.File("out").c_str());
         g_log.Open(dir.File("log.txt").c_str());
         InstallEngineUi(this);
     }
@@ -168,13 +170,6 @@ protected:
         g_state.fDuration = g_state.fEnd = static_cast<float>(g_state.nFrames * 1152.0 / 44100.0);
         g_state.fStart = 0;
     }
-    std::string Output(const std::string& name)  // a new output folder; returned with a separator
-    {
-        std::filesystem::create_directory(dir.File(name));
-        strcpy(g_state.szOutputFolder, dir.File(name).c_str());
-        g_state.bFolder = 0;
-        return dir.File(name) + kSep;
-    }
     void ExpectDone(size_t cuts = 1)  // only the question after each cut that succeeded
     {
         const std::string done = Box("完成!\n文件已经分割.\n\n打开新文件进行分割吗?", kMessageCaption,
@@ -184,6 +179,7 @@ protected:
     }
 
     TempDir dir;
+    const std::string out = dir.File("out") + kSep;  // the output folder
     std::vector<std::string> messages;
     int nAnswer = IDNO, nPostedOpenFile = 0;
 };
