@@ -17,10 +17,7 @@
 
 namespace fs = std::filesystem;
 
-std::string FixturePath(const std::string& name)
-{
-    return std::string(ZDV_FIXTURE_DIR) + "/" + name;
-}
+std::string FixturePath(const std::string& name) { return std::string(ZDV_FIXTURE_DIR) + "/" + name; }
 
 std::string TestdataPath(const std::string& name)
 {
@@ -63,7 +60,7 @@ TempDir::TempDir()
 {
     static int counter = 0;
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    path_ = (fs::temp_directory_path() / ("zdv-test-" + std::to_string(stamp) + "-" + std::to_string(counter++))).string();
+    path_ = (fs::temp_directory_path() / ("zdv-" + std::to_string(stamp) + "-" + std::to_string(counter++))).string();
     fs::create_directories(path_);
 }
 
@@ -71,11 +68,6 @@ TempDir::~TempDir()
 {
     std::error_code ec;
     fs::remove_all(fs::path(path_), ec);
-}
-
-std::string TempDir::File(const std::string& name) const
-{
-    return path_ + kSep + name;
 }
 
 bool MakeReadOnly(const std::string& path)

@@ -1,6 +1,5 @@
-// Shared helpers of the tests: fixtures, the real-world files, scratch folders,
-// whole files, read-only files and files held open by another program.
-// Natively also a clean engine for each test and the judge of cuts.
+// Shared helpers of the tests: fixtures, real-world files, scratch folders, whole,
+// read-only and held files; natively also a clean engine and the judge of cuts.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,6 +16,12 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 bool FileExists(const std::string& path);
 
+#ifdef _WIN32
+constexpr char kSep = '\\';
+#else
+constexpr char kSep = '/';
+#endif
+
 // A fresh, empty folder, removed with everything in it at the end of its life.
 class TempDir {
 public:
@@ -25,17 +30,11 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::string& Path() const { return path_; }
-    std::string File(const std::string& name) const;
+    std::string File(const std::string& name) const { return path_ + kSep + name; }
 
 private:
     std::string path_;
 };
-
-#ifdef _WIN32
-constexpr char kSep = '\\';
-#else
-constexpr char kSep = '/';
-#endif
 
 // Read-only (on Linux also immutable, which stops root); false when that does
 // not stop this process from writing it (root under Wine).
@@ -58,6 +57,7 @@ private:
 
 #ifndef _WIN32
 #include "app_state.h"
+#include "cutter.h"
 #include "diag_log.h"
 #include "engine_ui.h"
 #include "frame_index.h"
@@ -78,10 +78,7 @@ inline Bytes Cat(std::initializer_list<Bytes> parts)
     return out;
 }
 
-inline Bytes Str(const std::string& text)
-{
-    return Bytes(text.begin(), text.end());
-}
+inline Bytes Str(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
 inline std::vector<FrameEntry> Scan(const Bytes& file)  // MP3ScanFrames over the whole file
 {
@@ -90,9 +87,8 @@ inline std::vector<FrameEntry> Scan(const Bytes& file)  // MP3ScanFrames over th
     return frames;
 }
 
-// What tests/judge.py says of cuts, a JSON text each ("problems": [] when
-// good): cuts of the frames i..j-1 the selection took (-1 for unknown),
-// judged at level 0 by the bytes and mutagen only, 1 and mpg123, 2 and ffprobe.
+// What tests/judge.py says of cuts of frames i..j-1 (-1: unknown), a JSON text
+// each ("problems": [] when good); level 0 the bytes and mutagen, 1 and mpg123, 2 and ffprobe.
 struct JudgeJob {
     std::string source, cut;
     int i, j, level;
@@ -105,15 +101,14 @@ inline std::string Box(const std::string& text, const char* caption, UINT flags)
     return text + "|" + (caption ? caption : "(default)") + "|" + std::to_string(flags);
 }
 
-// A clean engine for each test: a fresh state record, a log.txt of its own, a
-// scratch folder with an output folder in it; what the engine shows and posts
-// is recorded, questions get nAnswer.
+// A clean engine for each test: a fresh state, a log.txt of its own, a scratch
+// folder with the output folder in it; the boxes shown, each question answered No.
 class EngineTest : public ::testing::Test, public EngineUi {
 protected:
     int ShowMessage(const char* text, const char* caption, UINT flags) override
     {
         messages.push_back(Box(text, caption, flags));
-        return (flags & MB_YESNO) ? nAnswer : IDOK;
+        return (flags & MB_YESNO) ? IDNO : IDOK;
     }
     void ShowAudioError(const char* text) override
     {
@@ -121,16 +116,13 @@ protected:
         FormatAudioError(box, text, 5);  // the audio library's code of a failed file operation
         ShowMessage(box, nullptr, MB_OK);
     }
-    void PostOpenFileCommand() override { ++nPostedOpenFile; }
+    void PostOpenFileCommand() override { ADD_FAILURE() << "the open-file command posted after No"; }
     void SetUp() override
     {
         if (!g_state.szScratch) AllocTextBuffers();
-        for (char* text : {g_state.szAppFolder, g_state.szSourcePath, g_state.szFileTitle, g_state.szOutputFolder,
-                           g_state.szIniPath, g_state.szScratch})
-            memset(text, 0, kTextBufferBytes);
+        g_state.szSourcePath[0] = g_state.szFileTitle[0] = g_state.szScratch[0] = 0;
         ReplaceFrameIndex(0);
         ClearTagTexts();
-        g_state.fDuration = g_state.fPosition = g_state.fStart = g_state.fEnd = 0;
         g_state.bFolder = 0;
         std::filesystem::create_directory(dir.File("out"));
         strcpy(g_state.szOutputFolder, dir.File("out").c_str());
@@ -150,26 +142,21 @@ protected:
         lines.erase(lines.begin(), lines.begin() + static_cast<long>(std::min(first, lines.size())));
         return lines;
     }
-    std::string CopyIn(const std::string& from, const std::string& name) const  // into the scratch folder
+    // A copy loaded as the program loads it, but without the audio library: all of its frames x 1152 / 44100 s.
+    std::string Load(const std::string& from, const std::string& name)
     {
         WriteFileBytes(dir.File(name), ReadFileBytes(from));
-        return dir.File(name);
-    }
-    // The load step without the audio library: the whole file selected, a
-    // duration of frames x 1152 / 44100.
-    void Load(const std::string& path)
-    {
-        strcpy(g_state.szSourcePath, path.c_str());
-        strcpy(g_state.szFileTitle, path.substr(path.find_last_of('/') + 1).c_str());
-        {
-            SourceTag tag;
-            MP3GetFrames();
-            ReadSourceTag(tag);
-        }
+        strcpy(g_state.szSourcePath, dir.File(name).c_str());
+        strcpy(g_state.szFileTitle, name.c_str());
+        SourceTag tag;
+        MP3GetFrames();
+        ReadSourceTag(tag);
         FillMissingTagTexts();
         g_state.fDuration = g_state.fEnd = static_cast<float>(g_state.nFrames * 1152.0 / 44100.0);
         g_state.fStart = 0;
+        return dir.File(name);
     }
+    FrameSpan Span() const { return MP3MapSelection(g_state.nFrames, g_state.fStart, g_state.fEnd, g_state.fDuration); }
     void ExpectDone(size_t cuts = 1)  // only the question after each cut that succeeded
     {
         const std::string done = Box("完成!\n文件已经分割.\n\n打开新文件进行分割吗?", kMessageCaption,
@@ -181,6 +168,5 @@ protected:
     TempDir dir;
     const std::string out = dir.File("out") + kSep;  // the output folder
     std::vector<std::string> messages;
-    int nAnswer = IDNO, nPostedOpenFile = 0;
 };
 #endif
