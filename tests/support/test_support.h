@@ -159,8 +159,7 @@ protected:
     FrameSpan Span() const { return MP3MapSelection(g_state.nFrames, g_state.fStart, g_state.fEnd, g_state.fDuration); }
     void ExpectDone(size_t cuts = 1)  // only the question after each cut that succeeded
     {
-        const std::string done = Box("完成!\n文件已经分割.\n\n打开新文件进行分割吗?", kMessageCaption,
-                                     MB_ICONQUESTION | MB_YESNO);
+        const std::string done = Box("完成!\n文件已经分割.\n\n打开新文件进行分割吗?", kMessageCaption, MB_ICONQUESTION | MB_YESNO);
         EXPECT_EQ(messages, std::vector<std::string>(cuts, done));
         messages.clear();
     }
