@@ -172,7 +172,7 @@ TEST(Id3v2Text, EncodingsVersionsFlagsAndBrokenTags)
         {Tag(5, {}), "-|-|-|!"}};
     for (const auto& [tag, texts] : cases) EXPECT_EQ(Texts(ReadId3v2(tag.data(), tag.size())), texts);
     EXPECT_EQ(ReadId3v2(cutShort.data(), cutShort.size()).nTagBytes, 43);
-    // Malformed UTF-8: each byte that starts no valid sequence is one U+FFFD.
+    // Malformed UTF-8 becomes U+FFFD, the text around it stays.
     const std::pair<const char*, std::u16string> utf8[] = {
         {"\xC0\x80", u"\xFFFD\xFFFD"}, {"\xE6\xB5", u"\xFFFD"},   {"\xED\xA0\x80", u"\xFFFD"},
         {"a\x80z", u"a\xFFFDz"},       {"\xF5\x80\x80\x80", u"\xFFFD\xFFFD\xFFFD\xFFFD"}};

@@ -1,4 +1,4 @@
-// Shared helpers of the tests: fixtures, real-world files, scratch folders, whole,
+// What the tests share: fixtures, real-world files, scratch folders, whole,
 // read-only and held files; natively also a clean engine and the judge of cuts.
 #pragma once
 
