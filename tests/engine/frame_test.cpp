@@ -1,37 +1,43 @@
-// Frame headers, the frame scan and the frame index: hand-built headers and
-// files, every file lame made (walked to the frames the decoders count), and
-// what lame's describing frame and CRCs say.
-#include "app_state.h"
+// Reading an MP3 file over hand-built bytes: frame headers, the frame scan
+// between the tags, describing frames and the texts of ID3v2 tags.
 #include "frame_header.h"
-#include "frame_index.h"
-#include "frame_scan.h"
+#include "id3v2_text.h"
 #include "info_frame.h"
-#include "side_info.h"
 #include "test_support.h"
-
-#include <cstring>
 
 namespace {
 
-// Frames of one header word (b0 first), each the header and zeros.
-Bytes Frames(uint32_t header, int count)
+Bytes Frames(uint32_t header, int count)  // each the header (b0 first) and zeros
 {
     Bytes frame = {uint8_t(header >> 24), uint8_t(header >> 16), uint8_t(header >> 8), uint8_t(header)};
-    frame.resize(static_cast<size_t>(MP3FrameLength(frame.data())), 0);
+    frame.resize(static_cast<size_t>(std::max(4, MP3FrameLength(frame.data()))), 0);
     Bytes out;
-    for (int k = 0; k < count; ++k) out.insert(out.end(), frame.begin(), frame.end());
+    for (int k = 0; k < count; ++k) out = Cat({out, frame});
     return out;
 }
 
-// An ID3v2 tag (version, flags) whose body is frame headers, 8 small frames.
-Bytes Id3v2(size_t body, uint8_t version = 3, uint8_t flags = 0)
+Bytes Size(size_t n, int major)  // syncsafe in v2.4 and in tag headers, big-endian otherwise
 {
-    Bytes tag = Cat({Str("ID3"),
-                     {version, 0, flags, uint8_t(body >> 21 & 0x7F), uint8_t(body >> 14 & 0x7F),
-                      uint8_t(body >> 7 & 0x7F), uint8_t(body & 0x7F)}});
-    const Bytes inside = Frames(0xFFF31400, 8);
-    for (size_t k = 0; k < body; ++k) tag.push_back(inside[k % inside.size()]);
-    return tag;
+    const int shift = major == 4 ? 7 : 8;
+    return {uint8_t(n >> 3 * shift & 0xFF), uint8_t(n >> 2 * shift & 0xFF), uint8_t(n >> shift & 0xFF),
+            uint8_t(n & (major == 4 ? 0x7F : 0xFF))};
+}
+
+Bytes Tag(int major, const Bytes& body, uint8_t flags = 0)
+{
+    return Cat({Str("ID3"), {uint8_t(major), 0, flags}, Size(body.size(), 4), body});
+}
+
+Bytes Frame(int major, const std::string& id, const Bytes& content, uint8_t flags = 0)  // v2.2: 3-byte sizes, no flags
+{
+    const Bytes size = Size(content.size(), major == 2 ? 3 : major);
+    return major == 2 ? Cat({Str(id), Bytes(size.begin() + 1, size.end()), content})
+                      : Cat({Str(id), size, {0, flags}, content});
+}
+
+Bytes Text(int major, const std::string& id, const std::string& text, uint8_t flags = 0)  // ISO-8859-1
+{
+    return Frame(major, id, Cat({{0}, Str(text)}), flags);
 }
 
 TEST(FrameHeader, LengthsFollowTheStandardsAndOtherHeadersAreRejected)
@@ -46,66 +52,49 @@ TEST(FrameHeader, LengthsFollowTheStandardsAndOtherHeadersAreRejected)
         {0xFFEB9000, -1},   {0xFFFB0000, -1},   {0xFFFBF000, -1},   // reserved version, free format, index 15
         {0xFFFB9C00, -1},   {0xFFFB9002, -1},   {0xFFDB9000, -1},  {0xFEFB9000, -1},  // rate 3, emphasis 2, sync
     };
-    for (const auto& [header, length] : cases) {
-        const uint8_t bytes[4] = {uint8_t(header >> 24), uint8_t(header >> 16), uint8_t(header >> 8), uint8_t(header)};
-        EXPECT_EQ(MP3FrameLength(bytes), length) << std::hex << header;
-    }
-    EXPECT_EQ(MP3FrameLength(nullptr), -1);
+    for (const auto& [header, length] : cases) EXPECT_EQ(MP3FrameLength(Frames(header, 1).data()), length) << header;
 }
 
-// Tags at both ends holding frame headers, junk, four kinds of frames and a
-// cut-off last one; then tags that do not add up, which are data.
+// Tags at both ends holding frame headers, junk, four kinds of frames, a
+// cut-off last one; tags that do not add up are data.
 TEST(FrameScan, FramesLieBetweenTheTagsOnly)
 {
     const Bytes audio = Cat({Str("junk\xFF\xE0"), Frames(0xFFFB9000, 2), Frames(0xFFFB9200, 1), Frames(0xFFF31400, 2),
                              Frames(0xFFE31800, 1)});
-    const int32_t lengths[] = {417, 417, 418, 24, 24, 72};
     const Bytes items = Frames(0xFFF31400, 5);
     auto ape = [&](uint8_t flags) {  // an APEv2 header or footer: version 2000, size, one item, flags
-        return Cat({Str("APETAGEX"),
-                    {0xD0, 7, 0, 0, uint8_t(items.size() + 32), 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, flags},
+        return Cat({Str("APETAGEX"), {0xD0, 7, 0, 0, uint8_t(items.size() + 32), 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, flags},
                     Bytes(8, 0)});
     };
-    Bytes lyrics = Cat({Str("LYRICSBEGININD0000200"), Frames(0xFFF31400, 2)});
-    lyrics = Cat({lyrics, Str(std::string(6 - std::to_string(lyrics.size()).size(), '0') +
-                              std::to_string(lyrics.size()) + "LYRICS200")});
-    Bytes v1 = Cat({Str("TAG"), {0xFF, 0xF3, 0x14, 0}});
-    v1.resize(128, 0);
-    const Bytes front = Cat({Id3v2(390, 3, 0x80), Id3v2(290, 4, 0x40)});
+    const Bytes lyrics = Cat({Str("LYRICSBEGININD0000200"), Frames(0xFFF31400, 2), Str("000069LYRICS200")});
+    const Bytes v1 = Cat({Str("TAG"), {0xFF, 0xF3, 0x14}, Bytes(122, 0)});
+    const Bytes inside = Frames(0xFFF31400, 17);  // for tags of frames, the last one cut off
+    const Bytes front = Cat({Tag(3, Bytes(inside.begin(), inside.begin() + 390), 0x80),
+                             Tag(4, Bytes(inside.begin(), inside.begin() + 290), 0x40)});
     const Bytes file = Cat({front, audio, ape(0xA0), items, ape(0x80), lyrics, v1});
     const AudioRange range = MP3FindAudioRange(file.data(), static_cast<int64_t>(file.size()));
     EXPECT_EQ(range.nStart, static_cast<int64_t>(front.size()));
     EXPECT_EQ(range.nEnd, static_cast<int64_t>(front.size() + audio.size()));
-    std::vector<FrameEntry> frames = Scan(file);
-    ASSERT_EQ(frames.size(), 6u);
-    for (int32_t k = 0, at = static_cast<int32_t>(front.size()) + 6; k < 6; at += lengths[k++]) {
-        EXPECT_EQ(frames[k].nOffset, at) << k;
-        EXPECT_EQ(frames[k].nLength, lengths[k]) << k;
-    }
-    // An ID3v2 tag appended with a footer; a last frame cut off in the middle.
-    const Bytes appended = Id3v2(190, 4, 0x10);
-    const Bytes tagFooter = Cat({Str("3DI"), Bytes(appended.begin() + 3, appended.begin() + 10)});
-    EXPECT_EQ(Scan(Cat({Frames(0xFFFB9000, 2), appended, tagFooter})).size(), 2u);
-    Bytes cutOff = Frames(0xFFFB9000, 2);
+    std::string found;
+    for (const FrameEntry& frame : Scan(file))
+        found += std::to_string(frame.nOffset - range.nStart) + "+" + std::to_string(frame.nLength) + " ";
+    EXPECT_EQ(found, "6+417 423+417 840+418 1258+24 1282+24 1306+72 ");
+
+    // An appended ID3v2 tag; a header in the last three bytes, zeros after them;
+    // tags claiming more than the file; a size byte above 0x7F (no tag).
+    const Bytes appended = Tag(4, Frames(0xFFF31400, 8), 0x10);
+    Bytes cutOff = Frames(0xFFFB9000, 2), huge = Cat({Tag(3, {}), Frames(0xFFFB9000, 4)}), badSize = huge;
     cutOff.resize(600);
-    EXPECT_EQ(Scan(cutOff).size(), 2u);
-    // A header in the last three bytes reads zeros after them: FF FB 90 is
-    // one, FF FB (bitrate index 0) is none.
-    EXPECT_EQ(Scan(Cat({Frames(0xFFFB9000, 1), {0xFF, 0xFB, 0x90}})).size(), 2u);
-    EXPECT_EQ(Scan(Cat({Frames(0xFFFB9000, 1), {0xFF, 0xFB}})).size(), 1u);
-    EXPECT_TRUE(Scan(Str("This is a text file, not an MP3 file.\r\n")).empty());
-    // Sizes that do not add up: an APEv2 footer claiming more than the file,
-    // an ID3v2 tag claiming more (no audio), a size byte above 0x7F (no tag).
+    huge[6] = 0x7F;
+    badSize[9] = 0x80;
+    const std::pair<Bytes, size_t> files[] = {
+        {Cat({Frames(0xFFFB9000, 2), appended, Str("3DI"), Bytes(appended.begin() + 3, appended.begin() + 10)}), 2},
+        {Cat({Frames(0xFFFB9000, 1), {0xFF, 0xFB, 0x90}}), 2}, {Cat({Frames(0xFFFB9000, 1), {0xFF, 0xFB}}), 1},
+        {Str("This is a text file, not an MP3 file.\r\n"), 0}, {cutOff, 2}, {huge, 0}, {badSize, 4}};
+    for (size_t k = 0; k < std::size(files); ++k) EXPECT_EQ(Scan(files[k].first).size(), files[k].second) << k;
     Bytes tooBig = Cat({Frames(0xFFFB9000, 4), ape(0x80)});
     tooBig[tooBig.size() - 19] = 0xFF;
-    EXPECT_EQ(MP3FindAudioRange(tooBig.data(), static_cast<int64_t>(tooBig.size())).nEnd,
-              static_cast<int64_t>(tooBig.size()));
-    Bytes huge = Cat({Id3v2(10), Frames(0xFFFB9000, 4)});
-    huge[6] = 0x7F;
-    EXPECT_TRUE(Scan(huge).empty());
-    huge[6] = 0;
-    huge[9] = 0x80;
-    EXPECT_EQ(Scan(huge).size(), 4u);
+    EXPECT_EQ(MP3FindAudioRange(tooBig.data(), int64_t(tooBig.size())).nEnd, static_cast<int64_t>(tooBig.size()));
 
     // Bytes arriving in chunks of any size give the same frames.
     for (const Bytes& bytes : {file, ReadFileBytes(FixturePath("tag_frames_in_tags.mp3"))}) {
@@ -122,66 +111,72 @@ TEST(FrameScan, FramesLieBetweenTheTagsOnly)
     }
 }
 
-class FrameIndexTest : public EngineTest {};
-
-// Every lame file, every version, rate, bitrate and mode: frame by frame from
-// where the tags end to where they begin, the frames the judges count, and
-// lame's describing frame apart, read to the counts and CRCs of the file.
-TEST_F(FrameIndexTest, LameFilesAreIndexedAsTheDecodersCountThem)
-{
-    const std::vector<FixtureInfo> fixtures = LoadFixtureManifest();
-    ASSERT_GT(fixtures.size(), 140u);
-    for (const FixtureInfo& f : fixtures) {
-        SCOPED_TRACE(f.name);
-        Bytes bytes = ReadFileBytes(FixturePath(f.name));
-        const std::vector<FrameEntry> scanned = Scan(bytes);
-        bytes.resize(bytes.size() + 4, 0);
-        int64_t at = f.audioStart;
-        for (size_t k = 0; at < f.audioEnd; ++k) {
-            ASSERT_LT(k, scanned.size());
-            ASSERT_EQ(scanned[k].nOffset, at);
-            ASSERT_EQ(scanned[k].nLength, MP3FrameLength(&bytes[static_cast<size_t>(at)]));
-            at += scanned[k].nLength;
-        }
-        EXPECT_EQ(at, f.audioEnd);
-        strcpy(g_state.szSourcePath, FixturePath(f.name).c_str());
-        MP3GetFrames();
-        EXPECT_EQ(g_state.nFrames, f.mpg123Frames);
-        if (f.name != "tag_frames_in_tags.mp3") {  // ffprobe takes the frames in its APEv2 tag for audio
-            EXPECT_EQ(g_state.nFrames, f.ffprobePackets);
-        }
-        ASSERT_EQ(g_state.feInfoFrame.nLength > 0, f.infoFrame);
-        if (!f.infoFrame) continue;
-        EXPECT_EQ(g_state.feInfoFrame.nOffset, f.audioStart);
-        const InfoFrameFacts facts =
-            MP3ReadInfoFrame(&bytes[static_cast<size_t>(f.audioStart)], g_state.feInfoFrame.nLength);
-        EXPECT_EQ(facts.kind, f.vbr ? InfoFrameKind::Xing : InfoFrameKind::Info);
-        EXPECT_EQ(facts.nFrames, f.mpg123Frames);
-        EXPECT_EQ(facts.nBytes, f.audioEnd - f.audioStart);
-        EXPECT_EQ(facts.nMusicLength, f.audioEnd - f.audioStart);
-        EXPECT_TRUE(facts.bLame && facts.bTagCrcHolds);
-        EXPECT_EQ(facts.nDelay, 576);
-        const int64_t music = g_state.pFrames[0].nOffset;
-        EXPECT_EQ(facts.nMusicCrc,
-                  MP3LameCrc(&bytes[static_cast<size_t>(music)], static_cast<size_t>(f.audioEnd - music)));
-        // lame's CRCs of protected frames are those of their side information.
-        for (int32_t k = 0; f.crc && k < g_state.nFrames; ++k) {
-            const uint8_t* frame = &bytes[static_cast<size_t>(g_state.pFrames[k].nOffset)];
-            ASSERT_EQ(MP3FrameCrc(frame), frame[4] << 8 | frame[5]) << k;
-        }
-    }
-}
-
 // Fraunhofer's VBRI frame at its place; a Xing tag the frame cuts off is none.
 TEST(InfoFrame, VbriIsKnownAndOnlyBytesOfTheFrameAreRead)
 {
-    Bytes frame = Frames(0xFFFB9000, 1);
-    memcpy(frame.data() + 36, "VBRI", 4);
-    EXPECT_EQ(MP3InfoFrameKind(frame.data(), 417), InfoFrameKind::Vbri);
-    EXPECT_EQ(MP3InfoFrameKind(frame.data(), 39), InfoFrameKind::None);
-    memcpy(frame.data() + 36, "Xing", 4);
-    EXPECT_EQ(MP3InfoFrameKind(frame.data(), 39), InfoFrameKind::None);
-    EXPECT_EQ(MP3InfoFrameKind(frame.data(), 417), InfoFrameKind::Xing);
+    const std::tuple<const char*, int32_t, InfoFrameKind> cases[] = {
+        {"VBRI", 417, InfoFrameKind::Vbri}, {"VBRI", 39, InfoFrameKind::None},
+        {"Xing", 417, InfoFrameKind::Xing}, {"Xing", 39, InfoFrameKind::None}};
+    for (const auto& [tag, length, kind] : cases) {
+        Bytes frame = Frames(0xFFFB9000, 1);
+        memcpy(frame.data() + 36, tag, 4);
+        EXPECT_EQ(MP3InfoFrameKind(frame.data(), length), kind) << tag << length;
+    }
+}
+
+std::string Texts(const Id3v2Info& info)  // artist|album|title|, "-" for none, "!" when the frames do not add up
+{
+    std::string texts;
+    for (const Id3Text* text : {&info.artist, &info.album, &info.title})
+        texts += (text->bFound ? text->ansi : "-") + "|";
+    return texts + (info.bWellFormed ? "" : "!");
+}
+
+TEST(Id3v2Text, EncodingsVersionsFlagsAndBrokenTags)
+{
+    // 测试A𝄞 in every encoding and byte order, terminated or followed by more.
+    for (const Bytes& content : {Bytes{1, 0xFF, 0xFE, 0x4B, 0x6D, 0xD5, 0x8B, 'A', 0, 0x34, 0xD8, 0x1E, 0xDD, 0, 0, 0},
+                                 Bytes{1, 0xFE, 0xFF, 0x6D, 0x4B, 0x8B, 0xD5, 0, 'A', 0xD8, 0x34, 0xDD, 0x1E},
+                                 Bytes{1, 0x6D, 0x4B, 0x8B, 0xD5, 0, 'A', 0xD8, 0x34, 0xDD, 0x1E},
+                                 Bytes{2, 0x6D, 0x4B, 0x8B, 0xD5, 0, 'A', 0xD8, 0x34, 0xDD, 0x1E},
+                                 Cat({{3}, Str(u8"测试A\U0001D11E"), {0}, Str("second value")})}) {
+        const Bytes tag = Tag(4, Frame(4, "TIT2", content));
+        const Id3Text title = ReadId3v2(tag.data(), tag.size()).title;
+        EXPECT_TRUE(title.bFound && title.bUnicode);
+        EXPECT_EQ(title.wide, u"测试A\U0001D11E");
+    }
+    Bytes unsynced;
+    for (uint8_t b : Text(3, "TIT2", "\xFF\xE0x")) unsynced = Cat({unsynced, {b}, Bytes(b == 0xFF, 0)});
+    Bytes cutShort = Tag(3, Cat({Text(3, "TIT2", "first"), Text(3, "TALB", "second")}));
+    cutShort.resize(cutShort.size() - 4);
+    const std::pair<Bytes, const char*> cases[] = {
+        {Tag(3, Text(3, "TIT2", std::string("\xB2\xE2\xCA\xD4\0x", 6))), "-|-|\xB2\xE2\xCA\xD4|"},
+        {Tag(3, Frame(3, "TIT2", {7, 'x'})), "-|-|-|"},  // no such encoding
+        {Tag(2, Cat({Text(2, "TT2", "T"), Text(2, "TP1", "P"), Text(2, "TAL", "A")})), "P|A|T|"},
+        // TPE1 before TPE2 wherever it stands, TPE2 before TCOM; the first title counts.
+        {Tag(3, Cat({Text(3, "TCOM", "C"), Text(3, "TPE2", "B"), Text(3, "TPE1", "A")})), "A|-|-|"},
+        {Tag(3, Cat({Text(3, "TCOM", "C"), Text(3, "TPE2", "B")})), "B|-|-|"},
+        {Tag(3, Cat({Text(3, "TIT2", "1"), Text(3, "TIT2", "2")})), "-|-|1|"},
+        // Unsynchronisation of the whole v2.3 tag; per v2.4 frame, with a data length.
+        {Tag(3, unsynced, 0x80), "-|-|\xFF\xE0x|"},
+        {Tag(4, Frame(4, "TIT2", Cat({Size(4, 4), {0, 0xFF, 0, 0xE0, 'y'}}), 0x03)), "-|-|\xFF\xE0y|"},
+        // Extended headers stepped over; compressed and encrypted frames passed over; grouped ones read.
+        {Tag(3, Cat({Size(6, 3), Bytes(6, 0), Text(3, "TIT2", "e3")}), 0x40), "-|-|e3|"},
+        {Tag(4, Cat({Size(6, 4), {1, 0}, Text(4, "TIT2", "e4")}), 0x40), "-|-|e4|"},
+        {Tag(3, Cat({Text(3, "TIT2", "zzz", 0x80), Text(3, "TIT2", "plain")})), "-|-|plain|"},
+        {Tag(4, Text(4, "TIT2", "enc", 0x04)), "-|-|-|"},
+        {Tag(3, Frame(3, "TALB", {9, 0, 'g'}, 0x20)), "-|g|-|"},
+        // Broken: a frame larger than the tag; a tag cut short; no version 5.
+        {Tag(3, Cat({Text(3, "TIT2", "ok"), Str("TALB"), Size(1000, 3), {0, 0, 0, 'x'}})), "-|-|ok|!"},
+        {cutShort, "-|-|first|!"},
+        {Tag(5, {}), "-|-|-|!"}};
+    for (const auto& [tag, texts] : cases) EXPECT_EQ(Texts(ReadId3v2(tag.data(), tag.size())), texts);
+    EXPECT_EQ(ReadId3v2(cutShort.data(), cutShort.size()).nTagBytes, 43);
+    // Malformed UTF-8 becomes U+FFFD, the text around it stays.
+    const std::pair<const char*, std::u16string> utf8[] = {
+        {"\xC0\x80", u"\xFFFD\xFFFD"}, {"\xE6\xB5", u"\xFFFD"},   {"\xED\xA0\x80", u"\xFFFD"},
+        {"a\x80z", u"a\xFFFDz"},       {"\xF5\x80\x80\x80", u"\xFFFD\xFFFD\xFFFD\xFFFD"}};
+    for (const auto& [bad, replaced] : utf8) EXPECT_EQ(Utf8ToUtf16(bad), replaced) << bad;
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
-// Shared helpers of the tests: fixtures, scratch folders, whole files, locks,
-// a clean engine for each test and the judge of cuts. Natively and under Wine.
+// What the tests share: fixtures, real-world files, scratch folders, whole,
+// read-only and held files; natively also a clean engine and the judge of cuts.
 #pragma once
-
-#include "engine_ui.h"
 
 #include <gtest/gtest.h>
 
@@ -14,27 +12,15 @@ std::string FixturePath(const std::string& name);   // made by tests/fixtures/ma
 std::string TestdataPath(const std::string& name);  // a real-world file, "" when not present
 std::vector<std::string> TestdataFiles(const std::vector<std::string>& extensions);  // their names, sorted
 
-// One row of the fixture manifest (make_fixtures.py).
-struct FixtureInfo {
-    std::string name, version;
-    int rate = 0, bitrate = 0, channels = 0;
-    bool crc = false, vbr = false, id3v1 = false, id3v2 = false;
-    int64_t audioStart = 0, audioEnd = 0;
-    bool infoFrame = false;
-    int ffprobePackets = 0, mpg123Frames = 0;
-};
-std::vector<FixtureInfo> LoadFixtureManifest();
-
-using Bytes = std::vector<uint8_t>;
-Bytes Cat(std::initializer_list<Bytes> parts);
-Bytes Str(const std::string& text);
-struct FrameEntry;
-std::vector<FrameEntry> Scan(const Bytes& file);  // MP3ScanFrames over the whole file
-
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 bool FileExists(const std::string& path);
-void MakeFolder(const std::string& path);  // an ANSI path on Windows
+
+#ifdef _WIN32
+constexpr char kSep = '\\';
+#else
+constexpr char kSep = '/';
+#endif
 
 // A fresh, empty folder, removed with everything in it at the end of its life.
 class TempDir {
@@ -44,17 +30,11 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::string& Path() const { return path_; }
-    std::string File(const std::string& name) const;
+    std::string File(const std::string& name) const { return path_ + kSep + name; }
 
 private:
     std::string path_;
 };
-
-#ifdef _WIN32
-constexpr char kSep = '\\';
-#else
-constexpr char kSep = '/';
-#endif
 
 // Read-only (on Linux also immutable, which stops root); false when that does
 // not stop this process from writing it (root under Wine).
@@ -75,45 +55,117 @@ private:
     void* handle_ = nullptr;
 };
 
-// What the engine would have shown (caption "(default)": the system's) and
-// posted; questions get nAnswer.
-struct RecordingUi : EngineUi {
-    struct Message {
-        std::string text, caption;
-        UINT flags;
-    };
-    int ShowMessage(const char* text, const char* caption, UINT flags) override;
-    void ShowAudioError(const char* text) override;
-    void PostOpenFileCommand() override { ++nPostedOpenFile; }
-    int nAnswer = IDNO, nPostedOpenFile = 0;
-    std::vector<Message> messages;
-};
-
-// A clean engine for each test: a fresh state record, a log.txt of its own,
-// the recorder for the message boxes, a scratch folder.
-class EngineTest : public ::testing::Test {
-protected:
-    void SetUp() override;
-    void TearDown() override;
-    std::vector<std::string> LogLines(size_t first = 0) const;  // of log.txt
-    // Copies a file into the scratch folder (its folder made before).
-    std::string CopyIn(const std::string& from, const std::string& name) const;
-    // The load step without the audio library: the whole file selected, a
-    // duration of frames x 1152 / 44100.
-    void Load(const std::string& path);
-    std::string Output(const std::string& name);  // made and set; returned with a separator
-    void ExpectDone(size_t messages = 1);         // the question after a cut that succeeded
-
-    TempDir dir;
-    RecordingUi ui;
-};
-
 #ifndef _WIN32
-// What tests/judge.py says of cuts, as JSON texts ("problems": [] when good).
+#include "app_state.h"
+#include "cutter.h"
+#include "diag_log.h"
+#include "engine_ui.h"
+#include "frame_index.h"
+#include "frame_scan.h"
+#include "tag_carry.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+using Bytes = std::vector<uint8_t>;
+
+inline Bytes Cat(std::initializer_list<Bytes> parts)
+{
+    Bytes out;
+    for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
+    return out;
+}
+
+inline Bytes Str(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+inline std::vector<FrameEntry> Scan(const Bytes& file)  // MP3ScanFrames over the whole file
+{
+    std::vector<FrameEntry> frames(static_cast<size_t>(MP3ScanFrames(file.data(), int64_t(file.size()), nullptr)));
+    MP3ScanFrames(file.data(), static_cast<int64_t>(file.size()), frames.data());
+    return frames;
+}
+
+// What tests/judge.py says of cuts of frames i..j-1 (-1: unknown), a JSON text
+// each ("problems": [] when good); level 0 the bytes and mutagen, 1 and mpg123, 2 and ffprobe.
 struct JudgeJob {
     std::string source, cut;
-    int i = -1, j = -1;  // the frames the selection took, -1 for unknown
-    int level = 1;       // 0 the bytes and mutagen only, 1 and mpg123, 2 and ffprobe
+    int i, j, level;
 };
 std::vector<std::string> JudgeCuts(const std::vector<JudgeJob>& jobs);
+
+// A message box as "text|caption|flags"; no caption is the system's.
+inline std::string Box(const std::string& text, const char* caption, UINT flags)
+{
+    return text + "|" + (caption ? caption : "(default)") + "|" + std::to_string(flags);
+}
+
+// A clean engine for each test: a fresh state, a log.txt of its own, a scratch
+// folder with the output folder in it; the boxes shown, each question answered No.
+class EngineTest : public ::testing::Test, public EngineUi {
+protected:
+    int ShowMessage(const char* text, const char* caption, UINT flags) override
+    {
+        messages.push_back(Box(text, caption, flags));
+        return (flags & MB_YESNO) ? IDNO : IDOK;
+    }
+    void ShowAudioError(const char* text) override
+    {
+        char box[kAudioErrorTextBytes];
+        FormatAudioError(box, text, 5);  // the audio library's code of a failed file operation
+        ShowMessage(box, nullptr, MB_OK);
+    }
+    void PostOpenFileCommand() override { ADD_FAILURE() << "the open-file command posted after No"; }
+    void SetUp() override
+    {
+        if (!g_state.szScratch) AllocTextBuffers();
+        g_state.szSourcePath[0] = g_state.szFileTitle[0] = g_state.szScratch[0] = 0;
+        ReplaceFrameIndex(0);
+        ClearTagTexts();
+        g_state.bFolder = 0;
+        std::filesystem::create_directory(dir.File("out"));
+        strcpy(g_state.szOutputFolder, dir.File("out").c_str());
+        g_log.Open(dir.File("log.txt").c_str());
+        InstallEngineUi(this);
+    }
+    void TearDown() override
+    {
+        InstallEngineUi(nullptr);
+        EXPECT_EQ(g_log.Level(), 0) << "every operation lowers the indentation it raised";
+    }
+    std::vector<std::string> LogLines(size_t first = 0) const  // of log.txt, from the first-th on
+    {
+        std::ifstream in(dir.File("log.txt"), std::ios::binary);
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line, '\r'); in.ignore()) lines.push_back(line);  // "\r\n" after each
+        lines.erase(lines.begin(), lines.begin() + static_cast<long>(std::min(first, lines.size())));
+        return lines;
+    }
+    // A copy loaded as the program loads it, but without the audio library: all of its frames x 1152 / 44100 s.
+    std::string Load(const std::string& from, const std::string& name)
+    {
+        WriteFileBytes(dir.File(name), ReadFileBytes(from));
+        strcpy(g_state.szSourcePath, dir.File(name).c_str());
+        strcpy(g_state.szFileTitle, name.c_str());
+        SourceTag tag;
+        MP3GetFrames();
+        ReadSourceTag(tag);
+        FillMissingTagTexts();
+        g_state.fDuration = g_state.fEnd = static_cast<float>(g_state.nFrames * 1152.0 / 44100.0);
+        g_state.fStart = 0;
+        return dir.File(name);
+    }
+    FrameSpan Span() const { return MP3MapSelection(g_state.nFrames, g_state.fStart, g_state.fEnd, g_state.fDuration); }
+    void ExpectDone(size_t cuts = 1)  // only the question after each cut that succeeded
+    {
+        const std::string done = Box("完成!\n文件已经分割.\n\n打开新文件进行分割吗?", kMessageCaption, MB_ICONQUESTION | MB_YESNO);
+        EXPECT_EQ(messages, std::vector<std::string>(cuts, done));
+        messages.clear();
+    }
+
+    TempDir dir;
+    const std::string out = dir.File("out") + kSep;  // the output folder
+    std::vector<std::string> messages;
+};
 #endif
