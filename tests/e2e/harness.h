@@ -450,25 +450,19 @@ inline std::string Settings(int bFolder, const std::string& title, const std::st
 }
 
 // What the shell starts: LaunchRecorder.exe, copied beside the program as
-// exeName, is the open command of classKey ("http", "Folder") for the life
-// of the object (the command before comes back); it records each start's arguments.
+// exeName, is made the open command of classKey ("http", "Folder") in this
+// prefix; it records each start's arguments as a line.
 class ShellRecorder {
 public:
     ShellRecorder(const ProgramCopy& copy, const std::wstring& classKey, const std::wstring& arguments,
                   const std::wstring& exeName = L"LaunchRecorder.exe")
-        : key_(L"Software\\Classes\\" + classKey + L"\\shell\\open\\command"), exe_(copy.PathOf(exeName))
+        : exe_(copy.PathOf(exeName))
     {
         CopyFileW((BinFolder() + L"\\LaunchRecorder.exe").c_str(), exe_.c_str(), FALSE);
-        wchar_t old[1024] = {};
-        DWORD bytes = sizeof old - 2;
-        if (RegGetValueW(HKEY_LOCAL_MACHINE, key_.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, old, &bytes) == 0)
-            old_ = old;
-        Set(L"\"" + exe_ + L"\" " + arguments);
-    }
-    ~ShellRecorder()
-    {
-        if (old_.empty()) RegDeleteKeyW(HKEY_LOCAL_MACHINE, key_.c_str());
-        if (!old_.empty()) Set(old_);
+        const std::wstring key = L"Software\\Classes\\" + classKey + L"\\shell\\open\\command";
+        const std::wstring command = L"\"" + exe_ + L"\" " + arguments;
+        const DWORD bytes = static_cast<DWORD>(command.size() + 1) * 2;
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, REG_SZ, command.c_str(), bytes);
     }
     std::vector<std::string> Launches(size_t count) const  // once there are count
     {
@@ -484,12 +478,7 @@ public:
     }
 
 private:
-    void Set(const std::wstring& command) const
-    {
-        const DWORD bytes = static_cast<DWORD>(command.size() + 1) * 2;
-        RegSetKeyValueW(HKEY_LOCAL_MACHINE, key_.c_str(), nullptr, REG_SZ, command.c_str(), bytes);
-    }
-    std::wstring key_, exe_, old_;
+    std::wstring exe_;
 };
 
 // A run that takes too long ends with every program it started, before the

@@ -345,7 +345,7 @@ TEST(UserRun, AFirstRunWalksEveryCommandAndTheRestartReadsWhatItLeft)
 
         // The tenths field, in the program's own process (Wine's control never
         // sends its notifications): a digit sets the tenth, even past the
-        // selection's end; a letter or a function key changes nothing; it is one digit wide.
+        // selection's end; a letter or a function key changes nothing.
         TypeTime(w.Item(IDC_TIME_START), 0, 10);
         TypeTime(w.Item(IDC_TIME_END), 0, 10);
         const auto tenthText = [&](int id) {
@@ -362,7 +362,7 @@ TEST(UserRun, AFirstRunWalksEveryCommandAndTheRestartReadsWhatItLeft)
             EXPECT_EQ(EditorText(w.Item(t.id)) + tenthText(t.id), t.shown + std::string(1, t.shown[9]));
         }
         EXPECT_EQ(Send(slider, TBM_GETSELSTART), SliderUnitOf(10.501f, aSeconds));
-        const LRESULT size = Send(main, kProbeTenthSize, IDC_TIME_END);
+        const LRESULT size = Send(main, kProbeTenthSize, IDC_TIME_END);  // one digit wide
         EXPECT_TRUE(LOWORD(size) >= 5 && LOWORD(size) <= 12 && HIWORD(size) >= 10) << LOWORD(size) << "x";
 
         // Play goes on from the cursor, a slider click moves the stream.

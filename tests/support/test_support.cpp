@@ -8,9 +8,7 @@
 #include <fstream>
 #include <stdexcept>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -70,47 +68,20 @@ TempDir::~TempDir()
     fs::remove_all(fs::path(path_), ec);
 }
 
+#ifndef _WIN32
 bool MakeReadOnly(const std::string& path)
 {
-#ifdef _WIN32
-    HANDLE h = SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY)
-                   ? CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)
-                   : nullptr;
-    return h == INVALID_HANDLE_VALUE || (h && !CloseHandle(h));
-#else
     chmod(path.c_str(), 0444);
-    if (access(path.c_str(), W_OK) == 0) std::system(("chattr +i '" + path + "' 2>/dev/null").c_str());  // stops root
+    if (access(path.c_str(), W_OK) == 0) std::system(("chattr +i '" + path + "' 2>/dev/null").c_str());
     return access(path.c_str(), W_OK) != 0;
-#endif
 }
 
 void MakeWritable(const std::string& path)
 {
-#ifdef _WIN32
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-#else
     std::system(("chattr -i '" + path + "' 2>/dev/null").c_str());
     chmod(path.c_str(), 0644);
-#endif
 }
 
-ExclusiveLock::ExclusiveLock([[maybe_unused]] const std::string& path, [[maybe_unused]] bool shareRead)
-{
-#ifdef _WIN32
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | (shareRead ? 0 : GENERIC_WRITE),
-                           shareRead ? FILE_SHARE_READ : 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    handle_ = h == INVALID_HANDLE_VALUE ? nullptr : h;
-#endif
-}
-
-ExclusiveLock::~ExclusiveLock()
-{
-#ifdef _WIN32
-    if (handle_) CloseHandle(handle_);
-#endif
-}
-
-#ifndef _WIN32
 std::vector<std::string> JudgeCuts(const std::vector<JudgeJob>& jobs)
 {
     TempDir dir;

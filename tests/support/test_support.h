@@ -1,5 +1,5 @@
-// What the tests share: fixtures, real-world files, scratch folders, whole,
-// read-only and held files; natively also a clean engine and the judge of cuts.
+// What the tests share: fixtures, real-world files, scratch folders, whole
+// files; natively also read-only files, a clean engine and the judge of cuts.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -36,25 +36,6 @@ private:
     std::string path_;
 };
 
-// Read-only (on Linux also immutable, which stops root); false when that does
-// not stop this process from writing it (root under Wine).
-bool MakeReadOnly(const std::string& path);
-void MakeWritable(const std::string& path);
-
-// Holds a file open as another program would: exclusive, or as a player that
-// lets others read it. Not Held() where there are no such locks (Linux).
-class ExclusiveLock {
-public:
-    explicit ExclusiveLock(const std::string& path, bool shareRead = false);
-    ~ExclusiveLock();
-    ExclusiveLock(const ExclusiveLock&) = delete;
-    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
-    bool Held() const { return handle_ != nullptr; }
-
-private:
-    void* handle_ = nullptr;
-};
-
 #ifndef _WIN32
 #include "app_state.h"
 #include "cutter.h"
@@ -70,6 +51,10 @@ private:
 #include <fstream>
 
 using Bytes = std::vector<uint8_t>;
+
+// Read-only and immutable, which stops root too; false when neither stops this process.
+bool MakeReadOnly(const std::string& path);
+void MakeWritable(const std::string& path);
 
 inline Bytes Cat(std::initializer_list<Bytes> parts)
 {
