@@ -241,10 +241,17 @@ def judge(source, cut, selected, level):
     if level and result["span"]:
         decoded, complaints = decode(cut, True)
         problems += ["mpg123: " + c for c in complaints] if src.get("clean") else []
-        compare(src, result, decoded, problems)
+        if src["played"]:  # the cut's decode is the source's samples it claims to play, but near the edges
+            (start, end), (a, z) = played, src["played"]
+            problems += ["plays samples %d..%d, the source %d..%d" % (start, end, a, z)] if start < a or end > z else []
+            theirs, result["compared"] = src["full"][2 * start:2 * end], len(decoded) == 2 * (end - start)
+            problems += [] if result["compared"] else ["mpg123 plays %d samples" % (len(decoded) // 2)]
+            far = [k // 2 for k in range(2 * EDGE, len(decoded) - 2 * EDGE) if abs(decoded[k] - theirs[k]) > 1] \
+                if result["compared"] and decoded != theirs else []
+            problems += ["samples differ from the source's %d..%d into the cut" % (far[0], far[-1])] if far else []
         # Where a LAME version wrote the cut, mutagen gives what it plays; ffprobe counts its frames.
-        played, counted = len(decoded) / 2 / rate, f["frames"] * spf / rate
-        expected = played if re.match("LAME[0-9]", f["encoder"]) else counted
+        counted = f["frames"] * spf / rate
+        expected = len(decoded) / 2 / rate if re.match("LAME[0-9]", f["encoder"]) else counted
         if result["compared"] and abs(seconds.get("mutagen", -1) - expected) > 1e-5:
             problems.append("mutagen gives %s s" % seconds.get("mutagen"))
         if level > 1 and f["bytes"] > 16 * 128:  # else it estimates from the bitrate
@@ -263,22 +270,6 @@ def judge(source, cut, selected, level):
             problems.append("plays not the samples of the selected frames, %d..%d" % (max(i * spf, a), min(j * spf, z)))
     result.update(seconds=seconds, problems=problems)
     return result
-
-
-def compare(src, result, decoded, problems):
-    """The cut's gapless decode is the source's samples it claims to play, but near the edges."""
-    if not src["played"]:
-        return
-    (start, end), (a, z) = result["played"], src["played"]
-    problems += ["plays samples %d..%d, the source only %d..%d" % (start, end, a, z)] if start < a or end > z else []
-    if len(decoded) // 2 != end - start:
-        problems.append("mpg123 plays %d samples, the Xing/Info frame says %d" % (len(decoded) // 2, end - start))
-        return
-    theirs, result["compared"] = src["full"][2 * start:2 * end], True
-    if decoded == theirs:
-        return
-    far = [k // 2 for k in range(2 * EDGE, len(decoded) - 2 * EDGE) if abs(decoded[k] - theirs[k]) > 1]
-    problems += ["samples differ from the source's %d..%d samples into the cut" % (far[0], far[-1])] if far else []
 
 
 def main(args):
