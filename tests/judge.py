@@ -1,12 +1,10 @@
 #!/usr/bin/python3
 """Judges cuts by their bytes and by real readers (mpg123, ffprobe, mutagen).
-    judge.py cut [--quick] SOURCE CUT [--frames I J]
+    judge.py cut [--quick] SOURCE CUT [--frames I J]   (the selection took source frames I..J-1)
     judge.py cut --list FILE      (lines: SOURCE CUT I J LEVEL, tab-separated; I J -1 -1 for none)
-prints a JSON object per cut, a line each: "span" [first, end], the source's audio frames the cut copies
-(byte for byte or made silent) after "lead" frames (its Xing/Info frame and priming frames); "problems"
-(empty = good); "tags" by mutagen; "compared": mpg123's gapless decode was compared with the source's.
---frames I J: the selection took source frames I..J-1. Level 0 (--quick): bytes and mutagen; 1: and
-mpg123; 2 (default): and ffprobe. Exit status 0 when no cut has a problem.
+print a JSON line per cut: "span" [first, end], the source's frames it copies (as they are or made silent) after
+"lead" frames (Xing/Info, priming); "problems" (none: good); "tags"; "compared": mpg123's decode was compared
+with the source's. Levels: 0 (--quick) bytes and mutagen, 1 and mpg123, 2 and ffprobe. Exit 0 when all are good.
 """
 import functools
 import json

@@ -1,10 +1,9 @@
 #!/usr/bin/python3
-"""package_test.py check ZIP SOURCES_ZIP OBJDUMP ROOT: the files of the zip, what its programs import, its
-texts, licences and version resource; the LGPL sources' zip.
-package_test.py run [--write-protected] ROOT WORK ZIP TEST_PROGRAM SOURCE_MP3: the zip unpacked in a prefix
-and home folder of the run's own; TEST_PROGRAM's Package.* cuts SOURCE_MP3 with it. The cut must be good and
-the one file written outside the program's folder, only log.txt and settings.ini inside it (nothing with
---write-protected: chattr +i, exit code 77 where not allowed), no registry key but Wine's own.
+"""package_test.py check ZIP SOURCES_ZIP OBJDUMP ROOT: the zip's files, imports, texts, licences and version; the
+LGPL sources' zip. package_test.py run [--write-protected] ROOT WORK ZIP TEST_PROGRAM SOURCE_MP3: the zip unpacked
+with a Wine prefix and home of its own, TEST_PROGRAM's Package.* cuts SOURCE_MP3: the cut must be good and the one
+file written outside the program's folder, log.txt and settings.ini the only ones inside (none with
+--write-protected: chattr +i, exit code 77 where not allowed), no registry key written but Wine's own.
 """
 import hashlib
 import json
