@@ -173,7 +173,7 @@ def judge(source, cut, selected, level):
     src = source_facts(source, level > 0)
     sb, sframes = src["bytes"], src["frames"]
     b = open(cut, "rb").read()
-    problems, result, seconds = [], dict(span=None, lead=None, tags={}), {}
+    problems, result, seconds = [], dict(span=None, lead=None, tags={}, compared=False), {}
     frames, at, end = scan(b, True)
     problems += ["no whole frame at byte %d" % at] if at < end else []
     f = lame_fields(b, *frames[0]) if frames else None
@@ -235,7 +235,6 @@ def judge(source, cut, selected, level):
             result["tags"][frame.FrameID] = "/".join(map(str, frame.text)) if hasattr(frame, "text") else ""
     except Exception as error:
         problems.append("mutagen: %s" % error)
-    result["source_played"], result["compared"] = src["played"], False
     if level and result["span"]:
         decoded, complaints = decode(cut, True)
         problems += ["mpg123: " + c for c in complaints] if src.get("clean") else []

@@ -184,10 +184,8 @@ def judge_cut(root, source, cut, frames=()):
 
 def main(args):
     if args[0] == "check":
-        with zipfile.ZipFile(args[1]) as archive:
-            package(archive, os.path.basename(args[1])[:-4], args[4], args[3])
-        with zipfile.ZipFile(args[2]) as archive:
-            sources(archive, os.path.basename(args[2])[:-4])
+        package(zipfile.ZipFile(args[1]), os.path.basename(args[1])[:-4], args[4], args[3])
+        sources(zipfile.ZipFile(args[2]), os.path.basename(args[2])[:-4])
     else:
         run("--write-protected" in args, *[a for a in args[1:] if a != "--write-protected"])
     for failure in failures:
