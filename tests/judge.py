@@ -1,22 +1,12 @@
 #!/usr/bin/python3
 """Judges cuts by their bytes and by real readers (mpg123, ffprobe, mutagen).
-    judge.py cut [--quick] SOURCE CUT [--frames I J] [CUT [--frames I J] ...]
+    judge.py cut [--quick] SOURCE CUT [--frames I J]   (the selection took source frames I..J-1)
     judge.py cut --list FILE      (lines: SOURCE CUT I J LEVEL, tab-separated; I J -1 -1 for none)
-prints a JSON object per CUT, a line each: "span" [first, end]: the cut's
-copied frames (after its Xing/Info and priming frames) are the source's audio
-frames (its own Xing/Info/VBRI frame is none) first..end-1, each byte for byte
-or as a silent frame of the same length (null: no such run); "lead": frames
-before them; "problems" (empty = good); "tags" {frame id: text} by mutagen;
-"frames", "delay", "padding", "encoder", "spf", "rate" of its Xing/Info frame;
-"played" [start, end]: the samples of the source's whole decode a gapless
-decoder plays of the cut, "source_played" of the source (null: unknown);
-"compared": mpg123's decodes compared sample by sample; "seconds" by mpg123,
-mutagen, ffprobe. --frames I J: the selection took source frames I..J-1, so
-the span must end at J, at most two priming frames precede frame I, and the
-played samples are theirs as far as the source plays them. Level 0 (--quick):
-bytes and mutagen; 1: and mpg123; 2 (default): and ffprobe. Exit status 0
-when no cut has a problem.
+print a JSON line per cut: "span" [first, end], the source's frames it copies (as they are or made silent) after
+"lead" frames (Xing/Info, priming); "problems" (none: good); "tags"; "compared": mpg123's decode was compared
+with the source's. Levels: 0 (--quick) bytes and mutagen, 1 and mpg123, 2 and ffprobe. Exit 0 when all are good.
 """
+import functools
 import json
 import os
 import re
@@ -24,31 +14,21 @@ import subprocess
 import sys
 from array import array
 
-try:
-    import mutagen.id3
-    import mutagen.mp3
-except ImportError:  # another python3 first in PATH
-    os.execv("/usr/bin/python3", ["/usr/bin/python3"] + sys.argv)
+import mutagen.mp3
 
 KBPS = [[0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320],  # MPEG 1
         [0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160]]  # MPEG 2 and 2.5
 RATES = {3: (44100, 48000, 32000), 2: (22050, 24000, 16000), 0: (11025, 12000, 8000)}  # by version bits
 EDGE = 576  # samples at each edge where the transform overlap may differ
 SOURCES = {}
-
-
-def be(b):
-    return int.from_bytes(b, "big")
+be = functools.partial(int.from_bytes, byteorder="big")
 
 
 def head(b, at, end=None):
-    """(length, version bits, mono, crc, rate) of an acceptable Layer III
-    header at at (bytes from end on read as zero), else None."""
-    h = (b[at:min(at + 4, len(b) if end is None else end)] + bytes(4))[:4]
+    """(length, version bits, mono, crc, rate) of a Layer III header at at (bytes from end on read as 0), or None."""
+    h = (b[at:min(at + 4, end or len(b))] + bytes(4))[:4]
     ver, br, sr = h[1] >> 3 & 3, h[2] >> 4, h[2] >> 2 & 3
-    if h[0] != 0xFF or h[1] & 0xE0 != 0xE0 or ver == 1 or h[1] >> 1 & 3 != 1:
-        return None
-    if br in (0, 15) or sr == 3 or h[3] & 3 == 2:
+    if h[0] != 0xFF or h[1] >> 5 != 7 or ver == 1 or h[1] >> 1 & 3 != 1 or br in (0, 15) or sr == 3 or h[3] & 3 == 2:
         return None
     rate = RATES[ver][sr]
     length = (144000 if ver == 3 else 72000) * KBPS[ver != 3][br] // rate + (h[2] >> 1 & 1)
@@ -77,8 +57,7 @@ def crc16_arc(data, crc=0):  # of the LAME extension
 
 
 def audio_range(b):
-    """The bytes between leading ID3v2 tags and trailing ID3v1, APEv2,
-    Lyrics3 v2 and appended ID3v2 tags."""
+    """The bytes between leading ID3v2 and trailing ID3v1, APEv2, Lyrics3 v2 and appended ID3v2 tags."""
     def id3(at, mark):
         h = b[at:at + 10]
         if at < 0 or len(h) < 10 or h[:3] != mark or h[3] not in (2, 3, 4) or any(x & 0x80 for x in h[6:10]):
@@ -103,8 +82,7 @@ def audio_range(b):
 
 
 def lame_fields(b, at, length):
-    """What a describing frame says: its kind and, of a Xing/Info frame, its
-    flags, counts, table of contents and LAME extension; None for none."""
+    """The kind of a describing frame and, of Xing/Info, its fields and LAME extension; None for none."""
     off, size, _ = side_info(b, at)
     for x in (off + size - 2 * head(b, at)[3], off + size):
         if b[x:x + 4] in (b"Xing", b"Info") and x + 8 <= at + length:
@@ -121,24 +99,24 @@ def lame_fields(b, at, length):
     return dict(kind="VBRI") if b[at + 36:at + 40] == b"VBRI" and length >= 40 else None
 
 
-def scan(b):
-    """The audio frames as the index finds them, as (offset, length): a
-    header where one is, else the next byte; a describing frame first apart."""
+def scan(b, strict=False):
+    """The frames between the tags as (offset, length), where the walk ends, where the tags start."""
     start, end = audio_range(b)
     frames, at = [], start
     while at < end:
         h = head(b, at, end)
-        if h:
+        if h and (not strict or at + h[0] <= end):
             frames.append((at, h[0]))
             at += h[0]
+        elif strict:
+            break
         else:
-            at = b.find(b"\xff", at + 1, end) % (end + 1) or end
-    return (frames[1:], frames[0]) if frames and lame_fields(b, *frames[0]) else (frames, None)
+            at = b.find(b"\xff", at + 1, end) % (end + 1) or end  # as the index does
+    return frames, at, end
 
 
 def silent_copy_of(b, at, src, s_at, length):
-    """The frame at at is the one at s_at of src made silent: its header and
-    main data area, side information zero but main_data_begin, a right CRC."""
+    """The frame at at is src's at s_at made silent: side information zero but main_data_begin, a right CRC."""
     off, size, bits = side_info(b, at)
     crc_ok = not head(b, at)[3] or crc16(b[at + 2:at + 4] + b[off:off + size]) == be(b[at + 4:at + 6])
     same_data = b[off + size:at + length] == src[s_at + off + size - at:s_at + length]
@@ -157,23 +135,21 @@ def main_data(b, frames):
 
 
 def decode(path, gapless):
-    """mpg123's 16-bit stereo samples, its complaints and the seconds it shows."""
+    """mpg123's 16-bit stereo samples and its complaints."""
     mode = "--gapless" if gapless else "--no-gapless"
     run = subprocess.run(["mpg123", "-v", "-e", "s16", "--stereo", "-s", mode, path], capture_output=True)
     notes = run.stderr.decode("utf-8", "replace").replace("\r", "\n").split("\n")
     complaints = [n for n in notes if any(w in n for w in ("rror", "arning", "llegal", "resync"))]
     complaints += ["mpg123 did not finish"] if run.returncode or not any("finished." in n for n in notes) else []
-    shown = [n.split("00:00.00+")[1].split()[0].split(":") for n in notes if n.startswith("> ") and "00:00.00+" in n]
-    seconds = int(shown[0][0]) * 60 + float(shown[0][1]) if shown else None
-    return array("h", run.stdout[:len(run.stdout) // 2 * 2]), complaints, seconds
+    return array("h", run.stdout[:len(run.stdout) // 2 * 2]), complaints
 
 
 def source_facts(path, decoders):
-    """The source's audio frames, the runs of adjacent ones, and (decoders)
-    mpg123's whole and gapless decodes where they match its frames."""
+    """The source's frames, where their runs start, mpg123's decodes where they match the frames (decoders)."""
     if path not in SOURCES:
         b = open(path, "rb").read()
-        frames, info = scan(b)
+        frames = scan(b)[0]
+        info = frames.pop(0) if frames and lame_fields(b, *frames[0]) else None
         src = SOURCES[path] = dict(bytes=b, frames=frames, info=info, exact={}, run=[], played=None)
         for k, (at, length) in enumerate(frames):
             src["exact"].setdefault(b[at:at + length], []).append(k)
@@ -181,8 +157,8 @@ def source_facts(path, decoders):
     src = SOURCES[path]
     b, frames = src["bytes"], src["frames"]
     if decoders and "full" not in src and frames:
-        src["full"], _ = decode(path, False)[:2]
-        played, complaints, _ = decode(path, True)
+        src["full"] = decode(path, False)[0]
+        played, complaints = decode(path, True)
         src["clean"] = not complaints
         f = lame_fields(b, *src["info"]) if src["info"] else None
         skip = f["delay"] + 529 if f and "delay" in f else 0
@@ -197,16 +173,9 @@ def judge(source, cut, selected, level):
     src = source_facts(source, level > 0)
     sb, sframes = src["bytes"], src["frames"]
     b = open(cut, "rb").read()
-    problems, result, seconds = [], dict(span=None, lead=None, tags={}), {}
-    start, end = audio_range(b)
-    frames, at = [], start
-    while at < end:
-        h = head(b, at)
-        if not h or at + h[0] > end:
-            problems.append("no whole frame at byte %d" % at)
-            break
-        frames.append((at, h[0]))
-        at += h[0]
+    problems, result, seconds = [], dict(span=None, lead=None, tags={}, compared=False), {}
+    frames, at, end = scan(b, True)
+    problems += ["no whole frame at byte %d" % at] if at < end else []
     f = lame_fields(b, *frames[0]) if frames else None
     if not f or f["kind"] not in ("Xing", "Info") or f.get("flags") != 15 or not f.get("tag_crc_ok"):
         problems.append("no Xing/Info frame with all four fields and a LAME extension whose CRC holds first")
@@ -216,16 +185,12 @@ def judge(source, cut, selected, level):
         if (f["frames"], f["bytes"], f["music_length"]) != (len(frames) - 1, music, music):
             problems.append("Xing/Info counts %d frames, %d and %d bytes, not %d and %d" %
                             (f["frames"], f["bytes"], f["music_length"], len(frames) - 1, music))
-        if crc16_arc(b[sum(frames[0]):end]) != f["music_crc"]:
-            problems.append("LAME music CRC wrong")
-        if f["toc"][0] != 0 or f["toc"] != sorted(f["toc"]):
-            problems.append("table of contents does not rise from 0")
+        problems += ["LAME music CRC wrong"] if crc16_arc(b[sum(frames[0]):end]) != f["music_crc"] else []
+        problems += ["table of contents does not rise from 0"] if f["toc"] != sorted(f["toc"]) or f["toc"][0] else []
         result.update(frames=f["frames"], delay=f["delay"], padding=f["padding"], encoder=f["encoder"].rstrip("\0"))
 
     def same(k, s):
-        (at, length), (s_at, s_len) = frames[k], sframes[s]
-        if length != s_len:
-            return False
+        (at, length), s_at = frames[k], sframes[s][0]  # the same header, so the same length
         return b[at:at + length] == sb[s_at:s_at + length] or silent_copy_of(b, at, sb, s_at, length)
 
     best = (0, None)  # the longest run of source frames ending with the cut's last frame
@@ -243,8 +208,7 @@ def judge(source, cut, selected, level):
         first, lead = s + 1 - n, len(frames) - n
         result.update(span=[first, s + 1], lead=lead)
         problems += ["%d priming frames" % (lead - 1)] if lead > 3 else []
-        # Every frame finds the bytes its audio data starts in after the
-        # Xing/Info frame; a copied frame the very bytes it finds in the source.
+        # Each frame's audio data starts after the Xing/Info frame; a copied frame's in the bytes it has in the source.
         stream, starts = main_data(b, frames[1:])
         for k, (at, length) in enumerate(frames[1:], 1):
             off, size, bits = side_info(b, at)
@@ -265,35 +229,33 @@ def judge(source, cut, selected, level):
         played = [base + f["delay"] + 529, base + (len(frames) - 1) * spf - f["padding"] + 529]
         result.update(spf=spf, rate=rate, played=played)
     try:
-        for fr in mutagen.id3.ID3(cut).values():
-            result["tags"][fr.FrameID] = "/".join(str(t) for t in fr.text) if hasattr(fr, "text") else ""
-    except mutagen.id3.ID3NoHeaderError:
-        pass
+        mp3 = mutagen.mp3.MP3(cut)
+        seconds["mutagen"] = mp3.info.length
+        for frame in (mp3.tags or {}).values():
+            result["tags"][frame.FrameID] = "/".join(map(str, frame.text)) if hasattr(frame, "text") else ""
     except Exception as error:
         problems.append("mutagen: %s" % error)
-    try:
-        seconds["mutagen"] = mutagen.mp3.MP3(cut).info.length
-    except Exception as error:
-        problems.append("mutagen: %s" % error)
-    result["source_played"], result["compared"] = src["played"], False
     if level and result["span"]:
-        decoded, complaints, seconds["mpg123"] = decode(cut, True)
+        decoded, complaints = decode(cut, True)
         problems += ["mpg123: " + c for c in complaints] if src.get("clean") else []
-        compare(src, result, decoded, problems)
-        # mpg123 and, where the encoder string names a LAME version, mutagen
-        # give what the cut plays; ffprobe counts its frames.
-        played, counted = len(decoded) / 2 / rate, f["frames"] * spf / rate
-        if result["compared"] and (seconds["mpg123"] is None or abs(seconds["mpg123"] - played) > 0.0101):
-            problems.append("mpg123 shows %s s, plays %f s" % (seconds["mpg123"], played))
-        expected = played if re.match("LAME[0-9]", f["encoder"]) else counted
+        if src["played"]:  # the cut's decode is the source's samples it claims to play, but near the edges
+            (start, end), (a, z) = played, src["played"]
+            problems += ["plays samples %d..%d, the source %d..%d" % (start, end, a, z)] if start < a or end > z else []
+            theirs, result["compared"] = src["full"][2 * start:2 * end], len(decoded) == 2 * (end - start)
+            problems += [] if result["compared"] else ["mpg123 plays %d samples" % (len(decoded) // 2)]
+            far = [k // 2 for k in range(2 * EDGE, len(decoded) - 2 * EDGE) if abs(decoded[k] - theirs[k]) > 1] \
+                if result["compared"] and decoded != theirs else []
+            problems += ["samples differ from the source's %d..%d into the cut" % (far[0], far[-1])] if far else []
+        # Where a LAME version wrote the cut, mutagen gives what it plays; ffprobe counts its frames.
+        counted = f["frames"] * spf / rate
+        expected = len(decoded) / 2 / rate if re.match("LAME[0-9]", f["encoder"]) else counted
         if result["compared"] and abs(seconds.get("mutagen", -1) - expected) > 1e-5:
             problems.append("mutagen gives %s s" % seconds.get("mutagen"))
         if level > 1 and f["bytes"] > 16 * 128:  # else it estimates from the bitrate
             out = subprocess.run(["ffprobe", "-v", "error", "-select_streams", "a:0", "-show_entries",
                                   "stream=duration", "-of", "csv=p=0", cut], capture_output=True, text=True).stdout
             seconds["ffprobe"] = float(re.match(r"[0-9.]*", out).group(0) or -1)
-            if abs(seconds["ffprobe"] - counted) > 1e-5:
-                problems.append("ffprobe gives %f s, the frames %f s" % (seconds["ffprobe"], counted))
+            problems += ["ffprobe gives %f s" % seconds["ffprobe"]] if abs(seconds["ffprobe"] - counted) > 1e-5 else []
     i, j = selected
     if j >= 0 and (result["span"] or [0, -1])[1] != j:
         problems.append("the copied frames do not end with the selected frame %d" % (j - 1))
@@ -307,39 +269,18 @@ def judge(source, cut, selected, level):
     return result
 
 
-def compare(src, result, decoded, problems):
-    """The cut's gapless decode against the source's whole decode of the
-    samples it claims to play: as many, the same but near the edges."""
-    if not src["played"]:
-        return
-    (start, end), (a, z) = result["played"], src["played"]
-    problems += ["plays samples %d..%d, the source only %d..%d" % (start, end, a, z)] if start < a or end > z else []
-    if len(decoded) // 2 != end - start:
-        problems.append("mpg123 plays %d samples, the Xing/Info frame says %d" % (len(decoded) // 2, end - start))
-        return
-    theirs, result["compared"] = src["full"][2 * start:2 * end], True
-    if decoded == theirs:
-        return
-    far = [k // 2 for k in range(2 * EDGE, len(decoded) - 2 * EDGE) if abs(decoded[k] - theirs[k]) > 1]
-    problems += ["samples differ from the source's %d..%d samples into the cut" % (far[0], far[-1])] if far else []
-
-
 def main(args):
     if args[:2] == ["cut", "--list"]:
-        jobs = [(os.fsdecode(line[0]), os.fsdecode(line[1]), (int(line[2]), int(line[3])), int(line[4]))
-                for line in (line.rstrip(b"\n").split(b"\t") for line in open(args[2], "rb"))]
+        rows = [line.rstrip(b"\n").split(b"\t") for line in open(args[2], "rb")]
+        jobs = [(os.fsdecode(r[0]), os.fsdecode(r[1]), (int(r[2]), int(r[3])), int(r[4])) for r in rows]
     elif args[:1] == ["cut"] and len(args) >= 3:
-        level, args = 0 if "--quick" in args else 2, [a for a in args[1:] if a != "--quick"] + [""]
-        jobs = [(args[0], a, (int(args[k + 2]), int(args[k + 3])) if args[k + 1] == "--frames" else (-1, -1), level)
-                for k, a in enumerate(args[1:-1], 1) if "--frames" not in args[max(k - 2, 1):k + 1]]
+        level, args = 0 if "--quick" in args else 2, [a for a in args if a != "--quick"]
+        jobs = [(args[1], args[2], (int(args[4]), int(args[5])) if args[3:4] == ["--frames"] else (-1, -1), level)]
     else:
         sys.exit(__doc__)
-    good = True
-    for source, cut, selected, level in jobs:
-        result = judge(source, cut, selected, level)
-        good = good and not result["problems"]
-        print(json.dumps(result, ensure_ascii=False), flush=True)
-    sys.exit(0 if good else 1)
+    results = [judge(*job) for job in jobs]
+    print("\n".join(json.dumps(result, ensure_ascii=False) for result in results))
+    sys.exit(1 if any(result["problems"] for result in results) else 0)
 
 
 if __name__ == "__main__":

@@ -1,14 +1,8 @@
 #!/usr/bin/python3
-"""judge_run.py [--cut SOURCE CUT] [--listen FROM TO WAV] -- COMMAND...
-
-Runs a Windows test program under Wine, then judges what it left. --cut:
-tests/judge.py must find no problem in CUT of SOURCE's frames I..J-1 (the
-two numbers in CUT.span), which keeps SOURCE's artist, album and title.
---listen: the null sink is recorded into WAV while seconds FROM to TO of
-tone_steps.mp3 play (second k: 300 + 100 x (k mod 30) Hz); each must be
-heard for 1 s within 0.1 s (the outer ones at least 0.8 s: they share an
-edge with silence), nothing else, and the sound must last TO - FROM s
-within 0.1 s. Exit code 0 when all holds.
+"""judge_run.py [--cut SOURCE CUT] [--listen FROM TO WAV] -- COMMAND...: runs a Windows test program, then judges
+what it left. --cut: CUT of SOURCE's frames I..J-1 (CUT.span: I J) as package_test.judge_cut judges it. --listen:
+the null sink recorded into WAV while seconds FROM to TO of tone_steps.mp3 play (second k: 300 + 100 (k mod 30)
+Hz): each heard for 1 s, the outer ones at least 0.8 s, nothing else, TO - FROM s of sound, all within 0.1 s.
 """
 import math
 import os
@@ -18,12 +12,11 @@ import time
 import wave
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "package"))
-from package_test import failures, judge_cut  # noqa: E402
+from package_test import check, failures, judge_cut  # noqa: E402
 
 
 def step_of(window, rate):
-    """The tone step of a 40 ms window: the zero crossings' frequency, when
-    the Goertzel algorithm finds most of the energy there; else None."""
+    """The tone step of the window by its zero crossings, if Goertzel finds most energy at its frequency."""
     energy = sum(x * x for x in window)
     if energy < len(window) * 1e-4:
         return None
@@ -38,22 +31,20 @@ def judge_recording(path, first, end):
     with wave.open(path) as w:
         rate, channels, values = w.getframerate(), w.getnchannels(), memoryview(w.readframes(w.getnframes())).cast("h")
     mono = [sum(values[i:i + channels]) / (channels * 32768.0) for i in range(0, len(values) - channels + 1, channels)]
-    hop = rate // 200  # 5 ms
+    hop = rate // 200  # 5 ms, in windows of 40 ms
     steps = [step_of(mono[i:i + 8 * hop], rate) for i in range(0, len(mono) - 8 * hop, hop)]
     heard = {k: steps.count(k) / 200.0 for k in set(steps) if k is not None}
     print("heard (step: seconds):", sorted(heard.items()))
-    expected = [k % 30 for k in range(first, end)]
-    failures = ["second %d heard for %.3f s" % (k, heard.get(k, 0)) for k in expected
-                if not (0.8 if k in (expected[0], expected[-1]) else 0.9) <= heard.get(k, 0) <= 1.1]
-    failures += ["step %s heard for %.3f s" % (k, v) for k, v in heard.items() if k not in expected and v > 0.02]
+    expected = [k % 30 for k in range(first, end)]  # the outer ones share an edge with silence
+    failures.extend("second %d heard for %.3f s" % (k, heard.get(k, 0)) for k in expected
+                    if not (0.8 if k in (expected[0], expected[-1]) else 0.9) <= heard.get(k, 0) <= 1.1)
+    failures.extend("step %s heard for %.3f s" % (k, v) for k, v in heard.items() if k not in expected and v > 0.02)
     sound = [i for i, k in enumerate(steps) if k is not None]
     length = (sound[-1] - sound[0] + 8) / 200.0 if sound else 0
-    return failures + ([] if abs(length - (end - first)) <= 0.1 else ["%.3f s of sound" % length])
+    check(abs(length - (end - first)) <= 0.1, "%.3f s of sound" % length)
 
 
-def main():
-    split = sys.argv.index("--")
-    options, command = sys.argv[1:split], sys.argv[split + 1:]
+def main(options, command):
     if "--listen" in options:
         first, end, wav = options[options.index("--listen") + 1:][:3]
         os.makedirs(os.path.dirname(wav), exist_ok=True)
@@ -61,13 +52,12 @@ def main():
         while not subprocess.run(["pactl", "list", "short", "source-outputs"], capture_output=True).stdout.strip():
             time.sleep(0.05)
     status = subprocess.run(command).returncode
-    if status:
-        failures.append("the test program failed (%d)" % status)
+    check(status == 0, "the test program failed (%d)" % status)
     if "--listen" in options:
         time.sleep(0.3)
         recorder.terminate()
         recorder.wait()
-        failures.extend(judge_recording(wav, int(first), int(end)))
+        judge_recording(wav, int(first), int(end))
     if "--cut" in options and status == 0:
         source, cut = options[options.index("--cut") + 1:][:2]
         judge_cut(os.path.join(os.path.dirname(__file__), "..", ".."), source, cut,
@@ -78,4 +68,4 @@ def main():
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(sys.argv[1:sys.argv.index("--")], sys.argv[sys.argv.index("--") + 1:]))
