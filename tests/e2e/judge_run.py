@@ -1,8 +1,7 @@
 #!/usr/bin/python3
-"""judge_run.py [--cut SOURCE CUT] [--listen FROM TO WAV] -- COMMAND...: runs a Windows test program, then judges
-what it left. --cut: CUT of SOURCE's frames I..J-1 (CUT.span: I J) as package_test.judge_cut judges it. --listen:
-the null sink recorded into WAV while seconds FROM to TO of tone_steps.mp3 play (second k: 300 + 100 (k mod 30)
-Hz): each heard for 1 s, the outer ones at least 0.8 s, nothing else, TO - FROM s of sound, all within 0.1 s.
+"""judge_run.py FROM TO WAV -- COMMAND...: runs a Windows test program while the null sink is recorded into WAV;
+seconds FROM to TO of tone_steps.mp3 play (second k: 300 + 100 (k mod 30) Hz): each must be heard for 1 s, the
+outer ones at least 0.8 s, nothing else, TO - FROM s of sound, all within 0.1 s.
 """
 import math
 import os
@@ -12,7 +11,7 @@ import time
 import wave
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "package"))
-from package_test import check, failures, judge_cut  # noqa: E402
+from package_test import check, failures  # noqa: E402
 
 
 def step_of(window, rate):
@@ -44,28 +43,21 @@ def judge_recording(path, first, end):
     check(abs(length - (end - first)) <= 0.1, "%.3f s of sound" % length)
 
 
-def main(options, command):
-    if "--listen" in options:
-        first, end, wav = options[options.index("--listen") + 1:][:3]
-        os.makedirs(os.path.dirname(wav), exist_ok=True)
-        recorder = subprocess.Popen(["parec", "-d", "nullsink.monitor", "--latency-msec=20", "--file-format=wav", wav])
-        while not subprocess.run(["pactl", "list", "short", "source-outputs"], capture_output=True).stdout.strip():
-            time.sleep(0.05)
+def main(first, end, wav, command):
+    os.makedirs(os.path.dirname(wav), exist_ok=True)
+    recorder = subprocess.Popen(["parec", "-d", "nullsink.monitor", "--latency-msec=20", "--file-format=wav", wav])
+    while not subprocess.run(["pactl", "list", "short", "source-outputs"], capture_output=True).stdout.strip():
+        time.sleep(0.05)
     status = subprocess.run(command).returncode
     check(status == 0, "the test program failed (%d)" % status)
-    if "--listen" in options:
-        time.sleep(0.3)
-        recorder.terminate()
-        recorder.wait()
-        judge_recording(wav, int(first), int(end))
-    if "--cut" in options and status == 0:
-        source, cut = options[options.index("--cut") + 1:][:2]
-        judge_cut(os.path.join(os.path.dirname(__file__), "..", ".."), source, cut,
-                  open(os.path.splitext(cut)[0] + ".span").read().split())
+    time.sleep(0.3)
+    recorder.terminate()
+    recorder.wait()
+    judge_recording(wav, int(first), int(end))
     for failure in failures:
         print("FAILED: " + failure)
     return 1 if failures else 0
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1:sys.argv.index("--")], sys.argv[sys.argv.index("--") + 1:]))
+    sys.exit(main(*sys.argv[1:4], sys.argv[5:]))

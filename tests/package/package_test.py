@@ -169,11 +169,10 @@ def run(protected, root, work, zip_path, program, source_mp3):
     check(inside == allowed, f"in the program's folder, expected {sorted(allowed)}, found {sorted(inside)}")
 
 
-def judge_cut(root, source, cut, frames=()):
-    """tests/judge.py finds no problem in cut (of source frames I..J-1 given frames (I, J)); it keeps the
-    source's artist, album and title."""
-    command = [sys.executable, os.path.join(root, "tests", "judge.py"), "cut", source, cut]
-    out = subprocess.run(command + (["--frames", *map(str, frames)] if frames else []), capture_output=True, text=True)
+def judge_cut(root, source, cut):
+    """tests/judge.py finds no problem in cut; it keeps the source's artist, album and title."""
+    out = subprocess.run([sys.executable, os.path.join(root, "tests", "judge.py"), "cut", source, cut],
+                         capture_output=True, text=True)
     print(out.stdout, out.stderr)
     verdict = json.loads(out.stdout or '{"problems": ["judge.py failed"], "tags": {}}')
     failures.extend(verdict["problems"])

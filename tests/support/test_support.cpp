@@ -17,19 +17,13 @@ namespace fs = std::filesystem;
 
 std::string FixturePath(const std::string& name) { return std::string(ZDV_FIXTURE_DIR) + "/" + name; }
 
-std::string TestdataPath(const std::string& name)
-{
-    const std::string path = std::string(ZDV_TESTDATA_DIR) + "/" + name;
-    return FileExists(path) ? path : std::string();
-}
-
-std::vector<std::string> TestdataFiles(const std::vector<std::string>& extensions)
+std::vector<std::string> TestdataFiles()
 {
     std::vector<std::string> files;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(fs::u8path(ZDV_TESTDATA_DIR), ec))
-        if (std::find(extensions.begin(), extensions.end(), entry.path().extension().u8string()) != extensions.end())
-            files.push_back(entry.path().filename().u8string());
+        if (entry.path().extension() == ".mp3" || entry.path().extension() == ".bit")
+            files.push_back(std::string(ZDV_TESTDATA_DIR) + "/" + entry.path().filename().u8string());
     std::sort(files.begin(), files.end());
     return files;
 }

@@ -9,8 +9,7 @@
 #include <vector>
 
 std::string FixturePath(const std::string& name);   // made by tests/fixtures/make_fixtures.py
-std::string TestdataPath(const std::string& name);  // a real-world file, "" when not present
-std::vector<std::string> TestdataFiles(const std::vector<std::string>& extensions);  // their names, sorted
+std::vector<std::string> TestdataFiles();  // the real-world .mp3 and .bit files present, sorted by name
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
