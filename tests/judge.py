@@ -1,10 +1,10 @@
 #!/usr/bin/python3
 """Judges cuts by their bytes and by real readers (mpg123, ffprobe, mutagen).
-    judge.py cut [--quick] SOURCE CUT [--frames I J]   (the selection took source frames I..J-1)
-    judge.py cut --list FILE      (lines: SOURCE CUT I J LEVEL, tab-separated; I J -1 -1 for none)
+    judge.py cut SOURCE CUT
+    judge.py cut --list FILE      (lines: SOURCE CUT I J LEVEL, tab-separated; the selection took frames I..J-1)
 print a JSON line per cut: "span" [first, end], the source's frames it copies (as they are or made silent) after
 "lead" frames (Xing/Info, priming); "problems" (none: good); "tags"; "compared": mpg123's decode was compared
-with the source's. Levels: 0 (--quick) bytes and mutagen, 1 and mpg123, 2 and ffprobe. Exit 0 when all are good.
+with the source's. Levels: 0 bytes and mutagen, 1 and mpg123, 2 (the first form) and ffprobe. Exit 0: all good.
 """
 import functools
 import json
@@ -273,9 +273,8 @@ def main(args):
     if args[:2] == ["cut", "--list"]:
         rows = [line.rstrip(b"\n").split(b"\t") for line in open(args[2], "rb")]
         jobs = [(os.fsdecode(r[0]), os.fsdecode(r[1]), (int(r[2]), int(r[3])), int(r[4])) for r in rows]
-    elif args[:1] == ["cut"] and len(args) >= 3:
-        level, args = 0 if "--quick" in args else 2, [a for a in args if a != "--quick"]
-        jobs = [(args[1], args[2], (int(args[4]), int(args[5])) if args[3:4] == ["--frames"] else (-1, -1), level)]
+    elif args[:1] == ["cut"] and len(args) == 3:
+        jobs = [(args[1], args[2], (-1, -1), 2)]
     else:
         sys.exit(__doc__)
     results = [judge(*job) for job in jobs]

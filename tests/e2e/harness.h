@@ -12,6 +12,8 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
@@ -48,21 +50,12 @@ inline std::wstring BinFolder()  // the programs, their libraries, the tests
 }
 inline std::string ReadBytes(const std::wstring& path)  // "" when unreadable
 {
-    HANDLE file =
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    std::string bytes(file == INVALID_HANDLE_VALUE ? 0 : GetFileSize(file, nullptr), '\0');
-    DWORD got = 0;
-    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
-    CloseHandle(file);
-    return bytes.substr(0, got);
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 inline void WriteBytes(const std::wstring& path, const std::string& bytes)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD put = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
-    CloseHandle(file);
-    EXPECT_EQ(put, bytes.size()) << Cp936(path);
+    EXPECT_TRUE(std::ofstream(std::filesystem::path(path), std::ios::binary) << bytes) << Cp936(path);
 }
 inline bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kWaitMs)
 {
@@ -157,11 +150,10 @@ public:
         ReadProcessMemory(process_, address_ + at, data, size, nullptr);
     }
     // Sends msg with this block as lParam and reads back what it holds.
-    template <typename T> T Get(HWND window, UINT msg, WPARAM wParam = 0, LRESULT* result = nullptr) const
+    template <typename T> T Get(HWND window, UINT msg) const
     {
         T value = {};
-        const LRESULT r = Send(window, msg, wParam, Address());
-        if (result) *result = r;
+        Send(window, msg, 0, Address());
         Read(&value, sizeof value);
         return value;
     }

@@ -10,8 +10,6 @@
 #include "resource.h"
 #include "slider_mapping.h"
 
-#include <array>
-
 namespace e2e {
 namespace {
 
@@ -36,14 +34,6 @@ std::wstring Variable(const wchar_t* name)
 void Append(std::vector<std::string>& log, const std::vector<std::string>& more)
 {
     log.insert(log.end(), more.begin(), more.end());
-}
-
-using Range = std::array<SYSTEMTIME, 2>;  // a time picker's limits
-LRESULT RangeOf(HWND editor, Range& range)  // DTM_GETRANGE: its flags
-{
-    LRESULT flags = 0;
-    range = Remote(editor, sizeof range).Get<Range>(editor, DTM_GETRANGE, 0, &flags);
-    return flags;
 }
 
 bool IsOpenFileDialog(HWND w) { return GetDlgItem(w, cmb13) != nullptr; }
@@ -162,14 +152,8 @@ DWORD MainWindowAtRun(int id, DWORD style)  // hidden for good, disabled for goo
 }
 DWORD AsTemplate(int, DWORD style) { return style; }
 
-// The first run of a new copy walks everything a user does: the window as
-// its template has it, commands without a source, the folder browser,
-// loading through the open-file dialog, the selection by buttons, editors,
-// slider and tenths, playback, a file that cannot be loaded, cuts into the
-// output folder and beside a source a player holds open (folders whose
-// names end in the byte 0x5C, the second of "乗"), the folder window, the tag
-// box and the About box; log and settings are then compared whole. The
-// restart reads what the run left.
+// The first run of a new copy walks everything a user does, in folders whose
+// names end in the byte 0x5C (the second of "乗"); the restart reads what it left.
 TEST(UserRun, AFirstRunWalksEveryCommandAndTheRestartReadsWhatItLeft)
 {
     ProgramCopy copy(kTestBuild);
@@ -270,18 +254,9 @@ TEST(UserRun, AFirstRunWalksEveryCommandAndTheRestartReadsWhatItLeft)
         Append(log, LoadLog(aPath, aBytes.size(), AudioFrames("tone_steps.mp3")));
         EXPECT_EQ(EditorText(w.Item(IDC_TIME_END)) + EditorText(w.Item(IDC_TIME_POSITION)), "00:01:15.00000:00:00.000");
         EXPECT_EQ(Send(slider, TBM_GETPOS), 0);
-        Range range, before;
-        for (int id : {IDC_TIME_POSITION, IDC_TIME_START, IDC_TIME_END}) {
-            EXPECT_EQ(RangeOf(w.Item(id), range), GDTR_MIN | GDTR_MAX) << id;
-            EXPECT_EQ(range[0].wDay, range[1].wDay);
-            EXPECT_EQ(range[0].wHour + range[0].wMinute + range[0].wSecond + range[0].wMilliseconds, 0);
-            EXPECT_EQ(range[1].wHour * 3600 + range[1].wMinute * 60 + range[1].wSecond, 75);
-        }
-        std::smatch kb;
         const std::string caption = w.Caption();
-        const std::regex whole("持续时间: 00:01:15\\.0 \\(100%, ([0-9]+)\\.[0-9] Kb\\)");
-        ASSERT_TRUE(std::regex_match(caption, kb, whole)) << caption;
-        EXPECT_NEAR(std::stoi(kb[1]), static_cast<int>(aBytes.size() / 1024) - 2, 2);
+        EXPECT_EQ(caption.rfind("持续时间: 00:01:15.0 (100%, ", 0), 0u) << caption;
+        EXPECT_NEAR(atoi(caption.c_str() + caption.find(", ") + 2), int(aBytes.size() / 1024) - 2, 2) << caption;
         EXPECT_TRUE(WaitUntil([&] { return ShowsColour(slider, RGB(0, 0, 255), 8); }, 5000));
         EXPECT_TRUE(ShowsColour(slider, RGB(200, 200, 255), 8));
         w.Box(IDC_BUTTON_SHOW_TAG, "MP3 标签", "艺术家:\t测试者 Tone\n专辑:\t-\n标题:\t-", IDOK);
@@ -390,11 +365,9 @@ TEST(UserRun, AFirstRunWalksEveryCommandAndTheRestartReadsWhatItLeft)
 
         // While the selection plays, the open-file dialog (on the source's
         // folder) changes nothing until a file is chosen; one that cannot be
-        // opened empties the source but keeps the editors' range, and
-        // playback stops. Without a source, same-as-input shows the output folder.
+        // opened empties the source, and playback stops. Without a source, same-as-input shows the output folder.
         TypeTime(w.Item(IDC_TIME_END), 0, 40);
         ASSERT_TRUE(w.ClickUntil(IDC_BUTTON_PLAY_SELECTION, [&] { return Checked(box); }));
-        RangeOf(w.Item(IDC_TIME_END), before);
         Click(w.Item(IDC_BUTTON_OPEN_FILE));
         if ((dialog = w.OpenFileDialog())) {
             EXPECT_EQ(Text(GetDlgItem(dialog, cmb2)), Cp936(copy.Folder().substr(copy.Folder().rfind(L'\\') + 1)));
@@ -405,8 +378,6 @@ TEST(UserRun, AFirstRunWalksEveryCommandAndTheRestartReadsWhatItLeft)
         log.insert(log.end(), 2, "    Button: OPEN FILE");
         EXPECT_TRUE(w.ShowsSource("", "") && !Checked(box));
         EXPECT_EQ(w.Caption(), "持续时间: 00:00:00.0 (0%, 0.0 Kb)");
-        EXPECT_EQ(RangeOf(w.Item(IDC_TIME_END), range), GDTR_MIN | GDTR_MAX);
-        EXPECT_EQ(memcmp(&before, &range, sizeof range), 0) << "the editors keep their range";
         ASSERT_TRUE(w.ClickUntil(IDC_CHECK_SAME_FOLDER, [&] { return !w.OutputFolderEnabled(); }));
         Click(w.Item(IDC_BUTTON_OPEN_OUTPUT));
         EXPECT_EQ(folders.Launches(2).back(), "\"" + outText + "\"");
