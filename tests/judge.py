@@ -1,17 +1,23 @@
 #!/usr/bin/python3
-"""Judges cuts by their bytes and by real readers (mpg123, ffprobe, mutagen).
+"""Judges cuts by their bytes and by real readers (mpg123, ffprobe, mutagen), and what the null sink heard.
     judge.py cut SOURCE CUT
     judge.py cut --list FILE      (lines: SOURCE CUT I J LEVEL, tab-separated; the selection took frames I..J-1)
+    judge.py listen FROM TO WAV -- COMMAND...   (the sink recorded into WAV while COMMAND plays seconds FROM to
+        TO of tone_steps.mp3, second k 300 + 100 (k mod 30) Hz: each heard for 1 s, the outer ones at least
+        0.8 s, nothing else, TO - FROM s of sound, all within 0.1 s)
 print a JSON line per cut: "span" [first, end], the source's frames it copies (as they are or made silent) after
 "lead" frames (Xing/Info, priming); "problems" (none: good); "tags"; "compared": mpg123's decode was compared
 with the source's. Levels: 0 bytes and mutagen, 1 and mpg123, 2 (the first form) and ffprobe. Exit 0: all good.
 """
 import functools
 import json
+import math
 import os
 import re
 import subprocess
 import sys
+import time
+import wave
 from array import array
 
 import mutagen.mp3
@@ -269,12 +275,59 @@ def judge(source, cut, selected, level):
     return result
 
 
+def step_of(window, rate):
+    """The tone step of the window by its zero crossings, if Goertzel finds most energy at its frequency."""
+    energy = sum(x * x for x in window)
+    if energy < len(window) * 1e-4:
+        return None
+    step = round((sum((a < 0) != (b < 0) for a, b in zip(window, window[1:])) * rate / (2 * len(window)) - 300) / 100)
+    coeff, s1, s2 = 2 * math.cos(2 * math.pi * (300 + 100 * step) / rate), 0.0, 0.0
+    for x in window:
+        s1, s2 = x + coeff * s1 - s2, s1
+    return step if 0 <= step < 30 and (s1 * s1 + s2 * s2 - coeff * s1 * s2) / (energy * len(window) / 2) > 0.5 else None
+
+
+def judge_recording(path, first, end):
+    with wave.open(path) as w:
+        rate, channels, values = w.getframerate(), w.getnchannels(), memoryview(w.readframes(w.getnframes())).cast("h")
+    mono = [sum(values[i:i + channels]) / (channels * 32768.0) for i in range(0, len(values) - channels + 1, channels)]
+    hop = rate // 200  # 5 ms, in windows of 40 ms
+    steps = [step_of(mono[i:i + 8 * hop], rate) for i in range(0, len(mono) - 8 * hop, hop)]
+    heard = {k: steps.count(k) / 200.0 for k in set(steps) if k is not None}
+    print("heard (step: seconds):", sorted(heard.items()))
+    expected = [k % 30 for k in range(first, end)]  # the outer ones share an edge with silence
+    problems = ["second %d heard for %.3f s" % (k, heard.get(k, 0)) for k in expected
+                if not (0.8 if k in (expected[0], expected[-1]) else 0.9) <= heard.get(k, 0) <= 1.1]
+    problems += ["step %s heard for %.3f s" % (k, v) for k, v in heard.items() if k not in expected and v > 0.02]
+    sound = [i for i, k in enumerate(steps) if k is not None]
+    length = (sound[-1] - sound[0] + 8) / 200.0 if sound else 0
+    return problems + ([] if abs(length - (end - first)) <= 0.1 else ["%.3f s of sound" % length])
+
+
+def listen(first, end, wav, command):
+    """Runs command while the null sink is recorded into wav, then judges the recording."""
+    os.makedirs(os.path.dirname(wav), exist_ok=True)
+    recorder = subprocess.Popen(["parec", "-d", "nullsink.monitor", "--latency-msec=20", "--file-format=wav", wav])
+    while not subprocess.run(["pactl", "list", "short", "source-outputs"], capture_output=True).stdout.strip():
+        time.sleep(0.05)
+    status = subprocess.run(command).returncode
+    time.sleep(0.3)
+    recorder.terminate()
+    recorder.wait()
+    problems = ([] if status == 0 else ["the test program failed (%d)" % status])
+    return problems + judge_recording(wav, int(first), int(end))
+
+
 def main(args):
     if args[:2] == ["cut", "--list"]:
         rows = [line.rstrip(b"\n").split(b"\t") for line in open(args[2], "rb")]
         jobs = [(os.fsdecode(r[0]), os.fsdecode(r[1]), (int(r[2]), int(r[3])), int(r[4])) for r in rows]
     elif args[:1] == ["cut"] and len(args) == 3:
         jobs = [(args[1], args[2], (-1, -1), 2)]
+    elif args[:1] == ["listen"] and args[4:5] == ["--"]:
+        problems = listen(*args[1:4], args[5:])
+        print("\n".join("FAILED: " + problem for problem in problems))
+        sys.exit(1 if problems else 0)
     else:
         sys.exit(__doc__)
     results = [judge(*job) for job in jobs]

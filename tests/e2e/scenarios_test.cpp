@@ -2,7 +2,7 @@
 // one start per scenario: a first run that walks everything a user does and
 // the restart that reads what it left; the ends that a fault, a missing audio
 // device or a wrong audio library bring; a selection played while the sink
-// is recorded (judged by judge_run.py); the release package unpacked, its
+// is recorded (judged by judge.py); the release package unpacked, its
 // cut judged (package_test.py). Logs and settings are compared whole.
 #include "cutter.h"
 #include "fault_injection.h"
@@ -558,7 +558,7 @@ TEST(UserRun, RunsThatCannotGoOnEndWithTheirErrorBoxAndExitCode0)
     }
 }
 
-// The selection 10 s to 20 s of the tone file played while judge_run.py
+// The selection 10 s to 20 s of the tone file played while judge.py
 // records the null sink: it stops by itself at exactly 20 s.
 TEST(Listening, TheSelectionFrom10To20PlaysAndStopsAtItsEnd)
 {
