@@ -1,9 +1,6 @@
-// The real program under Wine, driven through its windows as users drive it,
-// one start per scenario: a first run that walks everything a user does and
-// the restart that reads what it left; the ends that a fault, a missing audio
-// device or a wrong audio library bring; a selection played while the sink
-// is recorded (judged by judge.py); the release package unpacked, its
-// cut judged (package_test.py). Logs and settings are compared whole.
+// The real program under Wine, driven through its windows as users drive it:
+// a user's whole session, runs that cannot go on, a selection heard, the
+// release package unpacked. Logs and settings are compared whole.
 #include "cutter.h"
 #include "fault_injection.h"
 #include "harness.h"

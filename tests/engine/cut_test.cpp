@@ -127,7 +127,7 @@ TEST_F(CutTest, FailuresRemoveTheNewFileAndAreReported)
 {
     Load(FixturePath("cbr_v1_44100_128k.mp3"), "song.mp3");
     auto ExpectFailed = [&](const std::string& lastLine, const std::string& box) {  // and no new file
-        EXPECT_FALSE(FileExists(out + "song.mp3"));
+        EXPECT_FALSE(std::filesystem::exists(out + "song.mp3"));
         EXPECT_EQ(LogLines().back(), lastLine);
         EXPECT_EQ(messages, std::vector<std::string>{Box(box, nullptr, MB_OK)});
         messages.clear();

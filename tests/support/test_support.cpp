@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -40,12 +39,6 @@ void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes)
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
         throw std::runtime_error("cannot write " + path);
-}
-
-bool FileExists(const std::string& path)
-{
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    return f && !std::fclose(f);
 }
 
 TempDir::TempDir()

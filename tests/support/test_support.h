@@ -13,7 +13,6 @@ std::vector<std::string> TestdataFiles();  // the real-world .mp3 and .bit files
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
-bool FileExists(const std::string& path);
 
 #ifdef _WIN32
 constexpr char kSep = '\\';

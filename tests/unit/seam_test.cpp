@@ -7,8 +7,8 @@
 #include "settings.h"
 #include "test_support.h"
 
-#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 namespace {
 
@@ -57,7 +57,7 @@ TEST(Seam, TheLogAndTheSettingsFilesOfOthers)
         EXPECT_NE(saved.find(kept), std::string::npos) << kept << " in " << saved;
     ASSERT_EQ(std::remove(log.c_str()), 0);
     g_log.Print("lost");
-    EXPECT_FALSE(FileExists(log));
+    EXPECT_FALSE(std::filesystem::exists(log));
 }
 
 // 0x5C as the second byte of a double-byte character of code page 936 (81 5C
