@@ -1,9 +1,6 @@
-// The test build of the program (ZorDU3VodizaroTest.exe): its main window
-// answers private messages of the end-to-end tests. One faults on purpose
-// (the exception guard is proved from outside); the others hand the time
-// editors what Wine's date-time control never sends (the tenths field's
-// notifications, built inside the program as the control builds them) and
-// read the slider's caption, which is only drawn.
+// The test build's main window (ZorDU3VodizaroTest.exe) faults on request, hands
+// the time editors the tenths field's notifications, which Wine's date-time
+// control never sends, and reads the slider's caption, which is only drawn.
 #pragma once
 
 #include <windows.h>

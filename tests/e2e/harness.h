@@ -65,7 +65,6 @@ inline bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 
     }
 }
 
-// --- Windows and input ----------------------------------------------------------------------
 inline std::string Text(HWND window)  // WM_GETTEXT in code page 936
 {
     char text[4096] = {};
@@ -312,8 +311,6 @@ inline bool ShowsColour(HWND window, COLORREF colour, int tolerance)
                abs(static_cast<int>(p & 0xFF) - GetBValue(colour)) <= tolerance;
     });
 }
-
-// --- Programs ------------------------------------------------------------------------------
 
 // One started program (path in folder, with the variables set for it), ended at the end if it still runs.
 class Program {

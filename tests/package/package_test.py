@@ -75,7 +75,9 @@ def package(archive, folder, root, objdump):
               f"{readme} names no {folder}.zip")
     version = re.search(r"project\(\S+ VERSION (\S+)", open(os.path.join(root, "CMakeLists.txt")).read()).group(1)
     check(folder == f"ZorDU3Vodizaro-{version}-win64", f"the zip's folder {folder} is not named for version {version}")
-    strings = data["ZorDU3Vodizaro.exe"].decode("utf-16-le", "replace")  # the version resource's texts
+    strings = data["ZorDU3Vodizaro.exe"].decode("utf-16-le", "replace")  # the version resource's, the About box's
+    about = "Zor DU3 Vodizaro v%s.%s\n" % tuple(version.split(".")[:2])
+    check(about in strings, f"the About box does not begin {about!r}")
     for key, value in dict(RESOURCE, FileVersion=version, ProductVersion=version).items():
         found = re.search(key + "\0+([^\0]*)", strings)
         check(found and found[1] == value, f"version resource: {key} is {found and found[1]!r}, not {value!r}")

@@ -7,11 +7,6 @@
 #include <fstream>
 #include <stdexcept>
 
-#ifndef _WIN32
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 namespace fs = std::filesystem;
 
 std::string FixturePath(const std::string& name) { return std::string(ZDV_FIXTURE_DIR) + "/" + name; }
@@ -56,19 +51,6 @@ TempDir::~TempDir()
 }
 
 #ifndef _WIN32
-bool MakeReadOnly(const std::string& path)
-{
-    chmod(path.c_str(), 0444);
-    if (access(path.c_str(), W_OK) == 0) std::system(("chattr +i '" + path + "' 2>/dev/null").c_str());
-    return access(path.c_str(), W_OK) != 0;
-}
-
-void MakeWritable(const std::string& path)
-{
-    std::system(("chattr -i '" + path + "' 2>/dev/null").c_str());
-    chmod(path.c_str(), 0644);
-}
-
 std::vector<std::string> JudgeCuts(const std::vector<JudgeJob>& jobs)
 {
     TempDir dir;

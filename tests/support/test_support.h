@@ -50,10 +50,6 @@ private:
 
 using Bytes = std::vector<uint8_t>;
 
-// Read-only and immutable, which stops root too; false when neither stops this process.
-bool MakeReadOnly(const std::string& path);
-void MakeWritable(const std::string& path);
-
 inline Bytes Cat(std::initializer_list<Bytes> parts)
 {
     Bytes out;
