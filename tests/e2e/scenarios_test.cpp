@@ -133,9 +133,9 @@ struct Window {
     }
 };
 
-DWORD MainWindowAtRun(int id, DWORD style)  // hidden for good, disabled for good
+DWORD MainWindowAtRun(int id, DWORD s)  // one button hidden for good, one disabled for good
 {
-    return id == IDC_BUTTON_BULK ? style & ~WS_VISIBLE : id == IDC_BUTTON_EXIT ? style | WS_DISABLED : style;
+    return id == IDC_BUTTON_BULK ? s & ~WS_VISIBLE : id == IDC_BUTTON_EXIT ? s | WS_DISABLED : s;
 }
 DWORD AsTemplate(int, DWORD style) { return style; }
 

@@ -12,10 +12,7 @@
 
 namespace {
 
-double Position(HSTREAM h)
-{
-    return BASS_ChannelBytes2Seconds(h, BASS_ChannelGetPosition(h));
-}
+double Position(HSTREAM h) { return BASS_ChannelBytes2Seconds(h, BASS_ChannelGetPosition(h)); }
 
 TEST(Bass, CodesRealTimeSeekAndEnd)
 {
