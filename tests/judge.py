@@ -2,9 +2,8 @@
 """Judges cuts by their bytes and by real readers (mpg123, ffprobe, mutagen), and what the null sink heard.
     judge.py cut SOURCE CUT
     judge.py cut --list FILE      (lines: SOURCE CUT I J LEVEL, tab-separated; the selection took frames I..J-1)
-    judge.py listen FROM TO WAV -- COMMAND...   (the sink recorded into WAV while COMMAND plays seconds FROM to
-        TO of tone_steps.mp3, second k 300 + 100 (k mod 30) Hz: each heard for 1 s, the outer ones at least
-        0.8 s, nothing else, TO - FROM s of sound, all within 0.1 s)
+    judge.py listen FROM TO WAV -- COMMAND...   (the sink recorded into WAV while COMMAND plays seconds FROM to TO of
+        tone_steps.mp3, second k 300 + 100 (k mod 30) Hz: each heard 1 s, the outer ones 0.8 s, nothing else, ±0.1 s)
 print a JSON line per cut: "span" [first, end], the source's frames it copies (as they are or made silent) after
 "lead" frames (Xing/Info, priming); "problems" (none: good); "tags"; "compared": mpg123's decode was compared
 with the source's. Levels: 0 bytes and mutagen, 1 and mpg123, 2 (the first form) and ffprobe. Exit 0: all good.

@@ -219,10 +219,8 @@ inline void ChooseFile(HWND dialog, const std::string& path)
     CloseDialog(dialog, IDOK);
 }
 
-// The live window against template id of exe, made into an invisible dialog
-// of this process: frame style and client area, then every child in tab
-// order, its id, class, style (as adjust has it at run time), rectangle and,
-// but for the ids in liveTexts, text.
+// The live window against template id of exe, made an invisible dialog here: frame, client area, every child
+// in tab order with its id, class, style (as adjust has it at run time), rectangle and (but liveTexts) text.
 inline void ExpectLayout(HWND live, const std::wstring& exe, int id, DWORD (*adjust)(int, DWORD),
                          const std::vector<int>& liveTexts)
 {
@@ -358,9 +356,8 @@ private:
     DWORD id_ = 0;
 };
 
-// exe of BinFolder() in a fresh folder, with bass.dll (from bassFolder,
-// default BinFolder()), KivControls.dll, id3lib.dll and libmpg123.dll beside
-// it; removed with everything in it at the end.
+// exe of BinFolder() in a fresh folder with its libraries (bass.dll from bassFolder, default BinFolder()),
+// removed with everything in it at the end.
 class ProgramCopy {
 public:
     explicit ProgramCopy(const std::wstring& exe = L"ZorDU3Vodizaro.exe", const std::wstring& bassFolder = L"")
@@ -397,9 +394,8 @@ private:
     std::wstring folder_, exe_;
 };
 
-// What the program leaves behind: the log's start lines (the start line, the
-// five start-up values, the output folder the settings gave), a load's lines
-// and the end's; "{hex}" in an expected line stands for hexadecimal digits.
+// The log's start lines (the start-up values, the output folder the settings gave), a load's and the end's;
+// "{hex}" in an expected line stands for hexadecimal digits.
 inline std::vector<std::string> StartLog(const ProgramCopy& copy, const std::string& output)
 {
     char message[64];
@@ -438,9 +434,8 @@ inline std::string Settings(int bFolder, const std::string& title, const std::st
            output + "\r\n";
 }
 
-// What the shell starts: LaunchRecorder.exe, copied beside the program as
-// exeName, is made the open command of classKey ("http", "Folder") in this
-// prefix; it records each start's arguments as a line.
+// LaunchRecorder.exe, copied beside the program as exeName, made the open command of classKey ("http",
+// "Folder") in this prefix: what the shell starts, each start's arguments a line.
 class ShellRecorder {
 public:
     ShellRecorder(const ProgramCopy& copy, const std::wstring& classKey, const std::wstring& arguments,

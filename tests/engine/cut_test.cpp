@@ -9,6 +9,7 @@
 #include <cmath>
 #include <csignal>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include <sys/resource.h>
@@ -215,6 +216,22 @@ TEST_F(CutTest, ArtistAlbumAndTitleGoIntoEveryNewFileExactly)
     EXPECT_EQ(tag.title.wide, std::u16string(3000, u'长'));
     EXPECT_EQ(first[static_cast<size_t>(tag.nTagBytes)], 0xFF) << "the first frame follows the tag";
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out), {}), long(jobs.size() + 2));
+}
+
+// Tags of files made by others: a broken frame, an extended header, the album
+// in a Lyrics3 v2 tag (every tag type is read).
+TEST_F(CutTest, TagsOfFilesMadeByOthers)
+{
+    const std::map<std::string, std::vector<std::string>> files = {
+        {"mutagen__bad-POPM-frame.mp3", {"she", "emit and exude", "Emit and exude"}},
+        {"music-metadata__id3v2-xheader.mp3", {"-", "-", "title"}},
+        {"mutagen__apev2-lyricsv2.mp3", {"Auth", "A song    EP", "A song   "}}};
+    for (const std::string& path : TestdataFiles()) {
+        const auto file = files.find(path.substr(path.rfind('/') + 1));
+        if (file == files.end()) continue;
+        Load(path, "other.mp3");
+        EXPECT_EQ(std::vector<std::string>({g_state.szArtist, g_state.szAlbum, g_state.szTitle}), file->second);
+    }
 }
 
 // Every input a fuzzer once failed on loads and cuts; id3lib never sees those it choked on.

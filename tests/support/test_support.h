@@ -66,8 +66,7 @@ inline std::vector<FrameEntry> Scan(const Bytes& file)  // MP3ScanFrames over th
     return frames;
 }
 
-// What tests/judge.py says of cuts of frames i..j-1 (-1: unknown), a JSON text
-// each ("problems": [] when good); level 0 the bytes and mutagen, 1 and mpg123, 2 and ffprobe.
+// What tests/judge.py says of cuts of frames i..j-1 (-1: unknown), a JSON text each; levels as judge.py has them.
 struct JudgeJob {
     std::string source, cut;
     int i, j, level;
