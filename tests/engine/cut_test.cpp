@@ -218,8 +218,7 @@ TEST_F(CutTest, ArtistAlbumAndTitleGoIntoEveryNewFileExactly)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out), {}), long(jobs.size() + 2));
 }
 
-// Tags of files made by others: a broken frame, an extended header, the album
-// in a Lyrics3 v2 tag (every tag type is read).
+// Tags of files made by others: a broken frame, an extended header, a Lyrics3 v2 album (every type is read).
 TEST_F(CutTest, TagsOfFilesMadeByOthers)
 {
     const std::map<std::string, std::vector<std::string>> files = {
@@ -273,6 +272,7 @@ TEST_P(JudgedCuts, CopyTheSelectedFramesAndPlayExactlyTheirSamples)
         if (name.find(group) != std::string::npos)
             sources.push_back({FixturePath(name), level, std::stoi(line.substr(line.rfind('\t')))});
     }
+    if (sources.empty()) GTEST_SKIP() << "no real-world files beside the repository";
     std::vector<std::pair<float, float>> parts = {{0.25f, 0.75f}, {0, 0.5f}, {0.5f, 1}};
     if (others) parts = {{0.25f, 0.75f}, {0, 1}};
     std::vector<JudgeJob> jobs;
