@@ -221,6 +221,7 @@ TEST_F(CutTest, ArtistAlbumAndTitleGoIntoEveryNewFileExactly)
 // Tags of files made by others: a broken frame, an extended header, a Lyrics3 v2 album (every type is read).
 TEST_F(CutTest, TagsOfFilesMadeByOthers)
 {
+    if (TestdataFiles().empty()) GTEST_SKIP() << "no real-world files beside the repository";
     const std::map<std::string, std::vector<std::string>> files = {
         {"mutagen__bad-POPM-frame.mp3", {"she", "emit and exude", "Emit and exude"}},
         {"music-metadata__id3v2-xheader.mp3", {"-", "-", "title"}},

@@ -73,8 +73,7 @@ struct JudgeJob {
 };
 std::vector<std::string> JudgeCuts(const std::vector<JudgeJob>& jobs);
 
-// A message box as "text|caption|flags"; no caption is the system's.
-inline std::string Box(const std::string& text, const char* caption, UINT flags)
+inline std::string Box(const std::string& text, const char* caption, UINT flags)  // "text|caption|flags"
 {
     return text + "|" + (caption ? caption : "(default)") + "|" + std::to_string(flags);
 }
