@@ -330,7 +330,7 @@ def main(args):
     else:
         sys.exit(__doc__)
     results = [judge(*job) for job in jobs]
-    print("\n".join(json.dumps(result, ensure_ascii=False) for result in results))
+    print("".join(json.dumps(result, ensure_ascii=False) + "\n" for result in results), end="")
     sys.exit(1 if any(result["problems"] for result in results) else 0)
 
 

@@ -55,7 +55,7 @@ inline std::string ReadBytes(const std::wstring& path)  // "" when unreadable
 }
 inline void WriteBytes(const std::wstring& path, const std::string& bytes)
 {
-    EXPECT_TRUE(std::ofstream(std::filesystem::path(path), std::ios::binary) << bytes) << Cp936(path);
+    EXPECT_TRUE((std::ofstream(std::filesystem::path(path), std::ios::binary) << bytes).flush()) << Cp936(path);
 }
 inline bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kWaitMs)
 {

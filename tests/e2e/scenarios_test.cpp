@@ -233,7 +233,7 @@ TEST(UserRun, AFirstRunWalksEveryCommandAndTheRestartReadsWhatItLeft)
         EXPECT_EQ(folders.Launches(1), std::vector<std::string>{"\"" + outText + "\""});
 
         // The tag box's Yes opens the dialog; the file comes with its length,
-        // whole selection, editors' range, caption and tag.
+        // whole selection, caption and tag.
         w.Box(IDC_BUTTON_SHOW_TAG, "Zor DU3 Vodizaro", "无文件.\n\n打开要分割的文件吗?", IDYES);
         log.push_back("    Button: OPEN FILE");
         if ((dialog = w.OpenFileDialog())) ChooseFile(dialog, aPath);
@@ -257,8 +257,8 @@ TEST(UserRun, AFirstRunWalksEveryCommandAndTheRestartReadsWhatItLeft)
             {3, IDC_BUTTON_SET_START_ICON, 3, 5}, {3, IDC_BUTTON_CLEAR, 0, 75}};
         for (const auto& m : marks) {
             TypeTime(w.Item(IDC_TIME_POSITION), m.at / 60, m.at % 60);
-            const auto marked = [&] { return w.Seconds(IDC_TIME_START) + w.Seconds(IDC_TIME_END) == m.start + m.end; };
-            ASSERT_TRUE(w.ClickUntil(m.button, marked)) << m.button;
+            const auto done = [&] { return w.Seconds(IDC_TIME_START) == m.start && w.Seconds(IDC_TIME_END) == m.end; };
+            ASSERT_TRUE(w.ClickUntil(m.button, done)) << m.button;
             w.ExpectSelection(m.start, m.end, aSeconds);
         }
         EXPECT_EQ(w.Position(), 3.0);
@@ -301,7 +301,8 @@ TEST(UserRun, AFirstRunWalksEveryCommandAndTheRestartReadsWhatItLeft)
         TypeTime(w.Item(IDC_TIME_END), 0, 10);
         const auto tenthText = [&](int id) {
             const LRESULT packed = Send(main, kProbeTenthText, id);
-            return std::string(reinterpret_cast<const char*>(&packed), 1);
+            const char* text = reinterpret_cast<const char*>(&packed);
+            return std::string(text, strnlen(text, 8));
         };
         EXPECT_EQ(tenthText(IDC_TIME_START), "0");
         const struct { int id; LPARAM key; const char* shown; } tenths[] = {

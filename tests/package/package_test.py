@@ -119,7 +119,7 @@ def snapshot(roots, prefix, env):
             for path in [folder] + [os.path.join(folder, n) for n in subfolders + names]:
                 s = os.lstat(path)
                 files[path] = () if stat.S_ISDIR(s.st_mode) else (s.st_size, s.st_mtime_ns)
-    for name in ("system.reg", "user.reg", "userdef.reg"):
+    for name in [n for n in ("system.reg", "user.reg", "userdef.reg") if os.path.exists(os.path.join(prefix, n))]:
         text = open(os.path.join(prefix, name), encoding="utf-8", errors="replace").read()
         for key, values in re.findall(r"^\[(.+)\].*\n((?:[^\[\n].*\n|\n)*)", text, re.M):
             keys[name, key] = re.sub(r"#time=.*\n", "", values)

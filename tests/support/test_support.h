@@ -1,5 +1,5 @@
 // What the tests share: fixtures, real-world files, scratch folders, whole
-// files; natively also read-only files, a clean engine and the judge of cuts.
+// files; natively also hand-built bytes, a clean engine and the judge of cuts.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -2,7 +2,6 @@
 // paths and handle texts. Natively and under Wine, whose private-profile functions and files are the real ones.
 #include "app_state.h"
 #include "diag_log.h"
-#include "os.h"
 #include "path_text.h"
 #include "settings.h"
 #include "test_support.h"
