@@ -183,9 +183,8 @@ BASSDEF(BOOL) BASS_ChannelPlay(DWORD handle, BOOL restart)
     if (!s) return Fail(BASS_ERROR_HANDLE, FALSE);
     WavePlayer& player = *s->player;
     if (player.IsPlaying() && !restart) return Succeed(TRUE);
-    // A stream played to its end starts again from its beginning.
-    uint64_t length = s->decoder.LengthBytes();
-    if (restart || (length > 0 && player.PositionBytes() >= length)) {
+    // A stream played to its end starts again from its beginning; one only moved to its end plays nothing.
+    if (restart || player.PlayedToEnd()) {
         player.Stop();
         player.SeekToByte(0);
     }

@@ -52,6 +52,7 @@ bool WavePlayer::Start()
 {
     if (IsPlaying()) return true;
     Stop();  // collects a thread that ended by itself
+    endHeard_ = false;
     if (!OpenDevice()) return false;
     baseBytes_ = decoder_.PositionBytes();
     writtenBytes_ = 0;
@@ -78,6 +79,7 @@ void WavePlayer::Stop()
     waveOutReset(hWaveOut_);
     ReleaseBuffers();
     playing_ = false;
+    endHeard_ = finished_;
     finished_ = false;
     decoder_.SeekToByte(heard);
     baseBytes_ = decoder_.PositionBytes();
@@ -122,6 +124,7 @@ bool WavePlayer::SeekToByte(uint64_t byte)
     if (byte > decoder_.LengthBytes()) return false;
     bool wasPlaying = IsPlaying();
     Stop();
+    endHeard_ = false;
     bool ok = decoder_.SeekToByte(byte);
     baseBytes_ = decoder_.PositionBytes();
     if (wasPlaying) ok = Start() && ok;

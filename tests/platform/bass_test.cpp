@@ -28,7 +28,7 @@ TEST(Bass, CodesRealTimeSeekAndEnd)
         {[] { return BASS_ChannelGetLength(0) == 0; }, BASS_ERROR_HANDLE},  // no source: handle 0
         {[&] { return !BASS_StreamCreateFile(FALSE, dir.File("missing.mp3").c_str(), 0, 0, 0); }, BASS_ERROR_FILEOPEN},
         {[&] { return !BASS_StreamCreateFile(FALSE, dir.File("text.mp3").c_str(), 0, 0, 0); }, BASS_ERROR_FILEFORM},
-        {[&] { return BASS_ChannelSetPosition(h, BASS_ChannelGetLength(h)); }, BASS_OK},  // the slider's end
+        {[&] { return BASS_ChannelSetPosition(h, BASS_ChannelGetLength(h)) && BASS_ChannelPlay(h, 0); }, BASS_OK},
         {[&] { return !BASS_ChannelSetPosition(h, BASS_ChannelGetLength(h) + 4); }, BASS_ERROR_POSITION},
     };
     for (const auto& call : calls) {
@@ -36,16 +36,17 @@ TEST(Bass, CodesRealTimeSeekAndEnd)
         EXPECT_EQ(BASS_ErrorGetCode(), call.code);
     }
 
+    EXPECT_EQ(BASS_ChannelGetPosition(h), BASS_ChannelGetLength(h)) << "Play at the slider's end plays nothing";
     EXPECT_TRUE(BASS_ChannelSetPosition(h, 44100 * 4 + 3));
     EXPECT_EQ(BASS_ChannelGetPosition(h), 44100u * 4) << "rounded down to a sample frame";
-    // Played from a seek near the end, it stops there by itself, and Play starts
-    // again from the beginning. (Real time, Stop and a seek while playing: the
-    // window's scenario and the recorded selection.)
+    // Played from a seek near the end, it stops there by itself, and Play, after a
+    // Stop too, starts again from the beginning. (Real time and a seek while
+    // playing: the window's scenario and the recorded selection.)
     ASSERT_TRUE(BASS_ChannelPlay(h, FALSE) && BASS_ChannelSetPosition(h, 17 * 44100 / 10 * 4));
     EXPECT_NEAR(Position(h), 1.7, 0.05);
     while (BASS_ChannelIsActive(h) == BASS_ACTIVE_PLAYING) Sleep(10);  // or the test's time runs out
     EXPECT_EQ(BASS_ChannelGetPosition(h), BASS_ChannelGetLength(h));
-    ASSERT_TRUE(BASS_ChannelPlay(h, FALSE));
+    ASSERT_TRUE(BASS_ChannelStop(h) && BASS_ChannelPlay(h, FALSE));
     EXPECT_LT(Position(h), 0.3);
     EXPECT_TRUE(BASS_Free());
 }
