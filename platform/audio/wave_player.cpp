@@ -52,7 +52,6 @@ bool WavePlayer::Start()
 {
     if (IsPlaying()) return true;
     Stop();  // collects a thread that ended by itself
-    endHeard_ = false;
     if (!OpenDevice()) return false;
     baseBytes_ = decoder_.PositionBytes();
     writtenBytes_ = 0;
@@ -78,9 +77,7 @@ void WavePlayer::Stop()
     hThread_ = nullptr;
     waveOutReset(hWaveOut_);
     ReleaseBuffers();
-    playing_ = false;
-    endHeard_ = finished_;
-    finished_ = false;
+    playing_ = false;  // finished_ stays: a stream played to its end and stopped since is still at its end
     decoder_.SeekToByte(heard);
     baseBytes_ = decoder_.PositionBytes();
     writtenBytes_ = 0;
@@ -124,7 +121,7 @@ bool WavePlayer::SeekToByte(uint64_t byte)
     if (byte > decoder_.LengthBytes()) return false;
     bool wasPlaying = IsPlaying();
     Stop();
-    endHeard_ = false;
+    finished_ = false;
     bool ok = decoder_.SeekToByte(byte);
     baseBytes_ = decoder_.PositionBytes();
     if (wasPlaying) ok = Start() && ok;

@@ -37,7 +37,7 @@ public:
     // (the player then stops by itself).
     bool IsPlaying() const;
     // True once the whole stream has been played, stopped since or not, until the next Start or seek.
-    bool PlayedToEnd() const { return endHeard_ || (playing_ && finished_); }
+    bool PlayedToEnd() const { return finished_; }
     // The byte of the stream being heard (while playing) or that playback
     // would start from (while stopped).
     uint64_t PositionBytes();
@@ -62,7 +62,6 @@ private:
     std::atomic<uint64_t> writtenBytes_{0};  // bytes handed to the device since then
     std::atomic<bool> stopRequested_{false};
     std::atomic<bool> finished_{false};  // the whole stream has been heard
-    bool endHeard_ = false;              // it had been when playback was stopped
     bool playing_ = false;
     // waveOutGetPosition counts in 32 bits: follow its wrap-around.
     DWORD lastDeviceSamples_ = 0;
