@@ -45,6 +45,13 @@ bool OsReadExistingFile(const char* path, std::vector<char>& data);
 // offset 0, leaving anything beyond them. False on any failure.
 bool OsWriteExistingFile(const char* path, const char* data, size_t size);
 
+// Why the last failed call of the seam on this thread failed, as the system
+// numbers it (GetLastError; on Linux errno); 0 when it gave no reason.
+uint32_t OsLastError();
+// The system's own words for an error code, in code page 936, without the
+// line break at their end; empty when the system has none.
+std::string OsErrorText(uint32_t code);
+
 // Deletes a file; false when it could not be deleted.
 bool OsDeleteFile(const char* path);
 

@@ -87,6 +87,16 @@ bool OsWriteExistingFile(const char* path, const char* data, size_t size)
     return close(fd) == 0 && done == size;
 }
 
+uint32_t OsLastError()
+{
+    return static_cast<uint32_t>(errno);
+}
+
+std::string OsErrorText(uint32_t code)
+{
+    return code ? strerror(static_cast<int>(code)) : "";
+}
+
 bool OsDeleteFile(const char* path)
 {
     return unlink(path) == 0;

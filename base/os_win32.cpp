@@ -66,6 +66,20 @@ bool OsWriteExistingFile(const char* path, const char* data, size_t size)
     return ok;
 }
 
+uint32_t OsLastError()
+{
+    return GetLastError();
+}
+
+std::string OsErrorText(uint32_t code)
+{
+    char text[512];
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                             sizeof text, nullptr);
+    while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ')) --n;
+    return std::string(text, n);
+}
+
 bool OsDeleteFile(const char* path)
 {
     return DeleteFileA(path) != 0;
@@ -173,6 +187,7 @@ CreateNewResult OsCreateNewFileForWriting(const char* path, OsFile* file)
     // A folder of that name answers "access denied"; it is taken all the same.
     if (err == ERROR_ACCESS_DENIED && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
         return CreateNewResult::Exists;
+    SetLastError(err);
     return CreateNewResult::Failed;
 }
 

@@ -139,11 +139,22 @@ bool ReadFramesToCut(SourceFile& file, SourceBytes& source, InfoFrameFacts& info
 // (MP3EmitCut). False on any write error.
 bool WriteNewFile(OsFile file, const SourceBytes& source, const CutLayout& layout)
 {
-    // A file without frames gets its tag written in place anyway.
-    if (layout.nFrames == 0) return true;
     const std::vector<uint8_t> placeholder = CutTagPlaceholder();
     if (!OsWriteExact(file, placeholder.data(), placeholder.size())) return false;
     return MP3EmitCut(layout, source, [&](const uint8_t* bytes, size_t count) { return OsWriteExact(file, bytes, count); });
+}
+
+// The error box of a failed file operation: the text and the system's
+// reason; without a reason, the audio library's box.
+void ShowFileError(const char* text, uint32_t reason)
+{
+    const std::string words = reason ? OsErrorText(reason) : std::string();
+    if (words.empty()) {
+        CurrentEngineUi().ShowAudioError(text);
+        return;
+    }
+    const std::string box = std::string(text) + "\n(" + words + ")";
+    CurrentEngineUi().ShowMessage(box.c_str(), nullptr, MB_OK);
 }
 
 // Asks whether to open another file; Yes posts the open-file command.
@@ -162,6 +173,12 @@ FrameSpan MP3MapSelection(int32_t nFrames, float fStart, float fEnd, float fDura
     span.j = Truncate(Proportion(nFrames, fEnd, fDuration));
     if (span.i < 0) span.i = 0;
     if (span.j >= nFrames) span.j = nFrames - 1;
+    // A source too short to leave a frame by proportion, selected whole,
+    // still gives all of its frames.
+    if (span.i >= span.j && nFrames > 0 && !(fStart > 0) && !(fEnd < fDuration) && fDuration > 0) {
+        span.i = 0;
+        span.j = nFrames;
+    }
     return span;
 }
 
@@ -200,15 +217,24 @@ void MP3Split()
         return;
     }
     sourceFile.Close();
+    // Nothing is written for a selection without audio (a cut-off frame is
+    // none).
+    CutLayout layout;
+    if (!MP3LayOutCut(g_state.pFrames, g_state.nFrames, span.i, span.j, source, sourceInfo, layout)) {
+        g_log.Print("所选范围没有音频");
+        ui.ShowMessage("所选范围没有音频.\n\n请重新选择开始和结束时间.", kMessageCaption, MB_ICONWARNING);
+        return;
+    }
 
     OsFile file = nullptr;
-    switch (CreateOutputFile(&file)) {
+    uint32_t reason = 0;
+    switch (CreateOutputFile(&file, &reason)) {
     case OutputFile::NotMp3:
         ui.ShowMessage("错误: 8001\n不支持的文件格式.", kMessageCaption, MB_ICONWARNING);
         return;
     case OutputFile::Failed:
         g_log.Print("不能创建新的 MP3 文件");
-        ui.ShowAudioError("不能创建文件");
+        ShowFileError("不能创建文件", reason);
         return;
     case OutputFile::Created:
         break;
@@ -217,20 +243,23 @@ void MP3Split()
     g_log.Print("新文件: %s", path.c_str());
 
     g_log.Print("i=%d, j=%d", span.i, span.j);
-    CutLayout layout;
-    MP3LayOutCut(g_state.pFrames, g_state.nFrames, span.i, span.j, source, sourceInfo, layout);
-    const bool written = WriteNewFile(file, source, layout);
-    if (!OsCloseFile(file) || !written) {
+    bool written = WriteNewFile(file, source, layout);
+    reason = written ? 0 : OsLastError();
+    if (!OsCloseFile(file) && written) {
+        written = false;
+        reason = OsLastError();
+    }
+    if (!written) {
         OsDeleteFile(path.c_str());
         g_log.Print("不能写入新的 MP3 文件");
-        ui.ShowAudioError("不能写入文件");
+        ShowFileError("不能写入文件", reason);
         return;
     }
     WriteCutTag(path.c_str());
     // Whatever went wrong on the way to the disk (the tag library included)
     // shows in the file as it reads back now.
     if (g_cutWrittenHook) g_cutWrittenHook(path.c_str());
-    const bool checked = layout.nFrames == 0 || MP3CheckCutFile(path.c_str(), layout, source);
+    const bool checked = MP3CheckCutFile(path.c_str(), layout, source);
     source = SourceBytes();
     if (!checked) {
         OsDeleteFile(path.c_str());

@@ -16,6 +16,8 @@ struct FrameSpan {
 // then i is raised to 0 and j lowered to n - 1, so the last entry of the index
 // is never taken. A duration that is not positive, and times that are not
 // numbers, count as 0: with n >= 1 the result is i = 0, j = 0 (no frame).
+// Only a source selected whole (start 0, end at the duration) that would
+// give no frame this way gives all n of them: a source of one frame.
 FrameSpan MP3MapSelection(int32_t nFrames, float fStart, float fEnd, float fDuration);
 
 // The size in kilobytes (bytes / 1024) of what a cut of the current selection
@@ -30,7 +32,9 @@ double MP3SelectionSize();
 // own, priming frames and the selected frames byte for byte (cut_layout.h).
 // Never overwrites a file; reads the source again, so a source changed since
 // it was loaded is cut as it is now. A write error, or a file that does not
-// read back as written (cut_check.h), removes the new file and is reported;
+// read back as written (cut_check.h), removes the new file and is reported
+// (file operations with the system's reason); a selection of no frame writes
+// nothing and is reported;
 // success ends with the question whether to open another file.
 void MP3Split();
 

@@ -31,14 +31,18 @@ bool FirstCandidate(std::string& candidate)
 
 }  // namespace
 
-OutputFile CreateOutputFile(OsFile* file)
+OutputFile CreateOutputFile(OsFile* file, uint32_t* reason)
 {
     *file = nullptr;
+    *reason = 0;
     std::string candidate;
     if (!FirstCandidate(candidate) || !PutCandidate(candidate)) return OutputFile::Failed;
     CreateNewResult result = OsCreateNewFileForWriting(g_state.szScratch, file);
     if (result == CreateNewResult::Created) return OutputFile::Created;
-    if (result == CreateNewResult::Failed) return OutputFile::Failed;
+    if (result == CreateNewResult::Failed) {
+        *reason = OsLastError();
+        return OutputFile::Failed;
+    }
     if (!HasMp3Extension(candidate)) return OutputFile::NotMp3;
 
     for (int number = 1; number <= kMaxNumberedNames; ++number) {
@@ -46,7 +50,10 @@ OutputFile CreateOutputFile(OsFile* file)
         g_log.Print("(?) 文件: %s", g_state.szScratch);
         result = OsCreateNewFileForWriting(g_state.szScratch, file);
         if (result == CreateNewResult::Created) return OutputFile::Created;
-        if (result == CreateNewResult::Failed) return OutputFile::Failed;
+        if (result == CreateNewResult::Failed) {
+            *reason = OsLastError();
+            return OutputFile::Failed;
+        }
     }
     return OutputFile::Failed;
 }

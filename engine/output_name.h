@@ -22,5 +22,7 @@ enum class OutputFile {
 // trailing separator, kept in szOutputFolder) followed by szFileTitle; when
 // that is taken, the numbered names in turn, each logged as "(?) 文件: %s".
 // On Created the chosen name is in szScratch and *file is open for writing
-// (the caller closes it); otherwise *file is null.
-OutputFile CreateOutputFile(OsFile* file);
+// (the caller closes it); otherwise *file is null. On Failed, *reason is the
+// system's code of the creation that failed (OsLastError), 0 when no name
+// fitted or was free.
+OutputFile CreateOutputFile(OsFile* file, uint32_t* reason);

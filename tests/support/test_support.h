@@ -141,6 +141,15 @@ protected:
         messages.clear();
     }
 
+    bool ExpectDoneOrNoAudio()  // the question after a cut, or the warning of a selection without audio
+    {
+        const bool done = messages.size() == 1 && messages[0].rfind("完成!", 0) == 0;
+        if (!done) EXPECT_EQ(messages, std::vector<std::string>{Box(kNoAudio, kMessageCaption, MB_ICONWARNING)});
+        messages.clear();
+        return done;
+    }
+    static constexpr const char* kNoAudio = "所选范围没有音频.\n\n请重新选择开始和结束时间.";
+
     TempDir dir;
     const std::string out = dir.File("out") + kSep;  // the output folder
     std::vector<std::string> messages;
