@@ -3,7 +3,9 @@
 // Win32 calls the program makes; os_posix.cpp gives the same behaviour on Linux for the
 // native unit tests, fuzzers and benchmarks.
 //
-// All paths and texts are ANSI strings in code page 936 (on Linux: bytes).
+// All paths and texts are ANSI strings in code page 936 (on Linux: bytes);
+// files are named by OsPath, which carries the UTF-16 original of a path
+// that code page cannot hold (on Linux: named in UTF-8).
 #pragma once
 
 #include <cstdarg>
@@ -45,6 +47,16 @@ bool OsReadExistingFile(const char* path, std::vector<char>& data);
 // offset 0, leaving anything beyond them. False on any failure.
 bool OsWriteExistingFile(const char* path, const char* data, size_t size);
 
+// A path as the file functions take it: its code-page-936 text and, where
+// that text lost characters (they read '?' in it), the UTF-16 original,
+// which then is the one that names the file.
+struct OsPath {
+    OsPath(const char* text) : ansi(text) {}
+    OsPath(const char* text, const char16_t* original) : ansi(text), wide(original) {}
+    const char* ansi;
+    const char16_t* wide = nullptr;
+};
+
 // Why the last failed call of the seam on this thread failed, as the system
 // numbers it (GetLastError; on Linux errno); 0 when it gave no reason.
 uint32_t OsLastError();
@@ -53,7 +65,10 @@ uint32_t OsLastError();
 std::string OsErrorText(uint32_t code);
 
 // Deletes a file; false when it could not be deleted.
-bool OsDeleteFile(const char* path);
+bool OsDeleteFile(const OsPath& path);
+// Creates an empty scratch file of a name of its own in the system's folder
+// for temporary files, a path code page 936 holds; false when it cannot.
+bool OsNewScratchFile(std::string& path);
 
 // Private-profile settings (GetPrivateProfileIntA and friends).
 int OsProfileGetInt(const char* section, const char* key, int fallback, const char* iniPath);
@@ -89,7 +104,10 @@ using OsFile = OsFileTag*;
 // rename and delete it meanwhile (the audio library keeps the source open),
 // and a read-only file opens like any other. Null when it cannot be opened
 // (missing, a folder, no rights, a null path).
-OsFile OsOpenForReading(const char* path);
+OsFile OsOpenForReading(const OsPath& path);
+// Opens an existing file for writing from its start, with read sharing. Null
+// when it cannot be opened.
+OsFile OsOpenForWriting(const OsPath& path);
 // The size of an open file in bytes; -1 when it cannot be taken.
 int64_t OsFileSize(OsFile file);
 // Moves the position of an open file as lseek does: offset bytes from the
@@ -129,9 +147,9 @@ enum class CreateNewResult {
 // Creates a file exclusively (CREATE_NEW, FILE_SHARE_READ) and hands it out
 // open for writing in *file (the caller closes it). *file is null unless the
 // result is Created.
-CreateNewResult OsCreateNewFileForWriting(const char* path, OsFile* file);
+CreateNewResult OsCreateNewFileForWriting(const OsPath& path, OsFile* file);
 // Creates a file exclusively, as OsCreateNewFileForWriting does, and closes it.
-inline CreateNewResult OsCreateNewFile(const char* path)
+inline CreateNewResult OsCreateNewFile(const OsPath& path)
 {
     OsFile file = nullptr;
     const CreateNewResult result = OsCreateNewFileForWriting(path, &file);
@@ -150,3 +168,5 @@ void OsFreeBuffer(void* block);
 // needed) to the program's ANSI code page 936. Characters that code page
 // lacks, and unpaired surrogates, become '?'.
 std::string OsUtf16ToAnsi(const char16_t* text, size_t units);
+// Converts text in the program's ANSI code page 936 to UTF-16.
+std::u16string OsAnsiToUtf16(const char* text);

@@ -97,9 +97,50 @@ std::string OsErrorText(uint32_t code)
     return code ? strerror(static_cast<int>(code)) : "";
 }
 
-bool OsDeleteFile(const char* path)
+namespace {
+
+// The bytes converted by iconv from one encoding to another; false when any
+// of them does not convert.
+bool Recode(const char* to, const char* from, const void* bytes, size_t size, std::string& out)
 {
-    return unlink(path) == 0;
+    out.clear();
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    char* in = static_cast<char*>(const_cast<void*>(bytes));
+    char buffer[256];
+    bool ok = true;
+    while (ok && size > 0) {
+        char* put = buffer;
+        size_t room = sizeof buffer;
+        ok = iconv(cd, &in, &size, &put, &room) != static_cast<size_t>(-1) || errno == E2BIG;
+        out.append(buffer, static_cast<size_t>(put - buffer));
+    }
+    iconv_close(cd);
+    return ok;
+}
+
+// The name of the file on Linux: the text as it is, or the original in UTF-8.
+std::string NativePath(const OsPath& path)
+{
+    if (!path.wide) return path.ansi ? path.ansi : "";
+    std::string name;
+    Recode("UTF-8", "UTF-16LE", path.wide, std::char_traits<char16_t>::length(path.wide) * 2, name);
+    return name;
+}
+
+}  // namespace
+
+bool OsDeleteFile(const OsPath& path)
+{
+    return unlink(NativePath(path).c_str()) == 0;
+}
+
+bool OsNewScratchFile(std::string& path)
+{
+    const char* folder = getenv("TMPDIR");
+    path = std::string(folder && *folder ? folder : "/tmp") + "/zdvXXXXXX";
+    const int fd = mkstemp(&path[0]);
+    return fd >= 0 && close(fd) == 0;
 }
 
 namespace {
@@ -255,10 +296,10 @@ OsFile FromDescriptor(int fd)
 
 }  // namespace
 
-OsFile OsOpenForReading(const char* path)
+OsFile OsOpenForReading(const OsPath& path)
 {
-    if (!path) return nullptr;
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (!path.ansi && !path.wide) return nullptr;
+    int fd = open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return nullptr;
     struct stat st;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -306,10 +347,16 @@ bool OsCloseFile(OsFile file)
     return file && close(Descriptor(file)) == 0;
 }
 
-CreateNewResult OsCreateNewFileForWriting(const char* path, OsFile* file)
+OsFile OsOpenForWriting(const OsPath& path)
+{
+    const int fd = open(NativePath(path).c_str(), O_WRONLY | O_CLOEXEC);
+    return fd < 0 ? nullptr : FromDescriptor(fd);
+}
+
+CreateNewResult OsCreateNewFileForWriting(const OsPath& path, OsFile* file)
 {
     *file = nullptr;
-    int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    int fd = open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd >= 0) {
         *file = FromDescriptor(fd);
         return CreateNewResult::Created;
@@ -367,4 +414,15 @@ std::string OsUtf16ToAnsi(const char16_t* text, size_t units)
 bool OsIsDbcsLeadByte(unsigned char c)
 {
     return c >= 0x81 && c <= 0xFE;
+}
+
+std::u16string OsAnsiToUtf16(const char* text)
+{
+    std::string bytes;
+    if (!Recode("UTF-16LE", "CP936", text, strlen(text), bytes)) {
+        std::u16string widened;
+        for (const char* c = text; *c; ++c) widened += static_cast<unsigned char>(*c);
+        return widened;
+    }
+    return std::u16string(reinterpret_cast<const char16_t*>(bytes.data()), bytes.size() / 2);
 }

@@ -80,9 +80,32 @@ std::string OsErrorText(uint32_t code)
     return std::string(text, n);
 }
 
-bool OsDeleteFile(const char* path)
+namespace {
+
+// CreateFile for the path: the wide call for a path code page 936 cannot hold.
+HANDLE CreateFileOf(const OsPath& path, DWORD access, DWORD share, DWORD disposition, DWORD flags)
 {
-    return DeleteFileA(path) != 0;
+    if (path.wide)
+        return CreateFileW(reinterpret_cast<LPCWSTR>(path.wide), access, share, nullptr, disposition, flags, nullptr);
+    return CreateFileA(path.ansi, access, share, nullptr, disposition, flags, nullptr);
+}
+
+}  // namespace
+
+bool OsNewScratchFile(std::string& path)
+{
+    char folder[MAX_PATH + 1];
+    char name[MAX_PATH + 1];
+    const DWORD n = GetTempPathA(sizeof folder, folder);
+    if (n == 0 || n > MAX_PATH || strchr(folder, '?') || !GetTempFileNameA(folder, "zdv", 0, name)) return false;
+    path = name;
+    return true;
+}
+
+bool OsDeleteFile(const OsPath& path)
+{
+    if (path.wide) return DeleteFileW(reinterpret_cast<LPCWSTR>(path.wide)) != 0;
+    return DeleteFileA(path.ansi) != 0;
 }
 
 int OsProfileGetInt(const char* section, const char* key, int fallback, const char* iniPath)
@@ -122,11 +145,17 @@ constexpr size_t kMaxTransferBytes = 64u << 20;
 
 }  // namespace
 
-OsFile OsOpenForReading(const char* path)
+OsFile OsOpenForReading(const OsPath& path)
 {
-    if (!path) return nullptr;
-    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (!path.ansi && !path.wide) return nullptr;
+    HANDLE h = CreateFileOf(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
+    return h == INVALID_HANDLE_VALUE ? nullptr : reinterpret_cast<OsFile>(h);
+}
+
+OsFile OsOpenForWriting(const OsPath& path)
+{
+    HANDLE h = CreateFileOf(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
     return h == INVALID_HANDLE_VALUE ? nullptr : reinterpret_cast<OsFile>(h);
 }
 
@@ -173,11 +202,10 @@ bool OsCloseFile(OsFile file)
     return file && CloseHandle(Handle(file));
 }
 
-CreateNewResult OsCreateNewFileForWriting(const char* path, OsFile* file)
+CreateNewResult OsCreateNewFileForWriting(const OsPath& path, OsFile* file)
 {
     *file = nullptr;
-    HANDLE h = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
+    HANDLE h = CreateFileOf(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
     if (h != INVALID_HANDLE_VALUE) {
         *file = reinterpret_cast<OsFile>(h);
         return CreateNewResult::Created;
@@ -185,7 +213,10 @@ CreateNewResult OsCreateNewFileForWriting(const char* path, OsFile* file)
     DWORD err = GetLastError();
     if (err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS) return CreateNewResult::Exists;
     // A folder of that name answers "access denied"; it is taken all the same.
-    if (err == ERROR_ACCESS_DENIED && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+    auto attributes = [&] {
+        return path.wide ? GetFileAttributesW(reinterpret_cast<LPCWSTR>(path.wide)) : GetFileAttributesA(path.ansi);
+    };
+    if (err == ERROR_ACCESS_DENIED && attributes() != INVALID_FILE_ATTRIBUTES)
         return CreateNewResult::Exists;
     SetLastError(err);
     return CreateNewResult::Failed;
@@ -210,6 +241,17 @@ std::string OsUtf16ToAnsi(const char16_t* text, size_t units)
     if (n <= 0) return std::string(units, '?');
     std::string out(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(kCodePage, 0, wide, static_cast<int>(units), &out[0], n, nullptr, nullptr);
+    return out;
+}
+
+std::u16string OsAnsiToUtf16(const char* text)
+{
+    constexpr UINT kCodePage = 936;
+    const int n = MultiByteToWideChar(kCodePage, 0, text, -1, nullptr, 0);
+    if (n <= 1) return {};
+    std::u16string out(static_cast<size_t>(n), u'\0');
+    MultiByteToWideChar(kCodePage, 0, text, -1, reinterpret_cast<LPWSTR>(&out[0]), n);
+    out.resize(static_cast<size_t>(n - 1));
     return out;
 }
 

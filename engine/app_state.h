@@ -25,6 +25,11 @@ struct AppState {
     char* szOutputFolder = nullptr;  // folder receiving new files when bFolder is 0
     char* szIniPath = nullptr;       // full path of settings.ini
     char* szScratch = nullptr;       // shared scratch text (see the users)
+    // The UTF-16 originals of szSourcePath and szOutputFolder where code page
+    // 936 cannot hold them (their text reads '?' for what it lost); null
+    // otherwise. new[], owned here (wide_paths.h).
+    char16_t* wszSourcePath = nullptr;
+    char16_t* wszOutputFolder = nullptr;
 
     // The open source, its index and the selection. Times are seconds.
     float fDuration = 0;       // length of the source; 0 = no source

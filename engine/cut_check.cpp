@@ -133,7 +133,7 @@ bool CheckFile(OsFile file, const CutLayout& layout, const SourceBytes& source)
 
 }  // namespace
 
-bool MP3CheckCutFile(const char* path, const CutLayout& layout, const SourceBytes& source)
+bool MP3CheckCutFile(const OsPath& path, const CutLayout& layout, const SourceBytes& source)
 {
     OsFile file = OsOpenForReading(path);
     if (!file) return false;

@@ -24,7 +24,7 @@ struct CutWritten {
 // them no further frame. Reads the file in chunks, in order; changes
 // nothing. True when everything holds; false on any difference or when the
 // file cannot be read.
-bool MP3CheckCutFile(const char* path, const CutLayout& layout, const SourceBytes& source);
+bool MP3CheckCutFile(const OsPath& path, const CutLayout& layout, const SourceBytes& source);
 
 // The check of a whole cut held in memory against what was written: the
 // Xing/Info frame (as above, and its music CRC that of the frames after it),

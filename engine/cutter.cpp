@@ -13,6 +13,7 @@
 #include "side_info.h"
 #include "source_file.h"
 #include "tag_carry.h"
+#include "wide_paths.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -211,7 +212,7 @@ void MP3Split()
     SourceBytes source;
     InfoFrameFacts sourceInfo;
     FrameSpan span;
-    if (sourceFile.Open(g_state.szSourcePath) != SourceRead::Ok ||
+    if (sourceFile.Open(SourcePath()) != SourceRead::Ok ||
         !ReadFramesToCut(sourceFile, source, sourceInfo, span)) {
         g_log.Print("无文件.");
         return;
@@ -228,7 +229,8 @@ void MP3Split()
 
     OsFile file = nullptr;
     uint32_t reason = 0;
-    switch (CreateOutputFile(&file, &reason)) {
+    std::u16string original;
+    switch (CreateOutputFile(&file, &reason, original)) {
     case OutputFile::NotMp3:
         ui.ShowMessage("错误: 8001\n不支持的文件格式.", kMessageCaption, MB_ICONWARNING);
         return;
@@ -239,8 +241,9 @@ void MP3Split()
     case OutputFile::Created:
         break;
     }
-    const std::string path = g_state.szScratch;
-    g_log.Print("新文件: %s", path.c_str());
+    const std::string text = g_state.szScratch;
+    const OsPath path(text.c_str(), original.empty() ? nullptr : original.c_str());
+    g_log.Print("新文件: %s", text.c_str());
 
     g_log.Print("i=%d, j=%d", span.i, span.j);
     bool written = WriteNewFile(file, source, layout);
@@ -250,19 +253,19 @@ void MP3Split()
         reason = OsLastError();
     }
     if (!written) {
-        OsDeleteFile(path.c_str());
+        OsDeleteFile(path);
         g_log.Print("不能写入新的 MP3 文件");
         ShowFileError("不能写入文件", reason);
         return;
     }
-    WriteCutTag(path.c_str());
+    WriteCutTag(path);
     // Whatever went wrong on the way to the disk (the tag library included)
     // shows in the file as it reads back now.
-    if (g_cutWrittenHook) g_cutWrittenHook(path.c_str());
-    const bool checked = MP3CheckCutFile(path.c_str(), layout, source);
+    if (g_cutWrittenHook) g_cutWrittenHook(text.c_str());
+    const bool checked = MP3CheckCutFile(path, layout, source);
     source = SourceBytes();
     if (!checked) {
-        OsDeleteFile(path.c_str());
+        OsDeleteFile(path);
         g_log.Print("新文件校验失败");
         ui.ShowAudioError("不能写入文件");
         return;

@@ -4,6 +4,7 @@
 #include "diag_log.h"
 #include "frame_scan.h"
 #include "info_frame.h"
+#include "wide_paths.h"
 
 #include <algorithm>
 #include <new>
@@ -60,7 +61,7 @@ void MP3GetFrames()
 
     SourceFile file;
     SourceBytes bytes;
-    if (file.Open(g_state.szSourcePath) != SourceRead::Ok || !ReadAndIndexSource(file, bytes, true)) {
+    if (file.Open(SourcePath()) != SourceRead::Ok || !ReadAndIndexSource(file, bytes, true)) {
         ReplaceFrameIndex(0);
     }
 }

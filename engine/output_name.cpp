@@ -3,6 +3,7 @@
 #include "app_state.h"
 #include "diag_log.h"
 #include "path_text.h"
+#include "wide_paths.h"
 
 #include <cstring>
 
@@ -25,19 +26,44 @@ bool FirstCandidate(std::string& candidate)
         return true;
     }
     if (!AppendSeparator(g_state.szOutputFolder, kTextBufferBytes)) return false;
+    if (g_state.wszOutputFolder) {
+        std::u16string folder = g_state.wszOutputFolder;
+        if (folder.back() != static_cast<char16_t>(kOsPathSeparator)) folder += static_cast<char16_t>(kOsPathSeparator);
+        SetStatePath(g_state.szOutputFolder, &g_state.wszOutputFolder, folder);
+    }
     candidate = std::string(g_state.szOutputFolder) + g_state.szFileTitle;
     return true;
 }
 
+// The UTF-16 original of the first candidate when a path it is made of has
+// one; empty otherwise.
+std::u16string FirstOriginal()
+{
+    if (g_state.bFolder || (!g_state.wszOutputFolder && !g_state.wszSourcePath))
+        return g_state.bFolder && g_state.wszSourcePath ? g_state.wszSourcePath : u"";
+    const std::u16string title =
+        g_state.wszSourcePath ? FileTitleOf(g_state.wszSourcePath) : OsAnsiToUtf16(g_state.szFileTitle);
+    return WideOf(g_state.szOutputFolder, g_state.wszOutputFolder) + title;
+}
+
+// The numbered form of an original that ends in ".mp3" (NumberedName).
+std::u16string NumberedOriginal(const std::u16string& original, int number)
+{
+    return original.substr(0, original.size() - 4) + OsAnsiToUtf16(NumberedName(".mp3", number).c_str());
+}
+
 }  // namespace
 
-OutputFile CreateOutputFile(OsFile* file, uint32_t* reason)
+OutputFile CreateOutputFile(OsFile* file, uint32_t* reason, std::u16string& original)
 {
     *file = nullptr;
     *reason = 0;
     std::string candidate;
     if (!FirstCandidate(candidate) || !PutCandidate(candidate)) return OutputFile::Failed;
-    CreateNewResult result = OsCreateNewFileForWriting(g_state.szScratch, file);
+    const std::u16string first = FirstOriginal();
+    original = first;
+    auto path = [&] { return OsPath(g_state.szScratch, original.empty() ? nullptr : original.c_str()); };
+    CreateNewResult result = OsCreateNewFileForWriting(path(), file);
     if (result == CreateNewResult::Created) return OutputFile::Created;
     if (result == CreateNewResult::Failed) {
         *reason = OsLastError();
@@ -47,8 +73,9 @@ OutputFile CreateOutputFile(OsFile* file, uint32_t* reason)
 
     for (int number = 1; number <= kMaxNumberedNames; ++number) {
         if (!PutCandidate(NumberedName(candidate, number))) return OutputFile::Failed;
+        if (!first.empty()) original = NumberedOriginal(first, number);
         g_log.Print("(?) 文件: %s", g_state.szScratch);
-        result = OsCreateNewFileForWriting(g_state.szScratch, file);
+        result = OsCreateNewFileForWriting(path(), file);
         if (result == CreateNewResult::Created) return OutputFile::Created;
         if (result == CreateNewResult::Failed) {
             *reason = OsLastError();

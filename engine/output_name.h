@@ -21,8 +21,9 @@ enum class OutputFile {
 // is szSourcePath when bFolder is set, otherwise szOutputFolder (given a
 // trailing separator, kept in szOutputFolder) followed by szFileTitle; when
 // that is taken, the numbered names in turn, each logged as "(?) 文件: %s".
-// On Created the chosen name is in szScratch and *file is open for writing
-// (the caller closes it); otherwise *file is null. On Failed, *reason is the
-// system's code of the creation that failed (OsLastError), 0 when no name
-// fitted or was free.
-OutputFile CreateOutputFile(OsFile* file, uint32_t* reason);
+// On Created the chosen name is in szScratch, with its UTF-16 original in
+// original where code page 936 cannot hold it (else original is empty), and
+// *file is open for writing (the caller closes it); otherwise *file is null.
+// On Failed, *reason is the system's code of the creation that failed
+// (OsLastError), 0 when no name fitted or was free.
+OutputFile CreateOutputFile(OsFile* file, uint32_t* reason, std::u16string& original);

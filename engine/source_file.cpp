@@ -3,7 +3,7 @@
 #include "diag_log.h"
 
 
-SourceRead SourceFile::Open(const char* path)
+SourceRead SourceFile::Open(const OsPath& path)
 {
     Close();
     file = OsOpenForReading(path);
@@ -38,7 +38,7 @@ void SourceFile::Close()
     nSize = 0;
 }
 
-SourceRead ReadSourceFile(const char* path, SourceBytes& out)
+SourceRead ReadSourceFile(const OsPath& path, SourceBytes& out)
 {
     out = SourceBytes();
     SourceFile file;

@@ -49,7 +49,7 @@ public:
 
     // Opens the file and takes its size, logging "大小: %d" once it is known
     // to fit the design.
-    SourceRead Open(const char* path);
+    SourceRead Open(const OsPath& path);
     // The size of the open file in bytes.
     int32_t Size() const { return nSize; }
     // Reads the bytes [offset, offset + length) of the open file into out,
@@ -87,4 +87,4 @@ bool SourceFile::ReadInto(uint8_t* buffer, int64_t offset, int32_t length, Arriv
 
 // Opens the file, logs its size and reads it whole into out. On any result
 // but Ok, out holds nothing.
-SourceRead ReadSourceFile(const char* path, SourceBytes& out);
+SourceRead ReadSourceFile(const OsPath& path, SourceBytes& out);

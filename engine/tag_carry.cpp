@@ -5,10 +5,13 @@
 #include "id3lib_guard.h"
 #include "id3v2_text.h"
 #include "os.h"
+#include "wide_paths.h"
 
 #include <id3/misc_support.h>
+#include <id3/reader.h>
 #include <id3/tag.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -98,9 +101,60 @@ Id3Text Id3libUnicodeText(const ID3_Tag& tag, const FieldFrames& frames)
     return text;
 }
 
+// id3lib's reader over a file open through the seam, which names files of
+// any name; a block of the file at a time.
+class OsFileReader : public ID3_Reader {
+public:
+    explicit OsFileReader(OsFile file) : file_(file), end_(static_cast<pos_type>(std::max<int64_t>(0, OsFileSize(file))))
+    {
+    }
+    void close() override {}
+    pos_type getEnd() override { return end_; }
+    pos_type getCur() override { return cur_; }
+    pos_type setCur(pos_type pos) override { return cur_ = std::min(pos, end_); }
+    int_type peekChar() override
+    {
+        const uint8_t* at = At(cur_);
+        return at ? *at : END_OF_READER;
+    }
+    size_type readChars(char_type buf[], size_type len) override
+    {
+        size_type done = 0;
+        for (const uint8_t* at; done < len && (at = At(cur_)) != nullptr;) {
+            const size_type n = std::min<size_type>(len - done, blockStart_ + blockSize_ - cur_);
+            memcpy(buf + done, at, n);
+            done += n;
+            cur_ += n;
+        }
+        return done;
+    }
+
+private:
+    // The byte at pos, its block read when it is not held; null at the end
+    // or on a read error.
+    const uint8_t* At(pos_type pos)
+    {
+        if (pos >= end_) return nullptr;
+        if (pos < blockStart_ || pos >= blockStart_ + blockSize_) {
+            blockStart_ = pos;
+            const int64_t got = OsSeek(file_, pos, SEEK_SET) == pos ? OsRead(file_, block_, sizeof block_) : -1;
+            blockSize_ = static_cast<pos_type>(std::max<int64_t>(0, got));
+            if (blockSize_ == 0) return nullptr;
+        }
+        return block_ + (pos - blockStart_);
+    }
+
+    OsFile file_;
+    pos_type end_;
+    pos_type cur_ = 0;
+    pos_type blockStart_ = 0;
+    pos_type blockSize_ = 0;
+    uint8_t block_[64 * 1024];
+};
+
 // The leading ID3v2 tags of the file, one after the other, as far as the
 // file holds them; empty when it starts with none.
-std::vector<uint8_t> ReadLeadingTags(const char* path)
+std::vector<uint8_t> ReadLeadingTags(const OsPath& path)
 {
     std::vector<uint8_t> bytes;
     OsFile file = OsOpenForReading(path);
@@ -132,13 +186,19 @@ SourceTag::~SourceTag() = default;
 
 void ReadSourceTag(SourceTag& tag)
 {
-    const std::vector<uint8_t> leading = ReadLeadingTags(g_state.szSourcePath);
+    const std::vector<uint8_t> leading = ReadLeadingTags(SourcePath());
     const Id3v2Info ours = ReadId3v2(leading.data(), leading.size());
     const flags_t types = Id3libSafeTagTypes(leading);
-    Id3libCall([&] { tag.pTag->Link(g_state.szSourcePath, types); });
+    if (OsFile file = OsOpenForReading(SourcePath())) {
+        std::unique_ptr<OsFileReader> reader(new OsFileReader(file));
+        Id3libCall([&] { tag.pTag->Link(*reader, types); });
+        OsCloseFile(file);
+    }
 
     // id3lib reads no v2.4 tag, and is not handed a tag it must not see:
-    // then the texts of that tag come from our own reading of it.
+    // then the texts of that tag come from our own reading of it. So do
+    // Unicode texts: id3lib takes a UTF-16 text without a terminator (as it
+    // writes them itself) for ISO-8859-1.
     const bool oursFirst = ours.nMajor == 4 || (ours.nMajor != 0 && !(types & ID3TT_ID3V2));
     const Id3Text* oursByField[] = {&ours.artist, &ours.album, &ours.title};
     for (size_t k = 0; k < 3; ++k) {
@@ -149,7 +209,7 @@ void ReadSourceTag(SourceTag& tag)
         Id3libCall([&] { unicode = Id3libUnicodeText(*tag.pTag, frames); });
         char* text = nullptr;
         Id3libCall([&] { text = frames.get(tag.pTag.get()); });
-        if (oursFirst && oursByField[k]->bFound) {
+        if ((oursFirst || oursByField[k]->bUnicode) && oursByField[k]->bFound) {
             delete[] text;
             SetFieldFrom(frames.field, *oursByField[k]);
             continue;
@@ -251,7 +311,9 @@ std::vector<uint8_t> CutTagPlaceholder()
     return placeholder;
 }
 
-void WriteCutTag(const char* path)
+namespace {
+
+void WriteCutTagTo(const char* path)
 {
     ID3_Tag tag;
     tag.Link(path, ID3TT_ALL);
@@ -269,4 +331,46 @@ void WriteCutTag(const char* path)
         if (frame) SetFrameText(*frame, kFields[k], false);
     }
     tag.Update(ID3TT_ID3V1);
+}
+
+// Writes the tag id3lib writes into a scratch file that begins as the new
+// file begins (the room for the tag and the first frames), then puts the
+// bytes in place: the ID3v2 tag over that room, what id3lib appended (ID3v1)
+// at the end. Nothing is put when id3lib did not write the tag in place.
+void WriteCutTagThroughScratch(const OsPath& path)
+{
+    const size_t room = CutTagPlaceholder().size();
+    std::vector<char> head(room + 64 * 1024);
+    OsFile file = OsOpenForReading(path);
+    const int64_t got = file ? OsRead(file, head.data(), head.size()) : -1;
+    if (file) OsCloseFile(file);
+    std::string scratch;
+    if (got < static_cast<int64_t>(room) || !OsNewScratchFile(scratch)) return;
+    head.resize(static_cast<size_t>(got));
+    file = OsOpenForWriting(scratch.c_str());
+    const bool prepared = file && OsWriteExact(file, head.data(), head.size());
+    if (file) OsCloseFile(file);
+    std::vector<char> bytes;
+    if (prepared) WriteCutTagTo(scratch.c_str());
+    const bool read = prepared && OsReadExistingFile(scratch.c_str(), bytes);
+    OsDeleteFile(scratch.c_str());
+    if (!read || bytes.size() < head.size() ||
+        Id3v2TagSize(reinterpret_cast<const uint8_t*>(bytes.data())) != static_cast<int64_t>(room))
+        return;
+    file = OsOpenForWriting(path);
+    if (!file) return;
+    if (OsWriteExact(file, bytes.data(), room) && OsSeek(file, 0, SEEK_END) >= 0)
+        OsWriteExact(file, bytes.data() + head.size(), bytes.size() - head.size());
+    OsCloseFile(file);
+}
+
+}  // namespace
+
+void WriteCutTag(const OsPath& path)
+{
+    if (path.wide) {
+        WriteCutTagThroughScratch(path);
+        return;
+    }
+    WriteCutTagTo(path.ansi);
 }

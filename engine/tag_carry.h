@@ -8,6 +8,8 @@
 // when replaced.
 #pragma once
 
+#include "os.h"
+
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -29,7 +31,7 @@ private:
     std::unique_ptr<ID3_Tag> pTag;
 };
 
-// Links the tag to szSourcePath and sets the three texts from it, each none
+// Links the tag to the source (read through the seam) and sets the three texts from it, each none
 // when the source has no such text. ANSI (ISO-8859-1) texts are taken as the
 // byte strings they are; UTF-16 and UTF-8 texts are converted to code page
 // 936 for szArtist etc. and kept whole in wszArtist etc. Parts of a tag that
@@ -56,4 +58,7 @@ std::vector<uint8_t> CutTagPlaceholder();
 // they are; a text the source held in Unicode goes into ID3v2 as UTF-16 and
 // into ID3v1 as its code-page-936 form. The library's results are not
 // examined: a tag that cannot be written leaves the file with its frames.
-void WriteCutTag(const char* path);
+// A file whose name code page 936 cannot hold gets the tag id3lib writes
+// into a scratch file of the same first bytes (id3lib names files in that
+// code page).
+void WriteCutTag(const OsPath& path);

@@ -9,12 +9,14 @@
 #include "engine_ui.h"
 #include "os.h"
 #include "output_folder.h"
+#include "path_controls.h"
 #include "playback.h"
 #include "resource.h"
 #include "skin_buttons.h"
 #include "slider.h"
 #include "source_loader.h"
 #include "time_editors.h"
+#include "wide_paths.h"
 
 #include <commctrl.h>
 
@@ -39,8 +41,10 @@ INT_PTR CALLBACK InertDialogProc(HWND, UINT, WPARAM, LPARAM)
 // path in edit 2039.
 void ShowSourceNames(HWND hwnd)
 {
-    SetDlgItemTextA(hwnd, IDC_STATIC_FILE_TITLE, g_state.szFileTitle[0] ? g_state.szFileTitle : "无文件");
-    SetDlgItemTextA(hwnd, IDC_EDIT_SOURCE_PATH, g_state.szSourcePath);
+    const char16_t* original = g_state.wszSourcePath;
+    SetItemPath(hwnd, IDC_STATIC_FILE_TITLE, g_state.szFileTitle[0] ? g_state.szFileTitle : "无文件",
+                original ? FileTitleOf(original) : u"");
+    SetItemPath(hwnd, IDC_EDIT_SOURCE_PATH, g_state.szSourcePath, original);
 }
 
 // The large font of 2038, kept until the process ends.

@@ -22,7 +22,7 @@ void OnSameFolderToggled(HWND hMainDlg);
 void ChooseOutputFolder(HWND hMainDlg);
 
 // The folder browser's callback: once the browser is ready
-// (BFFM_INITIALIZED) it selects the folder whose path text data points to,
+// (BFFM_INITIALIZED) it selects the folder whose UTF-16 path data points to,
 // when data is not null. Returns 0 for every message.
 int CALLBACK BrowseFolderCallback(HWND hwnd, UINT msg, LPARAM lParam, LPARAM data);
 

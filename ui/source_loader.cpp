@@ -4,15 +4,19 @@
 #include "bass.h"
 #include "diag_log.h"
 #include "frame_index.h"
+#include "path_controls.h"
 #include "playback.h"
 #include "resource.h"
 #include "slider.h"
 #include "tag_carry.h"
 #include "time_editors.h"
+#include "wide_paths.h"
 
 #include <commdlg.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -29,6 +33,7 @@ void ReleaseStream()
 void ForgetSource()
 {
     g_state.szSourcePath[0] = '\0';
+    DropOriginal(&g_state.wszSourcePath);
     g_state.szFileTitle[0] = '\0';
     ReleaseStream();
     g_state.fDuration = 0;
@@ -45,7 +50,9 @@ void LoadOpenedSource(HWND hMainDlg, SourceTag& tag)
     MP3GetFrames();
     ReadSourceTag(tag);
     ReleaseStream();
-    g_state.hChannel = BASS_StreamCreateFile(FALSE, g_state.szSourcePath, 0, 0, 0);
+    const char16_t* original = g_state.wszSourcePath;
+    g_state.hChannel = original ? BASS_StreamCreateFile(FALSE, original, 0, 0, BASS_UNICODE)
+                                : BASS_StreamCreateFile(FALSE, g_state.szSourcePath, 0, 0, 0);
     g_state.qwLength = BASS_ChannelGetLength(g_state.hChannel);
     g_state.fDuration = BASS_ChannelBytes2Seconds(g_state.hChannel, g_state.qwLength);
     g_state.fStart = 0;
@@ -60,8 +67,11 @@ void LoadSource(HWND hMainDlg)
 {
     SourceTag tag;
     // The open only proves that the file can be read.
-    HANDLE probe = CreateFileA(g_state.szSourcePath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    const char16_t* original = g_state.wszSourcePath;
+    HANDLE probe = original ? CreateFileW(reinterpret_cast<LPCWSTR>(original), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+                            : CreateFileA(g_state.szSourcePath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr);
     if (probe == INVALID_HANDLE_VALUE) {
         ForgetSource();
         return;
@@ -73,7 +83,7 @@ void LoadSource(HWND hMainDlg)
 namespace {
 
 // One filter: MP3 files (pairs of texts, the list ending in an empty one).
-const char kFilter[] = "MP3 文件\0*.mp3\0";
+const wchar_t kFilter[] = L"MP3 文件\0*.mp3\0";
 // What the dialog may write into each of the two 64 KB buffers.
 constexpr DWORD kDialogBufferChars = 0xffff;
 // The file need not exist, its folder must; no other option.
@@ -85,26 +95,38 @@ void OpenSourceFile(HWND hMainDlg)
 {
     g_log.Print("Button: OPEN FILE");
     strcpy(g_state.szScratch, g_state.szSourcePath);
-    OPENFILENAMEA dialog;
+    // The wide dialog: it hands back names of any characters whole.
+    const std::u16string current = WideOf(g_state.szSourcePath, g_state.wszSourcePath);
+    std::vector<wchar_t> path(kDialogBufferChars + 1, L'\0');
+    std::vector<wchar_t> title(kDialogBufferChars + 1, L'\0');
+    std::copy_n(current.begin(), std::min<size_t>(current.size(), kDialogBufferChars), path.begin());
+    OPENFILENAMEW dialog;
     memset(&dialog, 0, sizeof dialog);
-    // The record without the fields added in Windows 2000, at its size for
-    // this processor (76 bytes in a 32-bit program).
-    dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    // The record without the fields added in Windows 2000.
+    dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
     dialog.hwndOwner = hMainDlg;
     dialog.hInstance = g_state.hInstance;
     dialog.lpstrFilter = kFilter;
-    dialog.lpstrFile = g_state.szSourcePath;
+    dialog.lpstrFile = path.data();
     dialog.nMaxFile = kDialogBufferChars;
-    dialog.lpstrFileTitle = g_state.szFileTitle;
+    dialog.lpstrFileTitle = title.data();
     dialog.nMaxFileTitle = kDialogBufferChars;
-    dialog.lpstrInitialDir = g_state.szScratch;
+    dialog.lpstrInitialDir = reinterpret_cast<LPCWSTR>(current.c_str());
     dialog.Flags = kDialogFlags;
-    if (!GetOpenFileNameA(&dialog) || g_state.szFileTitle[0] == '\0') return;
+    if (!GetOpenFileNameW(&dialog)) return;
+    SetStatePath(g_state.szSourcePath, &g_state.wszSourcePath, reinterpret_cast<const char16_t*>(path.data()));
+    const std::u16string name = reinterpret_cast<const char16_t*>(title.data());
+    const std::string nameText = OsUtf16ToAnsi(name.c_str(), name.size());
+    const size_t length = std::min(nameText.size(), kTextBufferBytes - 1);
+    memcpy(g_state.szFileTitle, nameText.c_str(), length);
+    g_state.szFileTitle[length] = '\0';
+    if (g_state.szFileTitle[0] == '\0') return;
 
     StopPlayback(hMainDlg);
     LoadSource(hMainDlg);
-    SetDlgItemTextA(hMainDlg, IDC_STATIC_FILE_TITLE, g_state.szFileTitle);
-    SetDlgItemTextA(hMainDlg, IDC_EDIT_SOURCE_PATH, g_state.szSourcePath);
+    const char16_t* original = g_state.wszSourcePath;
+    SetItemPath(hMainDlg, IDC_STATIC_FILE_TITLE, g_state.szFileTitle, original ? FileTitleOf(original) : u"");
+    SetItemPath(hMainDlg, IDC_EDIT_SOURCE_PATH, g_state.szSourcePath, original);
     SetPosition(0);
     SyncSelectionUI();
     InvalidateRect(hMainDlg, nullptr, TRUE);

@@ -30,6 +30,8 @@ typedef DWORD HSTREAM;
 #define BASS_ACTIVE_PAUSED 3
 
 // Error codes (BASS_ErrorGetCode).
+#define BASS_UNICODE 0x80000000  // flag: the file name is UTF-16
+
 #define BASS_OK 0
 #define BASS_ERROR_MEM 1        // out of memory while setting up the decoder
 #define BASS_ERROR_FILEOPEN 2   // the file does not exist or cannot be read
@@ -54,9 +56,9 @@ BASSDEF(BOOL) BASS_Init(int device, DWORD freq, DWORD flags, HWND win, const GUI
 // Stops everything and releases the output and every stream (their handles
 // become invalid). FALSE with BASS_ERROR_INIT when not initialised.
 BASSDEF(BOOL) BASS_Free();
-// Opens a file (mem FALSE: file is an ANSI path in the program's code page)
-// as a stream, measured to its exact length and positioned at its start;
-// flags are ignored. Only offset 0 and length 0 (the whole file) and files
+// Opens a file (mem FALSE: file is an ANSI path in the program's code page,
+// or with BASS_UNICODE in flags a UTF-16 path) as a stream, measured to its
+// exact length and positioned at its start; other flags are ignored. Only offset 0 and length 0 (the whole file) and files
 // (not memory) are supported: otherwise BASS_ERROR_ILLPARAM. Returns 0 with
 // BASS_ERROR_INIT, BASS_ERROR_FILEOPEN, BASS_ERROR_FILEFORM or
 // BASS_ERROR_MEM on failure. The stream lives until BASS_StreamFree or

@@ -111,14 +111,16 @@ BASSDEF(BOOL) BASS_Free()
     return Succeed(TRUE);
 }
 
-BASSDEF(HSTREAM) BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD length, DWORD /*flags*/)
+BASSDEF(HSTREAM) BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD length, DWORD flags)
 {
     std::lock_guard<std::mutex> lock(g_lock);
     if (!g_lib.initialised) return Fail(BASS_ERROR_INIT, HSTREAM(0));
     if (mem || offset != 0 || length != 0) return Fail(BASS_ERROR_ILLPARAM, HSTREAM(0));
     if (!file) return Fail(BASS_ERROR_FILEOPEN, HSTREAM(0));
     auto stream = std::make_unique<Stream>();
-    switch (stream->decoder.Open(static_cast<const char*>(file))) {
+    const OsPath path = (flags & BASS_UNICODE) ? OsPath(nullptr, static_cast<const char16_t*>(file))
+                                               : OsPath(static_cast<const char*>(file));
+    switch (stream->decoder.Open(path)) {
     case DecoderOpenResult::Ok: break;
     case DecoderOpenResult::FileNotOpened: return Fail(BASS_ERROR_FILEOPEN, HSTREAM(0));
     case DecoderOpenResult::NotDecodable: return Fail(BASS_ERROR_FILEFORM, HSTREAM(0));

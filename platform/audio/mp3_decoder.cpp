@@ -81,7 +81,7 @@ struct Mp3Decoder::Impl {
 Mp3Decoder::Mp3Decoder() : impl_(new Impl) {}
 Mp3Decoder::~Mp3Decoder() = default;
 
-DecoderOpenResult Mp3Decoder::Open(const char* path)
+DecoderOpenResult Mp3Decoder::Open(const OsPath& path)
 {
     impl_.reset(new Impl);
     Impl fresh;

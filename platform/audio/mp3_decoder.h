@@ -8,6 +8,8 @@
 // every channel) is BlockBytes() long; positions are always whole frames.
 #pragma once
 
+#include "os.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -31,7 +33,7 @@ public:
     // delay and padding that a LAME tag declares are not part of the stream.
     // A file whose sample rate or channel count changes midway is converted
     // to the format of its first frame. On failure the decoder stays closed.
-    DecoderOpenResult Open(const char* path);
+    DecoderOpenResult Open(const OsPath& path);
     bool IsOpen() const;
 
     int RateHz() const;       // 0 when closed

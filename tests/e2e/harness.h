@@ -65,12 +65,15 @@ inline bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 
     }
 }
 
-inline std::string Text(HWND window)  // WM_GETTEXT in code page 936
+inline std::wstring WideText(HWND window)  // WM_GETTEXT
 {
-    char text[4096] = {};
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
-                        nullptr);
+    wchar_t text[4096] = {};
+    SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
     return text;
+}
+inline std::string Text(HWND window)  // in code page 936
+{
+    return Cp936(WideText(window));
 }
 inline std::wstring ClassOf(HWND window)
 {
@@ -209,12 +212,12 @@ inline void CloseDialog(HWND dialog, int button)
     Click(GetDlgItem(dialog, button));
     EXPECT_TRUE(Gone(dialog));
 }
-inline void ChooseFile(HWND dialog, const std::string& path)
+inline void ChooseFile(HWND dialog, const std::wstring& path)
 {
     HWND combo = FindWindowExW(GetDlgItem(dialog, cmb13), nullptr, L"ComboBox", nullptr);
     HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr);
     ASSERT_NE(edit, nullptr) << "no file-name box";
-    SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_ABORTIFHUNG, 5000,
+    SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_ABORTIFHUNG, 5000,
                         nullptr);
     CloseDialog(dialog, IDOK);
 }

@@ -66,12 +66,13 @@ struct Window {
         buffer.Read(text, sizeof text - 1);
         return text;
     }
-    bool ShowsSource(const std::string& title, const std::string& path) const
+    bool ShowsSource(const std::wstring& title, const std::wstring& path) const
     {
         return WaitUntil([&] {
-            return Text(Item(IDC_STATIC_FILE_TITLE)) == title && Text(Item(IDC_EDIT_SOURCE_PATH)) == path;
+            return WideText(Item(IDC_STATIC_FILE_TITLE)) == title && WideText(Item(IDC_EDIT_SOURCE_PATH)) == path;
         });
     }
+    bool ShowsSource(const std::string& title, const std::string& path) const { return ShowsSource(Wide(title), Wide(path)); }
     // Clicks button; the box it opens, owned by the window, with caption and text, is answered.
     void Box(int button, const std::string& caption, const std::string& text, int answer) const
     {
@@ -89,11 +90,12 @@ struct Window {
         EXPECT_TRUE(dialog && GetWindow(dialog, GW_OWNER) == main) << "no open-file dialog";
         return dialog;
     }
-    void Open(const std::string& path) const
+    void Open(const std::wstring& path) const
     {
         Click(Item(IDC_BUTTON_OPEN_FILE));
         if (HWND dialog = OpenFileDialog()) ChooseFile(dialog, path);
     }
+    void Open(const std::string& path) const { Open(Wide(path)); }
     // "..." and the folder browser: path chosen, or (path empty) cancelled once it shows
     // shown; opened again where Wine's stays on the desktop. Returns how many opened.
     int BrowseFolder(const std::wstring& path, const std::wstring& shown) const
@@ -236,7 +238,7 @@ TEST(UserRun, AFirstRunWalksEveryCommandAndTheRestartReadsWhatItLeft)
         // whole selection, caption and tag.
         w.Box(IDC_BUTTON_SHOW_TAG, "Zor DU3 Vodizaro", "无文件.\n\n打开要分割的文件吗?", IDYES);
         log.push_back("    Button: OPEN FILE");
-        if ((dialog = w.OpenFileDialog())) ChooseFile(dialog, aPath);
+        if ((dialog = w.OpenFileDialog())) ChooseFile(dialog, Wide(aPath));
         ASSERT_TRUE(w.ShowsSource(Cp936(a), aPath));
         Append(log, LoadLog(aPath, aBytes.size(), AudioFrames("tone_steps.mp3")));
         EXPECT_EQ(EditorText(w.Item(IDC_TIME_END)) + EditorText(w.Item(IDC_TIME_POSITION)), "00:01:15.00000:00:00.000");
@@ -499,6 +501,61 @@ TEST(UserRun, AFirstRunWalksEveryCommandAndTheRestartReadsWhatItLeft)
 }
 
 // Runs that end with an error box, exit code 0 and the settings as they were:
+
+// Names code page 936 cannot hold: sources in such a folder open through the
+// dialog, show, play and cut into such a folder and beside themselves, with
+// their tags; "打开" shows those folders; the restart restores both.
+TEST(UserRun, NamesOutsideCodePage936OpenPlayCutAndComeBack)
+{
+    ProgramCopy copy(kTestBuild);
+    const std::wstring folder = copy.PathOf(L"음악 Müsik"), out = copy.PathOf(L"출력 Ausgabe") + L"\\";
+    const std::wstring title = L"아이유 - 좋은 날.mp3", song = folder + L"\\" + title, otherTitle = L"Motörhead.mp3";
+    const std::wstring other = folder + L"\\" + otherTitle, numbered = L"아이유 - 좋은 날(1).mp3";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) && CreateDirectoryW(out.c_str(), nullptr));
+    WriteBytes(song, Fixture("cut_song.mp3"));
+    WriteBytes(other, Fixture("tone_steps.mp3"));
+    const std::string tags = "艺术家:\t艺术家 Artist\n专辑:\t专辑 Album\n标题:\t剪切 测试 Title";
+    ShellRecorder folders(copy, L"Folder", L"\"%1\"");
+    for (const bool restart : {false, true}) {
+        Program program = copy.Start();
+        const Window w{program, program.WaitForMainWindow()};
+        ASSERT_NE(w.main, nullptr);
+        if (restart) {
+            EXPECT_TRUE(w.ShowsSource(title, song));
+            EXPECT_EQ(WideText(w.Item(IDC_EDIT_OUTPUT_FOLDER)), out);
+            EXPECT_TRUE(program.CloseNormally(w.main));
+            break;
+        }
+        w.Open(other);
+        EXPECT_TRUE(w.ShowsSource(otherTitle, other));
+        w.Open(song);
+        ASSERT_TRUE(w.ShowsSource(title, song));
+        Click(w.Item(IDC_BUTTON_PLAY));
+        EXPECT_TRUE(w.Advances());
+        Click(w.Item(IDC_BUTTON_STOP));
+        EXPECT_GT(w.BrowseFolder(out, L""), 0);
+        EXPECT_EQ(WideText(w.Item(IDC_EDIT_OUTPUT_FOLDER)), out);
+        TypeTime(w.Item(IDC_TIME_END), 0, 10);
+        TypeTime(w.Item(IDC_TIME_START), 0, 5);
+        w.Box(IDC_BUTTON_CUT, "Zor DU3 Vodizaro", kCutDone, IDNO);
+        w.Box(IDC_BUTTON_CUT, "Zor DU3 Vodizaro", kCutDone, IDNO);
+        Click(w.Item(IDC_BUTTON_OPEN_OUTPUT));
+        ASSERT_TRUE(w.ClickUntil(IDC_CHECK_SAME_FOLDER, [&] { return !w.OutputFolderEnabled(); }));
+        w.Box(IDC_BUTTON_CUT, "Zor DU3 Vodizaro", kCutDone, IDNO);
+        Click(w.Item(IDC_BUTTON_OPEN_OUTPUT));
+        EXPECT_EQ(folders.Launches(2), std::vector<std::string>({Cp936(L"\"" + out + L"\""), Cp936(L"\"" + folder + L"\"")}));
+        const std::string cut = ReadBytes(out + title);
+        EXPECT_GT(cut.size(), 10000u);
+        EXPECT_EQ(ReadBytes(out + numbered), cut);
+        EXPECT_EQ(ReadBytes(folder + L"\\" + numbered), cut);
+        w.Open(out + title);  // the tag came across
+        ASSERT_TRUE(w.ShowsSource(title, out + title));
+        w.Box(IDC_BUTTON_SHOW_TAG, "MP3 标签", tags, IDOK);
+        w.Open(song);
+        ASSERT_TRUE(w.ShowsSource(title, song));
+        EXPECT_TRUE(program.CloseNormally(w.main));
+    }
+}
 // an audio library of another version; no audio device (where Wine's audio
 // drivers are off, and only there); faults of every kind in the window, and
 // one while it is made (the exception guard: "失败", no save after a change).

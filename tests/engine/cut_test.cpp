@@ -236,6 +236,26 @@ TEST_F(CutTest, TagsOfFilesMadeByOthers)
     }
 }
 
+// An output folder code page 936 cannot hold: the same cuts, numbered, named by the UTF-16 original.
+TEST_F(CutTest, AFolderCodePage936CannotHoldGetsTheSameCuts)
+{
+    Load(FixturePath("tag_utf16_v23.mp3"), "song.mp3");
+    MP3Split();
+    const std::string folder = dir.File(u8"출력");
+    std::filesystem::create_directory(folder);
+    SetStatePath(g_state.szOutputFolder, &g_state.wszOutputFolder, OsAnsiToUtf16(dir.File("").c_str()) + u"출력");
+    MP3Split();
+    MP3Split();
+    ExpectDone(3);
+    for (const char* name : {"/song.mp3", "/song(1).mp3"})
+        EXPECT_EQ(ReadFileBytes(folder + name), ReadFileBytes(out + "song.mp3")) << name;
+    EXPECT_EQ(LogLines().back(), "    i=0, j=" + std::to_string(g_state.nFrames - 1));
+    EXPECT_NE(LogLines(LogLines().size() - 2)[0].find("/??/song(1).mp3"), std::string::npos) << "as code page 936 has it";
+    const std::string artist = g_state.szArtist;
+    Load(folder + "/song.mp3", "again.mp3");
+    EXPECT_EQ(g_state.szArtist, artist) << "a cut's Unicode tag read back";
+}
+
 // Every input a fuzzer once failed on loads and cuts; id3lib never sees those it choked on.
 TEST_F(CutTest, InputsTheFuzzersFoundLoadAndCutWithoutHarm)
 {
