@@ -556,6 +556,28 @@ TEST(UserRun, NamesOutsideCodePage936OpenPlayCutAndComeBack)
         EXPECT_TRUE(program.CloseNormally(w.main));
     }
 }
+
+// Cuts into a folder that is gone, one nobody may write to (immutable) and a
+// full disk (a small tmpfs): the box gives the system's reason, nothing stays.
+TEST(UserRun, CutsThatCannotBeWrittenNameTheSystemsReason)
+{
+    const std::wstring immutable = Variable(L"ZDV_IMMUTABLE_FOLDER"), full = Variable(L"ZDV_FULL_FOLDER");
+    if (immutable.empty() || full.empty()) GTEST_SKIP() << "no immutable folder or small disk (mount and chattr as root)";
+    ProgramCopy copy(kTestBuild);
+    copy.Write(L"歌曲.mp3", Fixture("cut_song.mp3"));
+    const std::pair<std::wstring, const char*> cases[] = {{copy.PathOf(L"没有"), "不能创建文件\n(找不到路径。)"},
+                                                          {immutable, "不能创建文件\n(访问被拒绝。)"},
+                                                          {full, "不能写入文件\n(磁盘满。)"}};
+    for (const auto& [folder, text] : cases) {
+        copy.Write(L"settings.ini", Settings(0, "歌曲.mp3", Cp936(copy.PathOf(L"歌曲.mp3")), Cp936(folder) + "\\"));
+        Program program = copy.Start();
+        const Window w{program, program.WaitForMainWindow()};
+        ASSERT_NE(w.main, nullptr);
+        w.Box(IDC_BUTTON_CUT, "错误", text, IDOK);
+        EXPECT_TRUE(program.CloseNormally(w.main));
+        EXPECT_TRUE(!std::filesystem::exists(folder) || std::filesystem::is_empty(folder)) << text;
+    }
+}
 // an audio library of another version; no audio device (where Wine's audio
 // drivers are off, and only there); faults of every kind in the window, and
 // one while it is made (the exception guard: "失败", no save after a change).
