@@ -535,6 +535,9 @@ TEST(UserRun, NamesOutsideCodePage936OpenPlayCutAndComeBack)
         Click(w.Item(IDC_BUTTON_STOP));
         EXPECT_GT(w.BrowseFolder(out, L""), 0);
         EXPECT_EQ(WideText(w.Item(IDC_EDIT_OUTPUT_FOLDER)), out);
+        TypeTime(w.Item(IDC_TIME_END), 0, 0);  // no audio: a warning, no file
+        w.Box(IDC_BUTTON_CUT, "Zor DU3 Vodizaro", "所选范围没有音频.\n\n请重新选择开始和结束时间.", IDOK);
+        EXPECT_TRUE(std::filesystem::is_empty(out));
         TypeTime(w.Item(IDC_TIME_END), 0, 10);
         TypeTime(w.Item(IDC_TIME_START), 0, 5);
         w.Box(IDC_BUTTON_CUT, "Zor DU3 Vodizaro", kCutDone, IDNO);

@@ -58,7 +58,14 @@ TEST_F(CutTest, NamesAndTheLogOfCuts)
     EXPECT_FALSE(ExpectDoneOrNoAudio());
     EXPECT_EQ(LogLines().back(), "    所选范围没有音频");
     EXPECT_FALSE(std::filesystem::exists(out + "track.wav"));
-    g_state.fEnd = g_state.fDuration;
+    Bytes tiny = ReadFileBytes(FixturePath("cbr_v1_44100_128k.mp3"));  // the Info frame and one more
+    tiny.resize(size_t(g_state.pFrames[1].nOffset));
+    WriteFileBytes(dir.File("tiny"), tiny);
+    Load(dir.File("tiny"), "tiny.mp3");
+    MP3Split();
+    ExpectDone();
+    EXPECT_EQ(Scan(ReadFileBytes(out + "tiny.mp3")).size(), 2u) << "a source of one frame cut whole";
+    Load(FixturePath("cbr_v1_44100_128k.mp3"), "track.wav");
     g_state.bFolder = 1;
     MP3Split();
     EXPECT_EQ(messages, std::vector<std::string>{Box("错误: 8001\n不支持的文件格式.", kMessageCaption, MB_ICONWARNING)});
