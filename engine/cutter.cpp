@@ -16,6 +16,7 @@
 #include "wide_paths.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,6 +24,12 @@
 namespace {
 
 CutWrittenHook g_cutWrittenHook = nullptr;
+
+// An original as OsPath takes it: null when empty.
+const char16_t* Original(const std::u16string& original)
+{
+    return original.empty() ? nullptr : original.c_str();
+}
 
 // n × t ÷ duration in double precision, product first; 0 when the duration
 // is not positive or the result is not a number.
@@ -39,12 +46,6 @@ int32_t Truncate(double value)
     if (value >= static_cast<double>(INT32_MAX)) return INT32_MAX;
     if (value <= static_cast<double>(INT32_MIN)) return INT32_MIN;
     return static_cast<int32_t>(value);
-}
-
-// The current selection of g_state mapped to its index.
-FrameSpan CurrentSpan()
-{
-    return MP3MapSelection(g_state.nFrames, g_state.fStart, g_state.fEnd, g_state.fDuration);
 }
 
 // The first index entry a cut of entries from i on may need bytes of: the
@@ -64,9 +65,9 @@ int32_t FirstNeeded(const FrameEntry* frames, int32_t i)
 
 // What the source's describing frame says, read from the bytes held of
 // it; false when the entry no longer holds one.
-bool ReadInfoFacts(const SourceBytes& held, InfoFrameFacts& facts)
+bool ReadInfoFacts(const FrameIndex& index, const SourceBytes& held, InfoFrameFacts& facts)
 {
-    const FrameEntry& entry = g_state.feInfoFrame;
+    const FrameEntry& entry = index.info;
     facts = InfoFrameFacts();
     if (entry.nLength == 0) return true;
     const uint8_t* bytes = held.Bytes(entry.nOffset, entry.nLength);
@@ -80,17 +81,18 @@ bool ReadInfoFacts(const SourceBytes& held, InfoFrameFacts& facts)
 // need, and the source's describing frame. False, source untouched, when
 // any of those frames no longer stands where the index says with the length
 // it says (checked as the bytes arrive), or the bytes cannot be read.
-bool ReadSelectedFrames(SourceFile& file, const FrameSpan& span, SourceBytes& source, InfoFrameFacts& info)
+bool ReadSelectedFrames(SourceFile& file, const FrameIndex& index, const FrameSpan& span, SourceBytes& source,
+                        InfoFrameFacts& info)
 {
     if (span.i >= span.j) return true;
-    const FrameEntry& infoFrame = g_state.feInfoFrame;
+    const FrameEntry& infoFrame = index.info;
     SourceBytes infoBytes;
     if (infoFrame.nLength != 0 &&
         !file.Read(infoFrame.nOffset, std::min(infoFrame.nLength, file.Size() - infoFrame.nOffset), infoBytes))
         return false;
-    if (!ReadInfoFacts(infoBytes, info)) return false;
+    if (!ReadInfoFacts(index, infoBytes, info)) return false;
 
-    const FrameEntry* frames = g_state.pFrames;
+    const FrameEntry* frames = index.frames.data();
     const int32_t needed = FirstNeeded(frames, span.i);
     const int64_t first = frames[needed].nOffset;
     const FrameEntry& last = frames[span.j - 1];
@@ -113,36 +115,34 @@ bool ReadSelectedFrames(SourceFile& file, const FrameSpan& span, SourceBytes& so
     return true;
 }
 
-// The file changed (or never indexed): reads it whole, indexes it anew from
-// the bytes just read and maps the selection to the new index. False when
-// the file cannot be read.
-bool ReadAndReindex(SourceFile& file, SourceBytes& source, InfoFrameFacts& info, FrameSpan& span)
-{
-    if (!ReadAndIndexSource(file, source, false)) return false;
-    ReadInfoFacts(source, info);
-    span = CurrentSpan();
-    return true;
-}
-
 // Reads what the cut takes and maps the selection: only the frames the cut
 // takes when the file has the size it was indexed at and they stand where
 // the index says, otherwise the whole file, indexed anew. False when the
 // file cannot be read.
-bool ReadFramesToCut(SourceFile& file, SourceBytes& source, InfoFrameFacts& info, FrameSpan& span)
+bool ReadFramesToCut(SourceFile& file, const CutJob& job, FrameIndex& index, SourceBytes& source, InfoFrameFacts& info,
+                     FrameSpan& span)
 {
-    span = CurrentSpan();
-    const bool unchanged = file.Size() == g_state.nSourceBytes && g_state.pFrames;
-    if (unchanged && ReadSelectedFrames(file, span, source, info)) return true;
-    return ReadAndReindex(file, source, info, span);
+    auto map = [&] {
+        return MP3MapSelection(static_cast<int32_t>(index.frames.size()), job.fStart, job.fEnd, job.fDuration);
+    };
+    span = map();
+    const bool unchanged = file.Size() == index.nBytes && !index.frames.empty();
+    if (unchanged && ReadSelectedFrames(file, index, span, source, info)) return true;
+    int32_t counted = 0;
+    if (!MP3IndexFile(file, index, source, &counted)) return false;
+    ReadInfoFacts(index, source, info);
+    span = map();
+    return true;
 }
 
 // Writes the new file: the room for its tag, then the frames of the layout
 // (MP3EmitCut). False on any write error.
-bool WriteNewFile(OsFile file, const SourceBytes& source, const CutLayout& layout)
+bool WriteNewFile(OsFile file, const SourceBytes& source, const CutLayout& layout, const TagTexts& texts)
 {
-    const std::vector<uint8_t> placeholder = CutTagPlaceholder();
+    const std::vector<uint8_t> placeholder = CutTagPlaceholder(texts);
     if (!OsWriteExact(file, placeholder.data(), placeholder.size())) return false;
-    return MP3EmitCut(layout, source, [&](const uint8_t* bytes, size_t count) { return OsWriteExact(file, bytes, count); });
+    const auto write = [&](const uint8_t* bytes, size_t count) { return OsWriteExact(file, bytes, count); };
+    return MP3EmitCut(layout, source, write);
 }
 
 // The error box of a failed file operation: the text and the system's
@@ -197,6 +197,70 @@ double MP3SelectionSize()
     return static_cast<double>(bytes) / 1024.0;
 }
 
+CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log)
+{
+    CutResult result;
+    // The file may have changed since it was indexed: what is read now counts.
+    SourceFile sourceFile;
+    SourceBytes source;
+    InfoFrameFacts sourceInfo;
+    const SourceRead opened = sourceFile.Open(OsPath(job.rule.source.c_str(), Original(job.rule.sourceOriginal)));
+    if (opened == SourceRead::Ok) log("大小: " + std::to_string(sourceFile.Size()));
+    if (opened != SourceRead::Ok || !ReadFramesToCut(sourceFile, job, index, source, sourceInfo, result.span)) {
+        result.status = CutStatus::Unreadable;
+        return result;
+    }
+    sourceFile.Close();
+    // Nothing is written for a selection without audio (a cut-off frame is
+    // none).
+    CutLayout layout;
+    const int32_t n = static_cast<int32_t>(index.frames.size());
+    if (!MP3LayOutCut(index.frames.data(), n, result.span.i, result.span.j, source, sourceInfo, layout)) {
+        result.status = CutStatus::NoAudio;
+        return result;
+    }
+
+    NewFile& made = result.made;
+    const auto tried = [&](const std::string& name) { log("(?) 文件: " + name); };
+    switch (MP3CreateNewFile(job.rule, made, &result.nReason, tried)) {
+    case OutputFile::NotMp3:
+        result.status = CutStatus::NotMp3;
+        return result;
+    case OutputFile::Failed:
+        result.status = CutStatus::CannotCreate;
+        return result;
+    case OutputFile::Created:
+        break;
+    }
+    log("新文件: " + made.path);
+    log("i=" + std::to_string(result.span.i) + ", j=" + std::to_string(result.span.j));
+    bool written = WriteNewFile(made.file, source, layout, job.texts);
+    result.nReason = written ? 0 : OsLastError();
+    if (!OsCloseFile(made.file) && written) {
+        written = false;
+        result.nReason = OsLastError();
+    }
+    made.file = nullptr;
+    if (!written) {
+        OsDeleteFile(made.Path());
+        result.status = CutStatus::CannotWrite;
+        return result;
+    }
+    WriteCutTag(made.Path(), job.texts);
+    // Whatever went wrong on the way to the disk (the tag library included)
+    // shows in the file as it reads back now.
+    if (g_cutWrittenHook) g_cutWrittenHook(made.path.c_str());
+    const bool checked = MP3CheckCutFile(made.Path(), layout, source);
+    source = SourceBytes();
+    if (!checked) {
+        OsDeleteFile(made.Path());
+        result.status = CutStatus::CheckFailed;
+        return result;
+    }
+    result.status = CutStatus::Done;
+    return result;
+}
+
 void MP3Split()
 {
     LogScope scope("MP3Split");
@@ -207,68 +271,46 @@ void MP3Split()
         return;
     }
 
-    // The file may have changed since it was loaded: what is read now counts.
-    SourceFile sourceFile;
-    SourceBytes source;
-    InfoFrameFacts sourceInfo;
-    FrameSpan span;
-    if (sourceFile.Open(SourcePath()) != SourceRead::Ok ||
-        !ReadFramesToCut(sourceFile, source, sourceInfo, span)) {
+    CutJob job;
+    // An output folder that cannot take its separator names no new file.
+    if (!StateOutputRule(job.rule)) job.rule.folder.assign(kTextBufferBytes, '?');
+    job.fStart = g_state.fStart;
+    job.fEnd = g_state.fEnd;
+    job.fDuration = g_state.fDuration;
+    job.texts = StateTagTexts();
+    const auto log = [](const std::string& line) { g_log.Print("%s", line.c_str()); };
+    const CutResult result = MP3CutSource(job, StateIndex(), log);
+    MirrorStateIndex();
+    if (result.status != CutStatus::Unreadable && result.status != CutStatus::NoAudio) {
+        const size_t length = std::min(result.made.path.size(), kTextBufferBytes - 1);
+        memcpy(g_state.szScratch, result.made.path.c_str(), length);
+        g_state.szScratch[length] = '\0';
+    }
+    switch (result.status) {
+    case CutStatus::Unreadable:
         g_log.Print("无文件.");
         return;
-    }
-    sourceFile.Close();
-    // Nothing is written for a selection without audio (a cut-off frame is
-    // none).
-    CutLayout layout;
-    if (!MP3LayOutCut(g_state.pFrames, g_state.nFrames, span.i, span.j, source, sourceInfo, layout)) {
+    case CutStatus::NoAudio:
         g_log.Print("所选范围没有音频");
         ui.ShowMessage("所选范围没有音频.\n\n请重新选择开始和结束时间.", kMessageCaption, MB_ICONWARNING);
         return;
-    }
-
-    OsFile file = nullptr;
-    uint32_t reason = 0;
-    std::u16string original;
-    switch (CreateOutputFile(&file, &reason, original)) {
-    case OutputFile::NotMp3:
+    case CutStatus::NotMp3:
         ui.ShowMessage("错误: 8001\n不支持的文件格式.", kMessageCaption, MB_ICONWARNING);
         return;
-    case OutputFile::Failed:
+    case CutStatus::CannotCreate:
         g_log.Print("不能创建新的 MP3 文件");
-        ShowFileError("不能创建文件", reason);
+        ShowFileError("不能创建文件", result.nReason);
         return;
-    case OutputFile::Created:
-        break;
-    }
-    const std::string text = g_state.szScratch;
-    const OsPath path(text.c_str(), original.empty() ? nullptr : original.c_str());
-    g_log.Print("新文件: %s", text.c_str());
-
-    g_log.Print("i=%d, j=%d", span.i, span.j);
-    bool written = WriteNewFile(file, source, layout);
-    reason = written ? 0 : OsLastError();
-    if (!OsCloseFile(file) && written) {
-        written = false;
-        reason = OsLastError();
-    }
-    if (!written) {
-        OsDeleteFile(path);
+    case CutStatus::CannotWrite:
         g_log.Print("不能写入新的 MP3 文件");
-        ShowFileError("不能写入文件", reason);
+        ShowFileError("不能写入文件", result.nReason);
         return;
-    }
-    WriteCutTag(path);
-    // Whatever went wrong on the way to the disk (the tag library included)
-    // shows in the file as it reads back now.
-    if (g_cutWrittenHook) g_cutWrittenHook(text.c_str());
-    const bool checked = MP3CheckCutFile(path, layout, source);
-    source = SourceBytes();
-    if (!checked) {
-        OsDeleteFile(path);
+    case CutStatus::CheckFailed:
         g_log.Print("新文件校验失败");
         ui.ShowAudioError("不能写入文件");
         return;
+    case CutStatus::Done:
+        break;
     }
     OfferToOpenAnother("完成!\n文件已经分割.\n\n打开新文件进行分割吗?", MB_ICONQUESTION);
 }

@@ -3,7 +3,13 @@
 // file that carries the source's tag texts.
 #pragma once
 
+#include "frame_index.h"
+#include "output_name.h"
+#include "tag_carry.h"
+
 #include <cstdint>
+#include <functional>
+#include <string>
 
 // The frames a selection takes: index entries i to j - 1 (none when i >= j).
 struct FrameSpan {
@@ -25,6 +31,44 @@ FrameSpan MP3MapSelection(int32_t nFrames, float fStart, float fEnd, float fDura
 // before them (the Xing/Info frame and a priming frame, counted as the first
 // selected frame and the one before it). 0 with no source or no frame.
 double MP3SelectionSize();
+
+// What a cut takes: the source (rule.source and its original), its
+// selection in seconds, where the new file goes and the texts of its tag.
+struct CutJob {
+    OutputRule rule;
+    float fStart = 0;
+    float fEnd = 0;
+    float fDuration = 0;
+    TagTexts texts;
+};
+
+// What a cut did.
+enum class CutStatus {
+    Done,          // the new file is written and reads back as written
+    Unreadable,    // the source could not be read: nothing written
+    NoAudio,       // the selection takes no frame: nothing written
+    NotMp3,        // the first name is taken and does not end in ".mp3"
+    CannotCreate,  // no new file could be created
+    CannotWrite,   // writing the new file failed: it is gone
+    CheckFailed,   // the new file did not read back as written: it is gone
+};
+
+struct CutResult {
+    CutStatus status = CutStatus::Unreadable;
+    uint32_t nReason = 0;       // the system's code of a failed file operation; 0 for none
+    NewFile made;               // the new file's name (closed) once one was created
+    FrameSpan span = {0, 0};    // the frames of the selection
+};
+
+// Takes each line a cut reports, in the log's words.
+using CutLog = std::function<void(const std::string& line)>;
+
+// Cuts the selection of job out of the source into a new file (below).
+// index is the source's frame index as loaded; it is built anew when the
+// file has changed since. The lines, in order: "大小: %d" once the source
+// opens, "(?) 文件: %s" for each numbered name tried, "新文件: %s" and
+// "i=%d, j=%d" once the new file exists.
+CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log);
 
 // Cuts the selection of g_state out of szSourcePath into a new file, with
 // its log lines, its questions and error boxes (through the installed

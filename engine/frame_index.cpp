@@ -9,49 +9,90 @@
 #include <algorithm>
 #include <new>
 
+namespace {
+
+FrameIndex g_stateIndex;
+
+}  // namespace
+
+FrameIndex& StateIndex()
+{
+    return g_stateIndex;
+}
+
+void MirrorStateIndex()
+{
+    const FrameIndex& index = g_stateIndex;
+    g_state.pFrames = index.frames.empty() ? nullptr : const_cast<FrameEntry*>(index.frames.data());
+    g_state.nFrames = static_cast<int32_t>(index.frames.size());
+    g_state.feInfoFrame = index.info;
+    g_state.nSourceBytes = static_cast<int32_t>(index.nBytes);
+}
+
 bool ReplaceFrameIndex(int32_t count)
 {
-    delete[] g_state.pFrames;
-    g_state.pFrames = nullptr;
-    g_state.nFrames = 0;
-    g_state.nSourceBytes = 0;
-    g_state.feInfoFrame = FrameEntry{0, 0};
-    if (count <= 0) return count == 0;
-    g_state.pFrames = new (std::nothrow) FrameEntry[static_cast<size_t>(count)];
-    if (!g_state.pFrames) return false;
-    g_state.nFrames = count;
+    g_stateIndex = FrameIndex();
+    bool held = count == 0;
+    if (count > 0) {
+        try {
+            g_stateIndex.frames.resize(static_cast<size_t>(count));
+            held = true;
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    MirrorStateIndex();
+    return held;
+}
+
+bool MP3IndexFile(SourceFile& file, FrameIndex& index, SourceBytes& bytes, int32_t* counted)
+{
+    index = FrameIndex();
+    bytes = SourceBytes();
+    *counted = -1;
+    // The scanner sees the buffer the bytes arrive in; it reads only what
+    // has arrived.
+    const size_t size = static_cast<size_t>(file.Size());
+    std::unique_ptr<uint8_t[], OsBufferFree> data(static_cast<uint8_t*>(OsAllocBuffer(size)));
+    if (!data) return false;
+    FrameScanner scanner(data.get(), file.Size());
+    const auto arrived = [&](int64_t available) { scanner.Advance(available); };
+    if (!file.ReadInto(data.get(), 0, file.Size(), arrived)) return false;
+    int32_t found = scanner.Finish();
+    // An encoder's describing frame at the start is not audio: the index
+    // keeps it apart.
+    FrameEntry info = {0, 0};
+    if (found > 0 && MP3IsLeadingInfoFrame(data.get(), file.Size(), scanner.Entry(0))) {
+        info = scanner.Entry(0);
+        --found;
+    }
+    *counted = found;
+    try {
+        index.frames.resize(static_cast<size_t>(found));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    if (found > 0) scanner.CopyTo(index.frames.data(), info.nLength > 0 ? 1 : 0);
+    index.info = info;
+    index.nBytes = file.Size();
+    bytes.pData = std::move(data);
+    bytes.nBase = 0;
+    bytes.nSize = file.Size();
     return true;
 }
 
 bool ReadAndIndexSource(SourceFile& file, SourceBytes& bytes, bool log)
 {
     ReplaceFrameIndex(0);
-    bytes = SourceBytes();
-    // The scanner sees the buffer the bytes arrive in; it reads only what
-    // has arrived.
-    std::unique_ptr<uint8_t[], OsBufferFree> data(static_cast<uint8_t*>(OsAllocBuffer(static_cast<size_t>(file.Size()))));
-    if (!data) return false;
-    FrameScanner scanner(data.get(), file.Size());
-    if (!file.ReadInto(data.get(), 0, file.Size(), [&](int64_t available) { scanner.Advance(available); })) return false;
-    int32_t counted = scanner.Finish();
-    // An encoder's describing frame at the start is not audio: the index
-    // keeps it apart.
-    FrameEntry info = {0, 0};
-    if (counted > 0 && MP3IsLeadingInfoFrame(data.get(), file.Size(), scanner.Entry(0))) {
-        info = scanner.Entry(0);
-        --counted;
+    FrameIndex index;
+    int32_t counted = 0;
+    const bool indexed = MP3IndexFile(file, index, bytes, &counted);
+    if (indexed) g_stateIndex = std::move(index);
+    MirrorStateIndex();
+    if (log && counted >= 0) {
+        g_log.Print("帧数: %d", counted);
+        g_log.Print("帧数: %d", g_state.nFrames);
     }
-    if (log) g_log.Print("帧数: %d", counted);
-    if (ReplaceFrameIndex(counted)) {
-        scanner.CopyTo(g_state.pFrames, info.nLength > 0 ? 1 : 0);
-        g_state.nSourceBytes = file.Size();
-        g_state.feInfoFrame = info;
-    }
-    if (log) g_log.Print("帧数: %d", g_state.nFrames);
-    bytes.pData = std::move(data);
-    bytes.nBase = 0;
-    bytes.nSize = file.Size();
-    return g_state.nFrames == counted;
+    return indexed;
 }
 
 void MP3GetFrames()
@@ -61,7 +102,9 @@ void MP3GetFrames()
 
     SourceFile file;
     SourceBytes bytes;
-    if (file.Open(SourcePath()) != SourceRead::Ok || !ReadAndIndexSource(file, bytes, true)) {
+    const SourceRead opened = file.Open(SourcePath());
+    if (opened == SourceRead::Ok) g_log.Print("大小: %d", file.Size());
+    if (opened != SourceRead::Ok || !ReadAndIndexSource(file, bytes, true)) {
         ReplaceFrameIndex(0);
     }
 }

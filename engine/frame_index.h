@@ -1,27 +1,43 @@
-// The frame index of the source: nFrames, pFrames and nSourceBytes of
-// g_state. The load builds it (MP3GetFrames); the cut builds it again when
+// The frame index of a file: where its audio frames lie. The window's source
+// has one, mirrored in nFrames, pFrames, feInfoFrame and nSourceBytes of
+// g_state: the load builds it (MP3GetFrames); the cut builds it again when
 // the source has changed since.
 #pragma once
 
+#include "frame_entry.h"
 #include "source_file.h"
 
 #include <cstdint>
+#include <vector>
 
-// Replaces the index of g_state by a new, uninitialised array of the given
-// number of entries and releases the previous one; nSourceBytes becomes 0
-// until the caller has filled it. With 0 entries, or when the array cannot
-// be allocated, the index is left empty (nFrames 0, pFrames null); either
-// way feInfoFrame becomes none. Returns
-// whether the index now has room for count entries.
+struct FrameIndex {
+    std::vector<FrameEntry> frames;  // the audio frames, in file order
+    FrameEntry info = {0, 0};        // the Xing/Info/VBRI frame, not audio; nLength 0 = none
+    int64_t nBytes = 0;              // size of the file it was built from; 0 = none
+};
+
+// Reads the whole of an open file into bytes, in chunks, each scanned for
+// frames as it arrives, and makes the frames found index: the audio frames,
+// and apart from them a first frame that holds an encoder's Xing, Info or
+// VBRI header. *counted is the number of audio frames found, -1 when the
+// file could not be read. False (index empty) when the file cannot be read
+// or the index not held in memory.
+bool MP3IndexFile(SourceFile& file, FrameIndex& index, SourceBytes& bytes, int32_t* counted);
+
+// The window's index, which g_state mirrors.
+FrameIndex& StateIndex();
+// Makes g_state mirror StateIndex() again after it changed.
+void MirrorStateIndex();
+
+// Replaces the window's index by count uninitialised entries; nSourceBytes
+// becomes 0 until the caller has filled it. With 0 entries, or when they
+// cannot be allocated, the index is left empty (nFrames 0, pFrames null);
+// either way feInfoFrame becomes none. Returns whether the index now has
+// room for count entries.
 bool ReplaceFrameIndex(int32_t count);
 
-// Reads the whole of an open source into bytes, in chunks, each scanned for
-// frames as it arrives, and makes the frames found the index of g_state: its
-// audio frames in pFrames, and apart from them, in feInfoFrame, a first frame
-// that holds an encoder's Xing, Info or VBRI header. With
-// log, writes "帧数: %d" once the frames are found and again once they are
-// stored. False (and the index empty) when the file cannot be read or the
-// index not held in memory.
+// MP3IndexFile into the window's index. With log, writes "帧数: %d" once the
+// frames are found and again once they are stored.
 bool ReadAndIndexSource(SourceFile& file, SourceBytes& bytes, bool log);
 
 // Builds the frame index of szSourcePath into nFrames, pFrames and

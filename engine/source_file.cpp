@@ -1,8 +1,5 @@
 #include "source_file.h"
 
-#include "diag_log.h"
-
-
 SourceRead SourceFile::Open(const OsPath& path)
 {
     Close();
@@ -14,7 +11,6 @@ SourceRead SourceFile::Open(const OsPath& path)
         return size < 0 ? SourceRead::Failed : SourceRead::TooLarge;
     }
     nSize = static_cast<int32_t>(size);
-    g_log.Print("大小: %d", nSize);
     return SourceRead::Ok;
 }
 

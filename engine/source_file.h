@@ -47,8 +47,7 @@ public:
     SourceFile(const SourceFile&) = delete;
     SourceFile& operator=(const SourceFile&) = delete;
 
-    // Opens the file and takes its size, logging "大小: %d" once it is known
-    // to fit the design.
+    // Opens the file and takes its size.
     SourceRead Open(const OsPath& path);
     // The size of the open file in bytes.
     int32_t Size() const { return nSize; }
@@ -75,7 +74,8 @@ constexpr int32_t kReadChunkBytes = 4 << 20;
 template <typename Arrived>
 bool SourceFile::ReadInto(uint8_t* buffer, int64_t offset, int32_t length, Arrived arrived)
 {
-    if (!file || offset < 0 || length < 0 || offset + length > nSize || OsSeek(file, offset, SEEK_SET) != offset) return false;
+    if (!file || offset < 0 || length < 0 || offset + length > nSize) return false;
+    if (OsSeek(file, offset, SEEK_SET) != offset) return false;
     for (int32_t done = 0; done < length;) {
         const int32_t chunk = length - done < kReadChunkBytes ? length - done : kReadChunkBytes;
         if (!OsReadExact(file, buffer + done, static_cast<size_t>(chunk))) return false;
@@ -85,6 +85,6 @@ bool SourceFile::ReadInto(uint8_t* buffer, int64_t offset, int32_t length, Arriv
     return true;
 }
 
-// Opens the file, logs its size and reads it whole into out. On any result
+// Opens the file and reads it whole into out. On any result
 // but Ok, out holds nothing.
 SourceRead ReadSourceFile(const OsPath& path, SourceBytes& out);

@@ -30,14 +30,13 @@ constexpr TagField kFields[] = {kArtist, kAlbum, kTitle};
 // The frames of each text, in the order id3lib's ID3_GetArtist and friends
 // look for them.
 struct FieldFrames {
-    TagField field;
     ID3_FrameID ids[4];
     char* (*get)(const ID3_Tag*);
 };
 const FieldFrames kFieldFrames[] = {
-    {kArtist, {ID3FID_LEADARTIST, ID3FID_BAND, ID3FID_CONDUCTOR, ID3FID_COMPOSER}, ID3_GetArtist},
-    {kAlbum, {ID3FID_ALBUM, ID3FID_NOFRAME, ID3FID_NOFRAME, ID3FID_NOFRAME}, ID3_GetAlbum},
-    {kTitle, {ID3FID_TITLE, ID3FID_NOFRAME, ID3FID_NOFRAME, ID3FID_NOFRAME}, ID3_GetTitle},
+    {{ID3FID_LEADARTIST, ID3FID_BAND, ID3FID_CONDUCTOR, ID3FID_COMPOSER}, ID3_GetArtist},
+    {{ID3FID_ALBUM, ID3FID_NOFRAME, ID3FID_NOFRAME, ID3FID_NOFRAME}, ID3_GetAlbum},
+    {{ID3FID_TITLE, ID3FID_NOFRAME, ID3FID_NOFRAME, ID3FID_NOFRAME}, ID3_GetTitle},
 };
 
 char* NewText(const std::string& text)
@@ -63,16 +62,19 @@ void SetField(const TagField& field, char* text, char16_t* wide)
     g_state.*field.wide = wide;
 }
 
-// Sets a field from text as read from a tag: ANSI bytes unchanged, Unicode
-// converted for display and kept whole.
-void SetFieldFrom(const TagField& field, const Id3Text& text)
+// A text as read from a tag: ANSI bytes unchanged, Unicode converted for
+// display and kept whole.
+TagText TextFrom(const Id3Text& read)
 {
-    if (!text.bUnicode) {
-        SetField(field, NewText(text.ansi), nullptr);
-        return;
+    TagText text;
+    text.bPresent = true;
+    if (!read.bUnicode) {
+        text.text = read.ansi;
+        return text;
     }
-    const std::string ansi = OsUtf16ToAnsi(text.wide.data(), text.wide.size());
-    SetField(field, NewText(ansi), text.wide.empty() ? nullptr : NewWide(text.wide));
+    text.text = OsUtf16ToAnsi(read.wide.data(), read.wide.size());
+    text.wide = read.wide;
+    return text;
 }
 
 // id3lib keeps a UTF-16 text as big-endian units whatever the byte-order mark
@@ -105,8 +107,9 @@ Id3Text Id3libUnicodeText(const ID3_Tag& tag, const FieldFrames& frames)
 // any name; a block of the file at a time.
 class OsFileReader : public ID3_Reader {
 public:
-    explicit OsFileReader(OsFile file) : file_(file), end_(static_cast<pos_type>(std::max<int64_t>(0, OsFileSize(file))))
+    explicit OsFileReader(OsFile file) : file_(file)
     {
+        end_ = static_cast<pos_type>(std::max<int64_t>(0, OsFileSize(file)));
     }
     void close() override {}
     pos_type getEnd() override { return end_; }
@@ -145,7 +148,7 @@ private:
     }
 
     OsFile file_;
-    pos_type end_;
+    pos_type end_ = 0;
     pos_type cur_ = 0;
     pos_type blockStart_ = 0;
     pos_type blockSize_ = 0;
@@ -184,14 +187,15 @@ SourceTag::SourceTag() : pTag(new ID3_Tag()) {}
 
 SourceTag::~SourceTag() = default;
 
-void ReadSourceTag(SourceTag& tag)
+void MP3ReadTagTexts(const OsPath& path, ID3_Tag& tag, TagTexts& texts)
 {
-    const std::vector<uint8_t> leading = ReadLeadingTags(SourcePath());
+    texts = TagTexts();
+    const std::vector<uint8_t> leading = ReadLeadingTags(path);
     const Id3v2Info ours = ReadId3v2(leading.data(), leading.size());
     const flags_t types = Id3libSafeTagTypes(leading);
-    if (OsFile file = OsOpenForReading(SourcePath())) {
+    if (OsFile file = OsOpenForReading(path)) {
         std::unique_ptr<OsFileReader> reader(new OsFileReader(file));
-        Id3libCall([&] { tag.pTag->Link(*reader, types); });
+        Id3libCall([&] { tag.Link(*reader, types); });
         OsCloseFile(file);
     }
 
@@ -206,21 +210,43 @@ void ReadSourceTag(SourceTag& tag)
         // The Unicode text first: ID3_GetArtist and friends squeeze the
         // field through ISO-8859-1 and back.
         Id3Text unicode;
-        Id3libCall([&] { unicode = Id3libUnicodeText(*tag.pTag, frames); });
+        Id3libCall([&] { unicode = Id3libUnicodeText(tag, frames); });
         char* text = nullptr;
-        Id3libCall([&] { text = frames.get(tag.pTag.get()); });
+        Id3libCall([&] { text = frames.get(&tag); });
         if ((oursFirst || oursByField[k]->bUnicode) && oursByField[k]->bFound) {
-            delete[] text;
-            SetFieldFrom(frames.field, *oursByField[k]);
-            continue;
+            texts.texts[k] = TextFrom(*oursByField[k]);
+        } else if (unicode.bFound) {
+            texts.texts[k] = TextFrom(unicode);
+        } else if (text) {  // ISO-8859-1 bytes as they are
+            texts.texts[k].bPresent = true;
+            texts.texts[k].text = text;
         }
-        if (unicode.bFound) {
-            delete[] text;
-            SetFieldFrom(frames.field, unicode);
-        } else {
-            SetField(frames.field, text, nullptr);  // ISO-8859-1 bytes as they are, or none
-        }
+        delete[] text;
     }
+}
+
+void ReadSourceTag(SourceTag& tag)
+{
+    TagTexts texts;
+    MP3ReadTagTexts(SourcePath(), *tag.pTag, texts);
+    for (size_t k = 0; k < 3; ++k) {
+        const TagText& text = texts.texts[k];
+        char16_t* wide = text.wide.empty() ? nullptr : NewWide(text.wide);
+        SetField(kFields[k], text.bPresent ? NewText(text.text) : nullptr, wide);
+    }
+}
+
+TagTexts StateTagTexts()
+{
+    TagTexts texts;
+    for (size_t k = 0; k < 3; ++k) {
+        const char* text = g_state.*kFields[k].text;
+        const char16_t* wide = g_state.*kFields[k].wide;
+        texts.texts[k].bPresent = text != nullptr;
+        texts.texts[k].text = text ? text : "";
+        texts.texts[k].wide = wide ? wide : u"";
+    }
+    return texts;
 }
 
 void FillMissingTagTexts()
@@ -241,21 +267,19 @@ const ID3_FrameID kCutFrameIds[] = {ID3FID_LEADARTIST, ID3FID_ALBUM, ID3FID_TITL
 
 // Sets a frame's text: the ANSI text, or with unicode the Unicode original
 // when there is one.
-void SetFrameText(ID3_Frame& frame, const TagField& field, bool unicode)
+void SetFrameText(ID3_Frame& frame, const TagText& from, bool unicode)
 {
     ID3_Field* text = frame.GetField(ID3FN_TEXT);
-    const char16_t* wide = g_state.*field.wide;
-    if (unicode && wide) {
+    if (unicode && !from.wide.empty()) {
         std::u16string swapped;
-        for (const char16_t* w = wide; *w; ++w) swapped += SwapBytes(*w);
+        for (const char16_t w : from.wide) swapped += SwapBytes(w);
         frame.GetField(ID3FN_TEXTENC)->Set(ID3TE_UTF16);
         text->SetEncoding(ID3TE_UTF16);
         text->Set(reinterpret_cast<const unicode_t*>(swapped.c_str()));
     } else {
         frame.GetField(ID3FN_TEXTENC)->Set(ID3TE_ISO8859_1);
         text->SetEncoding(ID3TE_ISO8859_1);
-        const char* ansi = g_state.*field.text;
-        text->Set(ansi ? ansi : "");
+        text->Set(from.text.c_str());
     }
 }
 
@@ -264,26 +288,26 @@ void SetFrameText(ID3_Frame& frame, const TagField& field, bool unicode)
 // any. The tag owns them: AddFrame would copy each through an assignment in
 // which id3lib deletes an iterator through a base without a virtual
 // destructor.
-void AttachCutFrames(ID3_Tag& tag, bool unicode)
+void AttachCutFrames(ID3_Tag& tag, const TagTexts& texts, bool unicode)
 {
     for (size_t k = 0; k < 3; ++k) {
         ID3_Frame* frame = new ID3_Frame;
         frame->SetID(kCutFrameIds[k]);
-        SetFrameText(*frame, kFields[k], unicode);
+        SetFrameText(*frame, texts.texts[k], unicode);
         tag.AttachFrame(frame);
     }
 }
 
-bool AnyUnicodeText()
+bool AnyUnicodeText(const TagTexts& texts)
 {
-    for (const TagField& field : kFields)
-        if (g_state.*field.wide) return true;
+    for (const TagText& text : texts.texts)
+        if (!text.wide.empty()) return true;
     return false;
 }
 
 }  // namespace
 
-std::vector<uint8_t> CutTagPlaceholder()
+std::vector<uint8_t> CutTagPlaceholder(const TagTexts& texts)
 {
     // The ID3v2.3 tag the cut will write: its header, then per frame a
     // header, the encoding byte and the text (UTF-16 with its byte-order
@@ -291,11 +315,8 @@ std::vector<uint8_t> CutTagPlaceholder()
     // Size cannot tell: the one copies the tag through the faulty frame
     // assignment, the other counts UTF-16 text twice.)
     size_t bytes = kId3v2HeaderSize;
-    for (const TagField& field : kFields) {
-        const char16_t* wide = g_state.*field.wide;
-        const char* ansi = g_state.*field.text;
-        size_t text = ansi ? strlen(ansi) : 0;
-        if (wide) text = 2 + 2 * std::char_traits<char16_t>::length(wide);
+    for (const TagText& from : texts.texts) {
+        const size_t text = from.wide.empty() ? strlen(from.text.c_str()) : 2 + 2 * from.wide.size();
         bytes += kId3v2HeaderSize + 1 + text + 2;
     }
 
@@ -313,12 +334,12 @@ std::vector<uint8_t> CutTagPlaceholder()
 
 namespace {
 
-void WriteCutTagTo(const char* path)
+void WriteCutTagTo(const char* path, const TagTexts& texts)
 {
     ID3_Tag tag;
     tag.Link(path, ID3TT_ALL);
-    AttachCutFrames(tag, true);
-    if (!AnyUnicodeText()) {
+    AttachCutFrames(tag, texts, true);
+    if (!AnyUnicodeText(texts)) {
         tag.Update(ID3TT_ALL);
         return;
     }
@@ -328,7 +349,7 @@ void WriteCutTagTo(const char* path)
     tag.Update(ID3TT_ID3V2);
     for (size_t k = 0; k < 3; ++k) {
         ID3_Frame* frame = tag.Find(kCutFrameIds[k]);
-        if (frame) SetFrameText(*frame, kFields[k], false);
+        if (frame) SetFrameText(*frame, texts.texts[k], false);
     }
     tag.Update(ID3TT_ID3V1);
 }
@@ -337,9 +358,9 @@ void WriteCutTagTo(const char* path)
 // file begins (the room for the tag and the first frames), then puts the
 // bytes in place: the ID3v2 tag over that room, what id3lib appended (ID3v1)
 // at the end. Nothing is put when id3lib did not write the tag in place.
-void WriteCutTagThroughScratch(const OsPath& path)
+void WriteCutTagThroughScratch(const OsPath& path, const TagTexts& texts)
 {
-    const size_t room = CutTagPlaceholder().size();
+    const size_t room = CutTagPlaceholder(texts).size();
     std::vector<char> head(room + 64 * 1024);
     OsFile file = OsOpenForReading(path);
     const int64_t got = file ? OsRead(file, head.data(), head.size()) : -1;
@@ -351,7 +372,7 @@ void WriteCutTagThroughScratch(const OsPath& path)
     const bool prepared = file && OsWriteExact(file, head.data(), head.size());
     if (file) OsCloseFile(file);
     std::vector<char> bytes;
-    if (prepared) WriteCutTagTo(scratch.c_str());
+    if (prepared) WriteCutTagTo(scratch.c_str(), texts);
     const bool read = prepared && OsReadExistingFile(scratch.c_str(), bytes);
     OsDeleteFile(scratch.c_str());
     if (!read || bytes.size() < head.size() ||
@@ -366,11 +387,11 @@ void WriteCutTagThroughScratch(const OsPath& path)
 
 }  // namespace
 
-void WriteCutTag(const OsPath& path)
+void WriteCutTag(const OsPath& path, const TagTexts& texts)
 {
     if (path.wide) {
-        WriteCutTagThroughScratch(path);
+        WriteCutTagThroughScratch(path, texts);
         return;
     }
-    WriteCutTagTo(path.ansi);
+    WriteCutTagTo(path.ansi, texts);
 }

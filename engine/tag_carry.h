@@ -12,9 +12,23 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 class ID3_Tag;
+
+// One text of a tag: its code-page-936 form, and its Unicode original when
+// the source held it in UTF-16 or UTF-8 (else empty).
+struct TagText {
+    bool bPresent = false;  // the source has the text
+    std::string text;
+    std::u16string wide;
+};
+
+// The texts a cut carries: artist, album and title, in that order.
+struct TagTexts {
+    TagText texts[3];
+};
 
 // The id3lib tag of one load step: constructed empty (no file) when the step
 // starts, linked to the source by ReadSourceTag once the frame index has been
@@ -28,6 +42,10 @@ public:
 
 private:
     friend void ReadSourceTag(SourceTag& tag);
+// The same reading of the file at path into texts, linked in tag.
+void MP3ReadTagTexts(const OsPath& path, ID3_Tag& tag, TagTexts& texts);
+// The three texts of g_state.
+TagTexts StateTagTexts();
     std::unique_ptr<ID3_Tag> pTag;
 };
 
@@ -38,6 +56,10 @@ private:
 // would make id3lib crash or hang are not handed to it; a tag that cannot be
 // read leaves texts none. Never fails.
 void ReadSourceTag(SourceTag& tag);
+// The same reading of the file at path into texts, linked in tag.
+void MP3ReadTagTexts(const OsPath& path, ID3_Tag& tag, TagTexts& texts);
+// The three texts of g_state.
+TagTexts StateTagTexts();
 
 // Replaces each of the three texts that is none by "-" (the last step of a
 // successful load).
@@ -51,7 +73,7 @@ void ClearTagTexts();
 // blank ID3v2 tag just large enough to take the tag WriteCutTag will write,
 // so that id3lib writes that tag in place instead of rewriting the whole file
 // through a temporary one.
-std::vector<uint8_t> CutTagPlaceholder();
+std::vector<uint8_t> CutTagPlaceholder(const TagTexts& texts);
 
 // Writes the three texts into the new file at path (already closed) as the
 // frames TPE1, TALB and TIT2, in ID3v2 and ID3v1. ANSI texts are written as
@@ -61,4 +83,4 @@ std::vector<uint8_t> CutTagPlaceholder();
 // A file whose name code page 936 cannot hold gets the tag id3lib writes
 // into a scratch file of the same first bytes (id3lib names files in that
 // code page).
-void WriteCutTag(const OsPath& path);
+void WriteCutTag(const OsPath& path, const TagTexts& texts);

@@ -62,11 +62,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t bytes)
         ReadSourceTag(tag);
     }
     FillMissingTagTexts();
-    std::vector<uint8_t> cut = CutTagPlaceholder();
+    std::vector<uint8_t> cut = CutTagPlaceholder(StateTagTexts());
     cut.insert(cut.end(), {0xFF, 0xFB, 0x90, 0x00});
     cut.resize(cut.size() + 413);
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(cut.data()), int64_t(cut.size()));
-    WriteCutTag(path.c_str());
+    WriteCutTag(path.c_str(), StateTagTexts());
     remove(path.c_str());
     ClearTagTexts();
     return 0;
