@@ -225,6 +225,12 @@ void MP3ReadTagTexts(const OsPath& path, ID3_Tag& tag, TagTexts& texts)
     }
 }
 
+void MP3ReadTagTexts(const OsPath& path, TagTexts& texts)
+{
+    ID3_Tag tag;
+    MP3ReadTagTexts(path, tag, texts);
+}
+
 void ReadSourceTag(SourceTag& tag)
 {
     TagTexts texts;

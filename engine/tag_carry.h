@@ -44,6 +44,8 @@ private:
     friend void ReadSourceTag(SourceTag& tag);
 // The same reading of the file at path into texts, linked in tag.
 void MP3ReadTagTexts(const OsPath& path, ID3_Tag& tag, TagTexts& texts);
+// The same with a tag of its own.
+void MP3ReadTagTexts(const OsPath& path, TagTexts& texts);
 // The three texts of g_state.
 TagTexts StateTagTexts();
     std::unique_ptr<ID3_Tag> pTag;
@@ -58,6 +60,8 @@ TagTexts StateTagTexts();
 void ReadSourceTag(SourceTag& tag);
 // The same reading of the file at path into texts, linked in tag.
 void MP3ReadTagTexts(const OsPath& path, ID3_Tag& tag, TagTexts& texts);
+// The same with a tag of its own.
+void MP3ReadTagTexts(const OsPath& path, TagTexts& texts);
 // The three texts of g_state.
 TagTexts StateTagTexts();
 

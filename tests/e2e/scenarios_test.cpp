@@ -551,6 +551,16 @@ TEST(UserRun, NamesOutsideCodePage936OpenPlayCutAndComeBack)
         EXPECT_GT(cut.size(), 10000u);
         EXPECT_EQ(ReadBytes(out + numbered), cut);
         EXPECT_EQ(ReadBytes(folder + L"\\" + numbered), cut);
+        // The command line's cut of the same times: the same bytes.
+        const std::wstring cli = copy.PathOf(L"命令 행"), run = L"vodizaro-cut \"" + song + L"\" 5 10 -o \"" + cli + L"\"";
+        STARTUPINFOW startup = {sizeof startup};
+        PROCESS_INFORMATION started = {};
+        ASSERT_TRUE(CreateDirectoryW(cli.c_str(), nullptr) && CreateProcessW((BinFolder() + L"\\vodizaro-cut.exe").c_str(),
+            std::wstring(run).data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &started));
+        DWORD exitCode = WaitForSingleObject(started.hProcess, kWaitMs);
+        GetExitCodeProcess(started.hProcess, &exitCode);
+        EXPECT_EQ(exitCode, 0u);
+        EXPECT_EQ(ReadBytes(cli + L"\\" + title), cut);
         w.Open(out + title);  // the tag came across
         ASSERT_TRUE(w.ShowsSource(title, out + title));
         w.Box(IDC_BUTTON_SHOW_TAG, "MP3 标签", tags, IDOK);

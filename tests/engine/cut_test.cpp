@@ -257,7 +257,7 @@ TEST_F(CutTest, AFolderCodePage936CannotHoldGetsTheSameCuts)
     for (const char* name : {"/song.mp3", "/song(1).mp3"})
         EXPECT_EQ(ReadFileBytes(folder + name), ReadFileBytes(out + "song.mp3")) << name;
     EXPECT_EQ(LogLines().back(), "    i=0, j=" + std::to_string(g_state.nFrames - 1));
-    EXPECT_NE(LogLines(LogLines().size() - 2)[0].find("/??/song(1).mp3"), std::string::npos) << "as code page 936 has it";
+    EXPECT_NE(LogLines(LogLines().size() - 2)[0].find("/?" "?/song(1).mp3"), std::string::npos) << "as code page 936 has it";
     const std::string artist = g_state.szArtist;
     Load(folder + "/song.mp3", "again.mp3");
     EXPECT_EQ(g_state.szArtist, artist) << "a cut's Unicode tag read back";

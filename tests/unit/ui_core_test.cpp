@@ -1,5 +1,6 @@
 // The window's arithmetic against values worked out by hand: the time editors' times, tenths digit and range; the
-// slider's units, pixels, rectangles and seeks, the selection's rules and caption.
+// slider's units, pixels, rectangles and seeks, the selection's rules and caption; the command line's times.
+#include "cut_command_line.h"
 #include "slider_mapping.h"
 #include "time_fields.h"
 
@@ -103,6 +104,26 @@ TEST(Slider, UnitsPixelsRectanglesSeeksSelectionAndCaption)
         FormatSliderCaption(start, end, duration, kb, caption, sizeof caption, out, sizeof out);
         EXPECT_STREQ(out, text);
     }
+}
+
+// The command line's times reckoned as the editors reckon theirs; words that make no command refused.
+TEST(CutCommand, TimesAsTheEditorsHaveThemAndRangesInPairs)
+{
+    const std::pair<const char*, float> times[] = {{"95.5", 95.5f}, {"1:35.5", 95.5f}, {"1:01:35", 3695.0f},
+                                                   {"0.05", 0.05f}, {"7", 7.0f}, {"1:60", -1}, {"1:2:3:4", -1},
+                                                   {":5", -1}, {"5.", -1}, {"5.1234", -1}, {"-1", -1}, {"1e3", -1}};
+    for (const auto& [text, seconds] : times) {
+        float got = -1;
+        EXPECT_EQ(ParseCutTime(text, got) ? got : -1, seconds) << text;
+    }
+    CutCommandLine command;
+    std::string error;
+    ASSERT_TRUE(ParseCutCommandLine({"a b.mp3", "1", "2", "-o", "out", "1:00", "1:10"}, command, error));
+    EXPECT_EQ(command.source + "|" + command.folder + "|" + std::to_string(command.ranges.size()), "a b.mp3|out|2");
+    EXPECT_EQ(command.ranges[1], std::make_pair(60.0f, 70.0f));
+    for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
+             {"a.mp3", "2", "1"}, {"a.mp3", "1"}, {"a.mp3"}, {"--info"}, {"-h", "x"}, {"a.mp3", "1", "x"}})
+        EXPECT_FALSE(ParseCutCommandLine(words, command, error)) << words.size();
 }
 
 }  // namespace
