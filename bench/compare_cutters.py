@@ -1,0 +1,127 @@
+#!/usr/bin/env python3
+"""Our command line's cut against its peers, whole process, in one run.
+
+    bench/compare_cutters.py [--runs N] [--big]
+
+Cuts 30:00-60:00 out of the 60-minute CBR and VBR files that zdv_engine_bench makes (build/native/bench-data),
+and, with --big, 60:00-60:10 and the last minute out of a 3 GiB file of the CBR file's frames repeated (made once
+in the bench folder, removed after). Each tool runs N times (default 7), the tools in turn, and the table gives the
+median wall time, its ratio to the I/O floor (reading the source once and writing the cut once, with cat and
+head) and the peak memory (/usr/bin/time). A peer that is not installed (mp3splt, ffmpeg) is named as missing.
+"""
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+DATA = os.path.join(ROOT, "build", "native", "bench-data")
+OURS = os.path.join(ROOT, "build", "native", "app", "vodizaro-cut")
+
+
+def clock(text):
+    """Seconds of [[h:]m:]s."""
+    seconds = 0.0
+    for part in text.split(":"):
+        seconds = seconds * 60 + float(part)
+    return seconds
+
+
+def commands(source, start, end, out):
+    """Each tool's command for the cut start..end (texts [[h:]m:]s) of source into the folder out."""
+    a, b = clock(start), clock(end)
+    size = os.path.getsize(source)
+    span = int(size * (b - a) / max(1.0, duration(source)))
+    tools = {
+        "I/O floor": ["sh", "-c", "cat \"$0\" >/dev/null; tail -c +%d \"$0\" | head -c %d >\"$1\"/floor.mp3"
+                      % (int(size * a / max(1.0, duration(source))) + 1, span), source, out],
+        "vodizaro-cut": [OURS, source, start, end, "-o", out],
+    }
+    if shutil.which("mp3splt"):
+        tools["mp3splt"] = ["mp3splt", "-q", "-d", out, "-o", "cut", source, "%d.%02d" % divmod(int(a), 60),
+                            "%d.%02d" % divmod(int(b), 60)]
+    if shutil.which("ffmpeg"):
+        tools["ffmpeg -c copy"] = ["ffmpeg", "-v", "error", "-y", "-ss", str(a), "-to", str(b), "-i", source,
+                                   "-c", "copy", os.path.join(out, "ffmpeg.mp3")]
+    return tools
+
+
+DURATIONS = {}
+
+
+def duration(source):
+    if source not in DURATIONS:
+        info = subprocess.run([OURS, "--info", source], capture_output=True, text=True).stdout
+        line = [l for l in info.splitlines() if l.startswith("duration:")]
+        DURATIONS[source] = float(line[0].split()[1]) if line else 0.0
+        if not line:  # beyond what our program takes: the bitrate of the CBR file gives it
+            DURATIONS[source] = os.path.getsize(source) * 8 / 128000
+    return DURATIONS[source]
+
+
+def measure(command):
+    """Wall seconds, peak KiB and whether it succeeded, of one whole process."""
+    begin = time.perf_counter()
+    run = subprocess.run(["/usr/bin/time", "-f", "%M"] + command, capture_output=True, text=True)
+    seconds = time.perf_counter() - begin
+    kib = int(run.stderr.strip().splitlines()[-1]) if run.stderr.strip() else 0
+    return seconds, kib, run.returncode == 0
+
+
+def compare(source, start, end, runs):
+    print("\n%s, %s-%s (%.0f MB)" % (os.path.basename(source), start, end, os.path.getsize(source) / 1e6))
+    results = {}
+    for _ in range(runs):
+        with tempfile.TemporaryDirectory(dir=os.path.dirname(source)) as out:
+            for name, command in commands(source, start, end, out).items():
+                results.setdefault(name, []).append(measure(command))
+    floor = statistics.median(r[0] for r in results["I/O floor"])
+    print("  %-16s %9s %9s %10s" % ("tool", "median s", "x floor", "peak MiB"))
+    for name, rows in results.items():
+        ok = all(r[2] for r in rows)
+        wall = statistics.median(r[0] for r in rows)
+        peak = max(r[1] for r in rows) / 1024
+        print("  %-16s %9.3f %9.2f %10.1f%s" % (name, wall, wall / floor, peak, "" if ok else "  (failed)"))
+    for peer in ("mp3splt", "ffmpeg"):
+        if not shutil.which(peer):
+            print("  %-16s missing (not installed)" % peer)
+
+
+def make_big(path, model, size=3 << 30):
+    """A file of size bytes of model's frames (its tags left out), repeated."""
+    data = open(model, "rb").read()
+    first = data.find(b"\xff\xfb")
+    body = data[first:len(data) - (128 if data[-128:-125] == b"TAG" else 0)]
+    with open(path + ".tmp", "wb") as out:
+        for _ in range(size // len(body)):
+            out.write(body)
+    os.replace(path + ".tmp", path)
+
+
+def main():
+    runs = int(sys.argv[sys.argv.index("--runs") + 1]) if "--runs" in sys.argv else 7
+    if not os.path.exists(OURS):
+        sys.exit("build the native configuration first (cmake/build.sh native)")
+    cbr, vbr = os.path.join(DATA, "hour_cbr128.mp3"), os.path.join(DATA, "hour_vbr.mp3")
+    if not (os.path.exists(cbr) and os.path.exists(vbr)):
+        subprocess.run([os.path.join(ROOT, "build", "native", "bench", "zdv_engine_bench")], check=True)
+    for source in (cbr, vbr):
+        compare(source, "30:00", "60:00", runs)
+    if "--big" in sys.argv:
+        big = os.path.join(DATA, "big_3gib.mp3")
+        make_big(big, cbr)
+        try:
+            seconds = os.path.getsize(big) * 8 / 128000
+            last = "%d:%02d:%02d" % (int(seconds - 60) // 3600, int(seconds - 60) // 60 % 60, int(seconds - 60) % 60)
+            compare(big, "1:00:00", "1:00:10", max(1, runs // 3))
+            compare(big, last, "%d:%02d:%02d" % (int(seconds) // 3600, int(seconds) // 60 % 60, int(seconds) % 60),
+                    max(1, runs // 3))
+        finally:
+            os.remove(big)
+
+
+if __name__ == "__main__":
+    main()
