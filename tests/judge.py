@@ -104,17 +104,39 @@ def lame_fields(b, at, length):
     return dict(kind="VBRI") if b[at + 36:at + 40] == b"VBRI" and length >= 40 else None
 
 
+def starts_stream(b, at, end, joins):
+    """As the index has it: a describing frame, or 4 frames each where the one before ends and of its version and
+    rate, or fewer that end at end (cut off there where joins, at the audio's start or where a stream goes on)."""
+    h = head(b, at, end)
+    if lame_fields(b, at, min(h[0], end - at)):
+        return True
+    p, length = at, h[0]
+    for _ in range(3):
+        p += length
+        if p >= end:
+            return p == end or joins
+        n = head(b, p, end)
+        if not n or n[1::3] != h[1::3]:
+            return False
+        length = n[0]
+    return True
+
+
 def scan(b, strict=False):
     """The frames between the tags as (offset, length), where the walk ends, where the tags start."""
     start, end = audio_range(b)
-    frames, at = [], start
+    frames, at, stream_end, model = [], start, start, None
     while at < end:
         h = head(b, at, end)
-        if h and (not strict or at + h[0] <= end):
+        if strict and h and at + h[0] <= end:
             frames.append((at, h[0]))
             at += h[0]
         elif strict:
             break
+        elif h and (at == stream_end and h[1::3] == model or starts_stream(b, at, end, at == stream_end)):
+            frames.append((at, h[0]))
+            at = stream_end = at + h[0]
+            model = h[1::3]
         else:
             at = b.find(b"\xff", at + 1, end) % (end + 1) or end  # as the index does
     return frames, at, end

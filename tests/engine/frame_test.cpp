@@ -55,11 +55,11 @@ TEST(FrameHeader, LengthsFollowTheStandardsAndOtherHeadersAreRejected)
     for (const auto& [header, length] : cases) EXPECT_EQ(MP3FrameLength(Frames(header, 1).data()), length) << header;
 }
 
-// Tags at both ends holding frame headers, junk, four kinds of frames, a
-// cut-off last one; tags that do not add up are data.
+// Tags at both ends holding frame headers, junk, a stream that changes
+// version and rate, a cut-off last frame; tags that do not add up are data.
 TEST(FrameScan, FramesLieBetweenTheTagsOnly)
 {
-    const Bytes audio = Cat({Str("junk\xFF\xE0"), Frames(0xFFFB9000, 2), Frames(0xFFFB9200, 1), Frames(0xFFF31400, 2),
+    const Bytes audio = Cat({Str("junk\xFF\xE0"), Frames(0xFFFB9000, 3), Frames(0xFFFB9200, 1), Frames(0xFFF31400, 4),
                              Frames(0xFFE31800, 1)});
     const Bytes items = Frames(0xFFF31400, 5);
     auto ape = [&](uint8_t flags) {  // an APEv2 header or footer: version 2000, size, one item, flags
@@ -78,7 +78,22 @@ TEST(FrameScan, FramesLieBetweenTheTagsOnly)
     std::string found;
     for (const FrameEntry& frame : Scan(file))
         found += std::to_string(frame.nOffset - range.nStart) + "+" + std::to_string(frame.nLength) + " ";
-    EXPECT_EQ(found, "6+417 423+417 840+418 1258+24 1282+24 1306+72 ");
+    EXPECT_EQ(found, "6+417 423+417 840+417 1257+418 1675+24 1699+24 1723+24 1747+24 1771+72 ");
+
+    // A stream starts with four frames chained, each where the one before ends and of its version and rate, or
+    // fewer that end where the audio does; a false header (MPEG 2, 208 bytes) before one is junk.
+    const Bytes junk = Str("\x01junk"), mpeg1 = Frames(0xFFFB9000, 1), false22 = Frames(0xFFF380C4, 1);
+    const std::pair<Bytes, const char*> streams[] = {
+        {Cat({junk, false22, Frames(0xFFFB9000, 4)}), "213 630 1047 1464 "},
+        {Cat({junk, Frames(0xFFFB9000, 3), junk, Frames(0xFFFB9000, 4)}), "1261 1678 2095 2512 "},
+        {Cat({Frames(0xFFFB9000, 4), junk, false22, junk, mpeg1}), "0 417 834 1251 1886 "},
+        {Cat({Frames(0xFFFB9000, 4), junk, Bytes(false22.begin(), false22.end() - 9)}), "0 417 834 1251 "},
+        {Cat({junk, Bytes(mpeg1.begin(), mpeg1.end() - 9)}), ""}, {Cat({false22, mpeg1}), "208 "}};
+    for (const auto& [bytes, offsets] : streams) {
+        std::string at;
+        for (const FrameEntry& frame : Scan(bytes)) at += std::to_string(frame.nOffset) + " ";
+        EXPECT_EQ(at, offsets);
+    }
 
     // An appended ID3v2 tag; a header in the last three bytes, zeros after them;
     // tags claiming more than the file; a size byte above 0x7F (no tag).
@@ -89,20 +104,31 @@ TEST(FrameScan, FramesLieBetweenTheTagsOnly)
     badSize[9] = 0x80;
     const std::pair<Bytes, size_t> files[] = {
         {Cat({Frames(0xFFFB9000, 2), appended, Str("3DI"), Bytes(appended.begin() + 3, appended.begin() + 10)}), 2},
-        {Cat({Frames(0xFFFB9000, 1), {0xFF, 0xFB, 0x90}}), 2}, {Cat({Frames(0xFFFB9000, 1), {0xFF, 0xFB}}), 1},
+        {Cat({Frames(0xFFFB9000, 1), {0xFF, 0xFB, 0x90}}), 2}, {Cat({Frames(0xFFFB9000, 4), {0xFF, 0xFB}}), 4},
         {Str("This is a text file, not an MP3 file.\r\n"), 0}, {cutOff, 2}, {huge, 0}, {badSize, 4}};
     for (size_t k = 0; k < std::size(files); ++k) EXPECT_EQ(Scan(files[k].first).size(), files[k].second) << k;
     Bytes tooBig = Cat({Frames(0xFFFB9000, 4), ape(0x80)});
     tooBig[tooBig.size() - 19] = 0xFF;
     EXPECT_EQ(MP3FindAudioRange(tooBig.data(), int64_t(tooBig.size())).nEnd, static_cast<int64_t>(tooBig.size()));
 
-    // Bytes arriving in chunks of any size give the same frames.
-    for (const Bytes& bytes : {file, ReadFileBytes(FixturePath("tag_frames_in_tags.mp3"))}) {
+    // Bytes arriving in chunks of any size give the same frames, the scanner reading none yet to come; also where
+    // a stream changes rate just before an APE tag (no header) whose bytes go on with the frame cut off there.
+    const Bytes body = Cat({{0x54, 0x13}, Bytes(188, 0), Frames(0xFFFB9400, 12)});  // FF FB 54 13: 192 bytes
+    const Bytes apeEnd = Cat({Frames(0xFFFB9000, 12), Frames(0xFFFB9400, 1), {0xFF, 0xFB}, body, Str("APETAGEX"),
+                              {0xD0, 7, 0, 0, uint8_t(body.size() + 32), uint8_t((body.size() + 32) >> 8), 0, 0},
+                              Bytes(16, 0)});
+    for (const Bytes& bytes : {file, ReadFileBytes(FixturePath("tag_frames_in_tags.mp3")), streams[2].first,
+                               ReadFileBytes(FixturePath("junk_v1_44100_inside.mp3")), apeEnd}) {
         const std::vector<FrameEntry> whole = Scan(bytes);
-        for (int64_t chunk : {1, 3, 7, 64, 417, 4096}) {
-            FrameScanner scanner(bytes.data(), static_cast<int64_t>(bytes.size()));
-            for (int64_t end = 0; end < static_cast<int64_t>(bytes.size());)
-                scanner.Advance(end = std::min<int64_t>(static_cast<int64_t>(bytes.size()), end + chunk));
+        for (int64_t chunk : {1, 3, 7, 64, 417, 2000, 4096}) {
+            Bytes arriving(bytes.size(), 0);
+            FrameScanner scanner(arriving.data(), static_cast<int64_t>(bytes.size()));
+            for (size_t end = 0; end < bytes.size();) {
+                const size_t from = end;
+                end = std::min(bytes.size(), end + size_t(chunk));
+                std::copy(bytes.begin() + long(from), bytes.begin() + long(end), arriving.begin() + long(from));
+                scanner.Advance(static_cast<int64_t>(end));
+            }
             std::vector<FrameEntry> chunked(static_cast<size_t>(scanner.Finish()));
             scanner.CopyTo(chunked.data());
             ASSERT_EQ(chunked.size(), whole.size()) << chunk;
