@@ -105,20 +105,14 @@ def lame_fields(b, at, length):
 
 
 def starts_stream(b, at, end, joins):
-    """As the index has it: a describing frame, or 4 frames each where the one before ends and of its version and
-    rate, or fewer that end at end (cut off there where joins, at the audio's start or where a stream goes on)."""
-    h = head(b, at, end)
-    if lame_fields(b, at, min(h[0], end - at)):
-        return True
-    p, length = at, h[0]
+    """As the index: a describing frame, 4 frames chained in version and rate, or fewer to end (cut off if joins)."""
+    h = n = head(b, at, end)
+    p = at
     for _ in range(3):
-        p += length
-        if p >= end:
-            return p == end or joins
-        n = head(b, p, end)
+        p += n[0]
+        n = p < end and head(b, p, end)
         if not n or n[1::3] != h[1::3]:
-            return False
-        length = n[0]
+            return p == end or p > end and joins or bool(lame_fields(b, at, min(h[0], end - at)))
     return True
 
 
@@ -128,15 +122,13 @@ def scan(b, strict=False):
     frames, at, stream_end, model = [], start, start, None
     while at < end:
         h = head(b, at, end)
-        if strict and h and at + h[0] <= end:
-            frames.append((at, h[0]))
-            at += h[0]
-        elif strict:
-            break
-        elif h and (at == stream_end and h[1::3] == model or starts_stream(b, at, end, at == stream_end)):
+        if h and (at + h[0] <= end if strict else at == stream_end and h[1::3] == model
+                  or starts_stream(b, at, end, at == stream_end)):
             frames.append((at, h[0]))
             at = stream_end = at + h[0]
             model = h[1::3]
+        elif strict:
+            break
         else:
             at = b.find(b"\xff", at + 1, end) % (end + 1) or end  # as the index does
     return frames, at, end
@@ -211,8 +203,7 @@ def judge(source, cut, selected, level):
         problems.append("no Xing/Info frame with all four fields and a LAME extension whose CRC holds first")
         f = frames = None
     else:
-        if formats - {head(b, frames[0][0])[1::3]}:
-            problems.append("a Xing/Info frame over frames of other versions or rates")
+        problems += ["a Xing/Info frame over other rates"] if formats - {head(b, frames[0][0])[1::3]} else []
         music = sum(frames[-1]) - frames[0][0]
         if (f["frames"], f["bytes"], f["music_length"]) != (len(frames) - 1, music, music):
             problems.append("Xing/Info counts %d frames, %d and %d bytes, not %d and %d" %
@@ -269,10 +260,8 @@ def judge(source, cut, selected, level):
         problems.append("mutagen: %s" % error)
     if level and result["span"]:
         decoded, complaints = decode(cut, True)
-        problems += ["mpg123: " + c for c in complaints] if src.get("clean") else []
-        copied = sframes[slice(*result["span"])]  # a change of stream mpg123 finds where the copied frames have none
-        if not src.get("clean") and len({head(sb, at)[1::3] for at, _ in copied}) == 1:
-            problems += ["mpg123: " + c for c in complaints if "Big change" in c or "Frankenstein" in c]
+        one = len({head(sb, at)[1::3] for at, _ in sframes[slice(*result["span"])]}) == 1  # the copied frames' format
+        problems += ["mpg123: " + c for c in complaints if src.get("clean") or one and "Big change" in c]
         if src["played"]:  # the cut's decode is the source's samples it claims to play, but near the edges
             (start, end), (a, z) = played, src["played"]
             problems += ["plays samples %d..%d, the source %d..%d" % (start, end, a, z)] if start < a or end > z else []
