@@ -38,7 +38,8 @@ bool MP3CheckCutBytes(const uint8_t* data, int64_t size, const CutWritten& writt
         return false;
     const int64_t music = described ? start + firstLength : start;
 
-    // The frames after it, back to back to the end, of its format.
+    // The frames after it, back to back to the end: of its format, or of more
+    // than one without it.
     bool oneFormat = true;
     int64_t p = music;
     for (int32_t k = 0; k < written.nFrames; ++k) {

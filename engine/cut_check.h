@@ -21,9 +21,9 @@ struct CutWritten {
 // byte the frames MP3EmitCut hands over, each an accepted frame, the first
 // (unless the layout has no Xing/Info frame) a Xing/Info frame with a LAME
 // extension whose frame count, byte count and music length are those of the
-// frames and whose own CRC is right; after them no further frame. Reads the file in chunks, in order; changes
-// nothing. True when everything holds; false on any difference or when the
-// file cannot be read.
+// frames and whose own CRC is right; after them no further frame. Reads the
+// file in chunks, in order; changes nothing. True when everything holds;
+// false on any difference or when the file cannot be read.
 bool MP3CheckCutFile(const char* path, const CutLayout& layout, const SourceBytes& source);
 
 // The check of a whole cut held in memory against what was written: the

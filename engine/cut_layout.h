@@ -51,8 +51,9 @@ bool MP3LayOutCut(const FrameEntry* frames, int32_t nFrames, int32_t i, int32_t 
 std::vector<uint8_t> MP3SilentCopy(const uint8_t* frame, int32_t length, int32_t mainDataBegin);
 
 // Hands the bytes of the layout's frames to write, in order: the Xing/Info
-// frame (if any), the priming frames, then the copied frames from source, runs of
-// frames adjacent in the source in one call, those marked silent as silence.
+// frame (if any), the priming frames, then the copied frames from source,
+// runs of frames adjacent in the source in one call, those marked silent as
+// silence.
 // Stops at the first call that returns false and returns false; true once
 // every byte has been handed over.
 bool MP3EmitCut(const CutLayout& layout, const SourceBytes& source, const std::function<bool(const uint8_t*, size_t)>& write);

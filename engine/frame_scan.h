@@ -34,12 +34,12 @@ struct FrameScanPosition {
     uint8_t model[4] = {};
 };
 
-// The frames that must follow a header, each where the one before ends and
-// of its version, layer and sample rate, before the header starts a stream.
-// Random bytes pass MP3FrameLength about once in 20,000 positions and hardly
-// ever twice in a row of the same format; four makes a false start out of
-// junk (a broken tag, bytes of another format) beyond chance, and still
-// finds the start of a stream after as little as four frames of it.
+// The frames, its own included, that must follow each other from a header,
+// each where the one before ends and of its version, layer and sample rate,
+// before the header starts a stream. Random bytes pass MP3FrameLength about
+// once in 20,000 positions and hardly ever twice in a row of one format;
+// four puts a false start in junk (a broken tag, bytes of another format)
+// beyond chance, and still finds a stream of as few as four frames.
 constexpr int kChainedFrames = 4;
 
 // Scans the audio range of a file held in memory for frames. A header
@@ -52,9 +52,10 @@ constexpr int kChainedFrames = 4;
 // of a frame or two); the last of them may be cut off there where the
 // audio range starts with them or a stream goes on in them. So a stream
 // that changes format where its last frame ends goes on, and junk before,
-// inside and after the audio is skipped. The scan jumps over each frame's length. Header bytes beyond the
-// audio range read as zero. Every frame but the last lies wholly inside the
-// audio range; the last one may run past it (a cut-off final frame).
+// inside and after the audio is skipped. The scan jumps over each frame's
+// length. Header bytes beyond the audio range read as zero. Every frame but
+// the last lies wholly inside the audio range; the last one may run past it
+// (a cut-off final frame).
 // With out null the frames are only counted; otherwise out must have room
 // for the count of a counting call on the same bytes, and receives them in
 // file order. Returns the number of frames. size must be below 2 GiB.
