@@ -32,10 +32,11 @@ bool MP3CheckCutBytes(const uint8_t* data, int64_t size, const CutWritten& writt
     // The Xing/Info frame, unless the frames change format.
     const int32_t firstLength = MP3FrameLength(data + start);
     if (firstLength < 0 || start + firstLength > end) return false;
+    // A describing frame copied from the source, first where there is none,
+    // does not describe the cut.
     const InfoFrameFacts facts = MP3ReadInfoFrame(data + start, firstLength);
-    const bool described = facts.kind != InfoFrameKind::None;
-    if (described && (!Describes(facts, written.nFrames, written.nBytes) || facts.nMusicCrc != written.nMusicCrc))
-        return false;
+    const bool described = Describes(facts, written.nFrames, written.nBytes);
+    if (described && facts.nMusicCrc != written.nMusicCrc) return false;
     const int64_t music = described ? start + firstLength : start;
 
     // The frames after it, back to back to the end: of its format, or of more
