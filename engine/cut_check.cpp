@@ -29,24 +29,29 @@ bool MP3CheckCutBytes(const uint8_t* data, int64_t size, const CutWritten& writt
     const int64_t end = start + written.nBytes;
     if (written.nFrames < 1 || start + 4 > size || end > size) return false;
 
-    // The Xing/Info frame.
-    const int32_t infoLength = MP3FrameLength(data + start);
-    if (infoLength < 0 || start + infoLength > end) return false;
-    const uint8_t* info = data + start;
-    const InfoFrameFacts facts = MP3ReadInfoFrame(info, infoLength);
-    if (!Describes(facts, written.nFrames, written.nBytes) || facts.nMusicCrc != written.nMusicCrc) return false;
+    // The Xing/Info frame, unless the frames change format.
+    const int32_t firstLength = MP3FrameLength(data + start);
+    if (firstLength < 0 || start + firstLength > end) return false;
+    // A describing frame copied from the source, first where there is none,
+    // does not describe the cut.
+    const InfoFrameFacts facts = MP3ReadInfoFrame(data + start, firstLength);
+    const bool described = Describes(facts, written.nFrames, written.nBytes);
+    if (described && facts.nMusicCrc != written.nMusicCrc) return false;
+    const int64_t music = described ? start + firstLength : start;
 
-    // The frames after it, back to back to the end.
-    int64_t p = start + infoLength;
+    // The frames after it, back to back to the end: of its format, or of more
+    // than one without it.
+    bool oneFormat = true;
+    int64_t p = music;
     for (int32_t k = 0; k < written.nFrames; ++k) {
         if (p + 4 > end) return false;
         const int32_t length = MP3FrameLength(data + p);
         if (length < 0 || p + length > end) return false;
+        oneFormat = oneFormat && MP3SameFormat(data + start, data + p);
         p += length;
     }
-    if (p != end) return false;
-    const int64_t music = end - (start + infoLength);
-    return MP3LameCrc(data + start + infoLength, static_cast<size_t>(music)) == written.nMusicCrc;
+    if (p != end || oneFormat != described) return false;
+    return MP3LameCrc(data + music, static_cast<size_t>(end - music)) == written.nMusicCrc;
 }
 
 namespace {
@@ -123,7 +128,10 @@ bool CheckFile(OsFile file, const CutLayout& layout, const SourceBytes& source)
         bytes += static_cast<int64_t>(count);
         return reader.Matches(piece, count);
     });
-    if (!same || !Describes(info, frames - 1, bytes)) return false;
+    if (!same) return false;
+    const bool described = layout.infoFrame.empty() ? frames == layout.nFrames && bytes == layout.nBytes
+                                                    : Describes(info, frames - 1, bytes);
+    if (!described) return false;
 
     // No frame after them: the file ends with tags only.
     const std::vector<uint8_t> tail = ReadAt(file, end, static_cast<size_t>(std::min<int64_t>(size - end, kChunkBytes)));

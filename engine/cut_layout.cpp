@@ -107,13 +107,20 @@ bool MP3LayOutCut(const FrameEntry* frames, int32_t nFrames, int32_t i, int32_t 
     };
     content.pModel = headerOf(0);
     content.bConstantBitrate = true;
-    for (size_t n = 1; n < content.frameBytes.size() && content.bConstantBitrate; ++n)
-        content.bConstantBitrate = MP3BitrateIndex(headerOf(n)) == MP3BitrateIndex(content.pModel);
+    bool oneFormat = true;
+    for (size_t n = 1; n < content.frameBytes.size(); ++n) {
+        const uint8_t* header = headerOf(n);
+        content.bConstantBitrate =
+            content.bConstantBitrate && MP3BitrateIndex(header) == MP3BitrateIndex(content.pModel);
+        oneFormat = oneFormat && MP3SameFormat(header, content.pModel);
+    }
     content.nDelay = layout.nDelay;
     content.nPadding = layout.nPadding;
     content.nMusicCrc = layout.nMusicCrc;
     content.pSource = &sourceInfo;
-    layout.infoFrame = MP3BuildInfoFrame(content);
+    // A Xing/Info frame describes frames of its own version, layer and sample
+    // rate: frames that change them get none.
+    if (oneFormat) layout.infoFrame = MP3BuildInfoFrame(content);
     layout.nFrames = static_cast<int32_t>(content.frameBytes.size());
     layout.nBytes = static_cast<int64_t>(layout.infoFrame.size());
     for (int32_t bytes : content.frameBytes) layout.nBytes += bytes;
@@ -123,7 +130,7 @@ bool MP3LayOutCut(const FrameEntry* frames, int32_t nFrames, int32_t i, int32_t 
 bool MP3EmitCut(const CutLayout& layout, const SourceBytes& source, const std::function<bool(const uint8_t*, size_t)>& write)
 {
     auto put = [&](const std::vector<uint8_t>& bytes) { return write(bytes.data(), bytes.size()); };
-    if (!put(layout.infoFrame)) return false;
+    if (!layout.infoFrame.empty() && !put(layout.infoFrame)) return false;
     for (const std::vector<uint8_t>& frame : layout.priming.frames)
         if (!put(frame)) return false;
 

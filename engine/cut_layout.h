@@ -23,8 +23,11 @@ struct CopiedFrame {
                               // silence (reservoir.h) with this main_data_begin
 };
 
+// Where the frames written change version, layer or sample rate, no Xing/Info
+// frame can describe them: infoFrame is empty and the counts are of the
+// frames alone.
 struct CutLayout {
-    std::vector<uint8_t> infoFrame;   // the cut's Xing/Info frame
+    std::vector<uint8_t> infoFrame;   // the cut's Xing/Info frame, or none
     Priming priming;                  // made frames, and where copying starts
     std::vector<CopiedFrame> copied;  // source frames copied after them, in order
     int32_t nDelay = 0;               // encoder delay stated, in samples
@@ -48,8 +51,9 @@ bool MP3LayOutCut(const FrameEntry* frames, int32_t nFrames, int32_t i, int32_t 
 std::vector<uint8_t> MP3SilentCopy(const uint8_t* frame, int32_t length, int32_t mainDataBegin);
 
 // Hands the bytes of the layout's frames to write, in order: the Xing/Info
-// frame, the priming frames, then the copied frames from source, runs of
-// frames adjacent in the source in one call, those marked silent as silence.
+// frame (if any), the priming frames, then the copied frames from source,
+// runs of frames adjacent in the source in one call, those marked silent as
+// silence.
 // Stops at the first call that returns false and returns false; true once
 // every byte has been handed over.
 bool MP3EmitCut(const CutLayout& layout, const SourceBytes& source, const std::function<bool(const uint8_t*, size_t)>& write);

@@ -82,6 +82,12 @@ bool MP3SameStream(const uint8_t* a, const uint8_t* b)
            MP3IsMono(a) == MP3IsMono(b);
 }
 
+bool MP3SameFormat(const uint8_t* a, const uint8_t* b)
+{
+    return versionIndex(a[1]) == versionIndex(b[1]) && layerIndex(a[1]) == layerIndex(b[1]) &&
+           sampleRateIndex(a[2]) == sampleRateIndex(b[2]);
+}
+
 int32_t MP3HeaderWithBitrate(const uint8_t* model, int32_t bitrateIndex, uint8_t out[4])
 {
     out[0] = model[0];

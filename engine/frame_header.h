@@ -51,6 +51,9 @@ int32_t MP3BitrateIndex(const uint8_t* header);
 // version, sample rate and number of channels, so that their side
 // information has the same layout and their samples the same time base.
 bool MP3SameStream(const uint8_t* a, const uint8_t* b);
+// Whether b may follow a in one stream as decoders resync on it: the same
+// version, layer and sample rate (bitrate, padding and mode may change).
+bool MP3SameFormat(const uint8_t* a, const uint8_t* b);
 
 // The highest bitrate index of the Layer III tables.
 constexpr int32_t kMaxBitrateIndex = 14;

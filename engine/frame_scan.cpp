@@ -3,6 +3,7 @@
 #include "byte_reader.h"
 #include "frame_header.h"
 #include "id3v2_text.h"
+#include "info_frame.h"
 
 #include <algorithm>
 #include <cstring>
@@ -18,6 +19,10 @@ namespace {
 constexpr int64_t kId3v2HeaderBytes = kId3v2HeaderSize;
 // About the largest frame of common files (320 kbit/s at 44,100 Hz).
 constexpr int64_t kPrefetchFrameBytes = 1024;
+// The longest frame (320 kbit/s at 32,000 Hz, padded) and the bytes whose
+// headers decide whether a header starts a stream.
+constexpr int64_t kMaxFrameBytes = 1441;
+constexpr int64_t kLookaheadBytes = (kChainedFrames - 1) * kMaxFrameBytes + 4;
 // Trailing tags can come in any order; each round removes one.
 constexpr int kMaxTrailingTags = 8;
 
@@ -83,39 +88,70 @@ int64_t TrailingTagStart(const uint8_t* data, int64_t start, int64_t end)
     return -1;
 }
 
-// Scans the positions from *p on while *p < stop: at each, a header accepted
-// by MP3FrameLength is a frame, handed to found(offset, length), and the scan
-// jumps over it; any other byte is skipped. Header bytes at or past end read
-// as zero.
-template <typename Found>
-void ScanSpan(const uint8_t* data, int64_t* position, int64_t stop, int64_t end, Found found)
+// The length of the frame whose header is at p (-1 for none), its header
+// copied to header; bytes at or past end read as zero.
+int32_t HeaderAt(const uint8_t* data, int64_t p, int64_t end, uint8_t header[4])
 {
-    int64_t p = *position;
+    memset(header, 0, 4);
+    memcpy(header, data + p, static_cast<size_t>(std::min<int64_t>(4, end - p)));
+    return MP3FrameLength(header);
+}
+
+// Whether the header at p, of a frame of the given length, starts a stream:
+// it is an encoder's describing frame, or kChainedFrames frames follow each
+// other from it, each where the one before ends and of its format, or fewer
+// reach end: exactly, or cut off where the stream goes on (joins) or starts
+// the audio. Reads no byte at or past p + kLookaheadBytes.
+bool StartsStream(const uint8_t* data, int64_t p, int32_t length, int64_t end, bool joins)
+{
+    if (MP3IsInfoFrame(data + p, static_cast<int32_t>(std::min<int64_t>(length, end - p)))) return true;
+    uint8_t first[4], next[4];
+    HeaderAt(data, p, end, first);
+    for (int chained = 1; chained < kChainedFrames; ++chained) {
+        p += length;
+        if (p >= end) return p == end || joins;
+        length = HeaderAt(data, p, end, next);
+        if (length < 0 || !MP3SameFormat(first, next)) return false;
+    }
+    return true;
+}
+
+// Scans the positions from at.p on while at.p < stop: at each, a header that
+// follows the last frame found or starts a stream (MP3ScanFrames) is a
+// frame, handed to found(offset, length), and the scan jumps over it; any
+// other byte is skipped. Header bytes at or past end read as zero. Reads no
+// byte at or past stop + kLookaheadBytes.
+template <typename Found>
+void ScanSpan(const uint8_t* data, FrameScanPosition& at, int64_t stop, int64_t end, Found found)
+{
+    int64_t p = at.p;
     while (p < stop) {
         // The sync test spares the full header test at most positions.
         if (p + 1 >= end || !IsFrameSync(data + p)) {
             ++p;
             continue;
         }
-        int32_t length;
-        if (p + 4 <= end) {
-            length = MP3FrameLength(data + p);
-        } else {
-            uint8_t header[4] = {0, 0, 0, 0};
-            memcpy(header, data + p, static_cast<size_t>(end - p));
-            length = MP3FrameLength(header);
-        }
+        uint8_t header[4];
+        const int32_t length = HeaderAt(data, p, end, header);
         if (length < 0) {
             ++p;
             continue;
         }
+        // The model is all zeros, no format, before the first frame.
+        const bool joins = p == at.streamEnd, follows = joins && MP3SameFormat(at.model, header);
+        if (!follows && !StartsStream(data, p, length, end, joins)) {
+            ++p;
+            continue;
+        }
         found(p, length);
+        memcpy(at.model, header, 4);
         p += length;
+        at.streamEnd = p;
         // Frames of varying length defeat the processor's own prefetching:
         // ask for the bytes two frames on while this one is counted.
         ZDV_PREFETCH(data + p + 2 * kPrefetchFrameBytes);
     }
-    *position = p;
+    at.p = p;
 }
 
 }  // namespace
@@ -136,8 +172,9 @@ int32_t MP3ScanFrames(const uint8_t* data, int64_t size, FrameEntry* out)
 {
     const AudioRange range = MP3FindAudioRange(data, size);
     int32_t count = 0;
-    int64_t p = range.nStart;
-    ScanSpan(data, &p, range.nEnd, range.nEnd, [&](int64_t offset, int32_t length) {
+    FrameScanPosition at;
+    at.p = at.streamEnd = range.nStart;
+    ScanSpan(data, at, range.nEnd, range.nEnd, [&](int64_t offset, int32_t length) {
         if (out) out[count] = FrameEntry{static_cast<int32_t>(offset), length};
         ++count;
     });
@@ -153,7 +190,7 @@ void FrameScanner::Advance(int64_t available)
     // The leading ID3v2 tags, as their headers arrive.
     while (!started_) {
         if (leadingTags_.Done()) {
-            p_ = leadingTags_.End();
+            at_.p = at_.streamEnd = leadingTags_.End();
             started_ = true;
         } else if (available - leadingTags_.End() < kId3v2HeaderBytes) {
             return;
@@ -161,22 +198,29 @@ void FrameScanner::Advance(int64_t available)
             leadingTags_.Take(data_ + leadingTags_.End());
         }
     }
-    // Positions whose four header bytes have all arrived.
-    ScanSpan(data_, &p_, available - 3, size_, [this](int64_t offset, int32_t length) { Store(offset, length); });
+    // Positions whose decision reads only bytes that have arrived.
+    const int64_t stop = available - kLookaheadBytes;
+    ScanSpan(data_, at_, stop, size_, [this](int64_t offset, int32_t length) { Store(offset, length); });
 }
 
 int32_t FrameScanner::Finish()
 {
     Advance(size_);
     const AudioRange range = MP3FindAudioRange(data_, size_);
-    // Up to three bytes before the end of the audio, a header reads zeros
-    // beyond it, not the bytes of a tag: drop what was found from there on
-    // and scan that stretch again.
-    const int64_t from = std::max(range.nStart, range.nEnd - 3);
-    while (count_ > 0 && At(count_ - 1).nOffset >= from) --count_;
-    int64_t p = count_ > 0 ? static_cast<int64_t>(At(count_ - 1).nOffset) + At(count_ - 1).nLength : range.nStart;
-    p = std::max(p, from);
-    ScanSpan(data_, &p, range.nEnd, range.nEnd, [this](int64_t offset, int32_t length) { Store(offset, length); });
+    // A decision within kLookaheadBytes of the end of the audio may have read
+    // the bytes of a tag after it, where the whole scan reads zeros or stops:
+    // drop what was found from there on and scan that stretch again, on from
+    // the end of the last frame kept.
+    const int64_t from = range.nEnd - kLookaheadBytes;
+    while (count_ > 0 && At(count_ - 1).nOffset > from) --count_;
+    at_ = FrameScanPosition();
+    at_.p = at_.streamEnd = range.nStart;
+    if (count_ > 0) {
+        const FrameEntry last = At(count_ - 1);
+        memcpy(at_.model, data_ + last.nOffset, 4);
+        at_.p = at_.streamEnd = static_cast<int64_t>(last.nOffset) + last.nLength;
+    }
+    ScanSpan(data_, at_, range.nEnd, range.nEnd, [this](int64_t offset, int32_t length) { Store(offset, length); });
     return static_cast<int32_t>(count_);
 }
 

@@ -25,11 +25,37 @@ struct AudioRange {
 // reads outside data[0, size); nStart <= nEnd <= size.
 AudioRange MP3FindAudioRange(const uint8_t* data, int64_t size);
 
-// Scans the audio range of a file held in memory for frames: at each
-// position a header accepted by MP3FrameLength is a frame and the scan jumps
-// over its length; any other byte is skipped. Header bytes beyond the audio
-// range read as zero. Every frame but the last lies wholly inside the audio
-// range; the last one may run past it (a cut-off final frame).
+// Where a frame scan stands: the next position to test, and where the last
+// frame found ends and its header (before the first: the start of the audio
+// range, and zeros).
+struct FrameScanPosition {
+    int64_t p = 0;
+    int64_t streamEnd = 0;
+    uint8_t model[4] = {};
+};
+
+// The frames, its own included, that must follow each other from a header,
+// each where the one before ends and of its version, layer and sample rate,
+// before the header starts a stream. Random bytes pass MP3FrameLength about
+// once in 20,000 positions and hardly ever twice in a row of one format;
+// four puts a false start in junk (a broken tag, bytes of another format)
+// beyond chance, and still finds a stream of as few as four frames.
+constexpr int kChainedFrames = 4;
+
+// Scans the audio range of a file held in memory for frames. A header
+// accepted by MP3FrameLength where the last frame found ends, of its
+// version, layer and sample rate, is the next frame. Any other header (the
+// first one, one after junk, one of another format) starts a stream only
+// when it is an encoder's describing frame (info_frame.h), or when
+// kChainedFrames frames follow each other from it, as above, or fewer so
+// chained end where the audio range ends (a short stream at the end, a file
+// of a frame or two); the last of them may be cut off there where the
+// audio range starts with them or a stream goes on in them. So a stream
+// that changes format where its last frame ends goes on, and junk before,
+// inside and after the audio is skipped. The scan jumps over each frame's
+// length. Header bytes beyond the audio range read as zero. Every frame but
+// the last lies wholly inside the audio range; the last one may run past it
+// (a cut-off final frame).
 // With out null the frames are only counted; otherwise out must have room
 // for the count of a counting call on the same bytes, and receives them in
 // file order. Returns the number of frames. size must be below 2 GiB.
@@ -46,7 +72,8 @@ public:
     FrameScanner(const FrameScanner&) = delete;
     FrameScanner& operator=(const FrameScanner&) = delete;
 
-    // The bytes [0, available) are in data now: scans as far as they allow.
+    // The bytes [0, available) are in data now: scans as far as they allow,
+    // which is a few KB short of them (the frames that may follow a header).
     void Advance(int64_t available);
     // Every byte has arrived: applies the tags at the end of the file and
     // completes the scan. Returns the number of frames.
@@ -69,7 +96,7 @@ private:
     const uint8_t* data_;
     int64_t size_;
     LeadingId3v2Tags leadingTags_;
-    int64_t p_ = 0;         // next position to test, once the leading tags are behind
+    FrameScanPosition at_;  // once the leading tags are behind
     bool started_ = false;  // the leading tags are behind
     // The frames found, in blocks, so that nothing is moved as they grow.
     std::vector<std::unique_ptr<FrameEntry[]>> blocks_;

@@ -104,15 +104,29 @@ def lame_fields(b, at, length):
     return dict(kind="VBRI") if b[at + 36:at + 40] == b"VBRI" and length >= 40 else None
 
 
+def starts_stream(b, at, end, joins):
+    """As the index: a describing frame, 4 frames chained in version and rate, or fewer to end (cut off if joins)."""
+    h = n = head(b, at, end)
+    p = at
+    for _ in range(3):
+        p += n[0]
+        n = p < end and head(b, p, end)
+        if not n or n[1::3] != h[1::3]:
+            return p == end or p > end and joins or bool(lame_fields(b, at, min(h[0], end - at)))
+    return True
+
+
 def scan(b, strict=False):
     """The frames between the tags as (offset, length), where the walk ends, where the tags start."""
     start, end = audio_range(b)
-    frames, at = [], start
+    frames, at, stream_end, model = [], start, start, None
     while at < end:
         h = head(b, at, end)
-        if h and (not strict or at + h[0] <= end):
+        if h and (at + h[0] <= end if strict else at == stream_end and h[1::3] == model
+                  or starts_stream(b, at, end, at == stream_end)):
             frames.append((at, h[0]))
-            at += h[0]
+            at = stream_end = at + h[0]
+            model = h[1::3]
         elif strict:
             break
         else:
@@ -182,10 +196,14 @@ def judge(source, cut, selected, level):
     frames, at, end = scan(b, True)
     problems += ["no whole frame at byte %d" % at] if at < end else []
     f = lame_fields(b, *frames[0]) if frames else None
-    if not f or f["kind"] not in ("Xing", "Info") or f.get("flags") != 15 or not f.get("tag_crc_ok"):
+    formats = {head(b, at)[1::3] for at, _ in frames[1 if f else 0:]}  # version and rate
+    if not f and len(formats) > 1:  # no Xing/Info frame describes frames that change format
+        frames = [None] + frames
+    elif not f or f["kind"] not in ("Xing", "Info") or f.get("flags") != 15 or not f.get("tag_crc_ok"):
         problems.append("no Xing/Info frame with all four fields and a LAME extension whose CRC holds first")
         f = frames = None
     else:
+        problems += ["a Xing/Info frame over other rates"] if formats - {head(b, frames[0][0])[1::3]} else []
         music = sum(frames[-1]) - frames[0][0]
         if (f["frames"], f["bytes"], f["music_length"]) != (len(frames) - 1, music, music):
             problems.append("Xing/Info counts %d frames, %d and %d bytes, not %d and %d" %
@@ -231,7 +249,7 @@ def judge(source, cut, selected, level):
                     problems.append("frame %d, copied as it is, finds other bytes before it than in the source" % k)
         spf, rate = (1152 if head(b, frames[-1][0])[1] == 3 else 576), head(b, frames[-1][0])[4]
         base = (first - lead + 1) * spf
-        played = [base + f["delay"] + 529, base + (len(frames) - 1) * spf - f["padding"] + 529]
+        played = [base + f["delay"] + 529, base + (len(frames) - 1) * spf - f["padding"] + 529] if f else None
         result.update(spf=spf, rate=rate, played=played)
     try:
         mp3 = mutagen.mp3.MP3(cut)
@@ -242,7 +260,8 @@ def judge(source, cut, selected, level):
         problems.append("mutagen: %s" % error)
     if level and result["span"]:
         decoded, complaints = decode(cut, True)
-        problems += ["mpg123: " + c for c in complaints] if src.get("clean") else []
+        one = len({head(sb, at)[1::3] for at, _ in sframes[slice(*result["span"])]}) == 1  # the copied frames' format
+        problems += ["mpg123: " + c for c in complaints if src.get("clean") or one and "Big change" in c]
         if src["played"]:  # the cut's decode is the source's samples it claims to play, but near the edges
             (start, end), (a, z) = played, src["played"]
             problems += ["plays samples %d..%d, the source %d..%d" % (start, end, a, z)] if start < a or end > z else []
@@ -252,11 +271,11 @@ def judge(source, cut, selected, level):
                 if result["compared"] and decoded != theirs else []
             problems += ["samples differ from the source's %d..%d into the cut" % (far[0], far[-1])] if far else []
         # Where a LAME version wrote the cut, mutagen gives what it plays; ffprobe counts its frames.
-        counted = f["frames"] * spf / rate
-        expected = len(decoded) / 2 / rate if re.match("LAME[0-9]", f["encoder"]) else counted
+        counted = f["frames"] * spf / rate if f else 0
+        expected = len(decoded) / 2 / rate if f and re.match("LAME[0-9]", f["encoder"]) else counted
         if result["compared"] and abs(seconds.get("mutagen", -1) - expected) > 1e-5:
             problems.append("mutagen gives %s s" % seconds.get("mutagen"))
-        if level > 1 and f["bytes"] > 16 * 128:  # else it estimates from the bitrate
+        if level > 1 and f and f["bytes"] > 16 * 128:  # else it estimates from the bitrate
             out = subprocess.run(["ffprobe", "-v", "error", "-select_streams", "a:0", "-show_entries",
                                   "stream=duration", "-of", "csv=p=0", cut], capture_output=True, text=True).stdout
             seconds["ffprobe"] = float(re.match(r"[0-9.]*", out).group(0) or -1)

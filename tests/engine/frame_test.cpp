@@ -55,15 +55,16 @@ TEST(FrameHeader, LengthsFollowTheStandardsAndOtherHeadersAreRejected)
     for (const auto& [header, length] : cases) EXPECT_EQ(MP3FrameLength(Frames(header, 1).data()), length) << header;
 }
 
-// Tags at both ends holding frame headers, junk, four kinds of frames, a
-// cut-off last one; tags that do not add up are data.
+// Tags at both ends holding frame headers, junk, a stream that changes
+// version and rate, a cut-off last frame; tags that do not add up are data.
 TEST(FrameScan, FramesLieBetweenTheTagsOnly)
 {
-    const Bytes audio = Cat({Str("junk\xFF\xE0"), Frames(0xFFFB9000, 2), Frames(0xFFFB9200, 1), Frames(0xFFF31400, 2),
+    const Bytes audio = Cat({Str("junk\xFF\xE0"), Frames(0xFFFB9000, 3), Frames(0xFFFB9200, 1), Frames(0xFFF31400, 4),
                              Frames(0xFFE31800, 1)});
     const Bytes items = Frames(0xFFF31400, 5);
-    auto ape = [&](uint8_t flags) {  // an APEv2 header or footer: version 2000, size, one item, flags
-        return Cat({Str("APETAGEX"), {0xD0, 7, 0, 0, uint8_t(items.size() + 32), 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, flags},
+    auto ape = [](const Bytes& items, uint8_t flags) {  // APEv2 header or footer: version 2000, size, one item, flags
+        const size_t n = items.size() + 32;
+        return Cat({Str("APETAGEX"), {0xD0, 7, 0, 0, uint8_t(n), uint8_t(n >> 8), 0, 0, 1, 0, 0, 0, 0, 0, 0, flags},
                     Bytes(8, 0)});
     };
     const Bytes lyrics = Cat({Str("LYRICSBEGININD0000200"), Frames(0xFFF31400, 2), Str("000069LYRICS200")});
@@ -71,56 +72,60 @@ TEST(FrameScan, FramesLieBetweenTheTagsOnly)
     const Bytes inside = Frames(0xFFF31400, 17);  // for tags of frames, the last one cut off
     const Bytes front = Cat({Tag(3, Bytes(inside.begin(), inside.begin() + 390), 0x80),
                              Tag(4, Bytes(inside.begin(), inside.begin() + 290), 0x40)});
-    const Bytes file = Cat({front, audio, ape(0xA0), items, ape(0x80), lyrics, v1});
+    const Bytes file = Cat({front, audio, ape(items, 0xA0), items, ape(items, 0x80), lyrics, v1});
     const AudioRange range = MP3FindAudioRange(file.data(), static_cast<int64_t>(file.size()));
     EXPECT_EQ(range.nStart, static_cast<int64_t>(front.size()));
     EXPECT_EQ(range.nEnd, static_cast<int64_t>(front.size() + audio.size()));
     std::string found;
     for (const FrameEntry& frame : Scan(file))
         found += std::to_string(frame.nOffset - range.nStart) + "+" + std::to_string(frame.nLength) + " ";
-    EXPECT_EQ(found, "6+417 423+417 840+418 1258+24 1282+24 1306+72 ");
+    EXPECT_EQ(found, "6+417 423+417 840+417 1257+418 1675+24 1699+24 1723+24 1747+24 1771+72 ");
 
-    // An appended ID3v2 tag; a header in the last three bytes, zeros after them;
-    // tags claiming more than the file; a size byte above 0x7F (no tag).
-    const Bytes appended = Tag(4, Frames(0xFFF31400, 8), 0x10);
-    Bytes cutOff = Frames(0xFFFB9000, 2), huge = Cat({Tag(3, {}), Frames(0xFFFB9000, 4)}), badSize = huge;
-    cutOff.resize(600);
+    // An appended ID3v2 tag; a header in the last three bytes, zeros after them; tags claiming more than the file;
+    // a size byte above 0x7F (no tag). A stream starts with four frames chained, each where the one before ends and
+    // of its version and rate, or fewer that end where the audio does (cut off only where a stream goes on); so a
+    // false header (MPEG 2, 208 bytes) or three frames after junk, or one cut off, are junk. A describing frame
+    // (here Fraunhofer's VBRI at its place, a tag the frame cuts off none) starts a stream by itself.
+    const Bytes appended = Tag(4, Frames(0xFFF31400, 8), 0x10), junk = Str("\x01junk"), false22 = Frames(0xFFF380C4, 1);
+    Bytes vbri = Frames(0xFFFB9000, 1);
+    memcpy(vbri.data() + 36, "VBRI", 4);
+    EXPECT_EQ(MP3InfoFrameKind(vbri.data(), 417), InfoFrameKind::Vbri);
+    EXPECT_EQ(MP3InfoFrameKind(vbri.data(), 39), InfoFrameKind::None);
+    Bytes huge = Cat({Tag(3, {}), Frames(0xFFFB9000, 4)}), badSize = huge;
     huge[6] = 0x7F;
     badSize[9] = 0x80;
     const std::pair<Bytes, size_t> files[] = {
         {Cat({Frames(0xFFFB9000, 2), appended, Str("3DI"), Bytes(appended.begin() + 3, appended.begin() + 10)}), 2},
-        {Cat({Frames(0xFFFB9000, 1), {0xFF, 0xFB, 0x90}}), 2}, {Cat({Frames(0xFFFB9000, 1), {0xFF, 0xFB}}), 1},
-        {Str("This is a text file, not an MP3 file.\r\n"), 0}, {cutOff, 2}, {huge, 0}, {badSize, 4}};
+        {Cat({Frames(0xFFFB9000, 1), {0xFF, 0xFB, 0x90}}), 2}, {Cat({Frames(0xFFFB9000, 4), {0xFF, 0xFB}}), 4},
+        {Str("This is a text file, not an MP3 file.\r\n"), 0}, {huge, 0}, {badSize, 4},
+        {Cat({false22, junk, Frames(0xFFFB9000, 3), junk, Frames(0xFFFB9000, 4)}), 4},
+        {Cat({Frames(0xFFFB9000, 4), junk, false22, junk, Frames(0xFFFB9000, 1)}), 5},
+        {Cat({Frames(0xFFFB9000, 4), junk, Bytes(false22.begin(), false22.end() - 9)}), 4},
+        {Cat({junk, vbri, Frames(0xFFFB9000, 1), junk}), 2}};
     for (size_t k = 0; k < std::size(files); ++k) EXPECT_EQ(Scan(files[k].first).size(), files[k].second) << k;
-    Bytes tooBig = Cat({Frames(0xFFFB9000, 4), ape(0x80)});
+    Bytes tooBig = Cat({Frames(0xFFFB9000, 4), ape(items, 0x80)});
     tooBig[tooBig.size() - 19] = 0xFF;
     EXPECT_EQ(MP3FindAudioRange(tooBig.data(), int64_t(tooBig.size())).nEnd, static_cast<int64_t>(tooBig.size()));
 
-    // Bytes arriving in chunks of any size give the same frames.
-    for (const Bytes& bytes : {file, ReadFileBytes(FixturePath("tag_frames_in_tags.mp3"))}) {
+    // Bytes arriving in chunks of any size give the same frames, the scanner reading none yet to come; also where
+    // a stream changes rate just before an APE tag (no header) whose bytes go on with the frame cut off there.
+    const Bytes body = Cat({{0x54, 0x13}, Bytes(188, 0), Frames(0xFFFB9400, 12)});  // FF FB 54 13: 192 bytes
+    const Bytes apeEnd = Cat({Frames(0xFFFB9000, 12), Frames(0xFFFB9400, 1), {0xFF, 0xFB}, body, ape(body, 0)});
+    for (const Bytes& bytes : {file, ReadFileBytes(FixturePath("tag_frames_in_tags.mp3")), files[7].first,
+                               ReadFileBytes(FixturePath("junk_v1_44100_inside.mp3")), apeEnd}) {
         const std::vector<FrameEntry> whole = Scan(bytes);
-        for (int64_t chunk : {1, 3, 7, 64, 417, 4096}) {
-            FrameScanner scanner(bytes.data(), static_cast<int64_t>(bytes.size()));
-            for (int64_t end = 0; end < static_cast<int64_t>(bytes.size());)
-                scanner.Advance(end = std::min<int64_t>(static_cast<int64_t>(bytes.size()), end + chunk));
+        for (int64_t chunk : {1, 3, 7, 64, 417, 2000, 4096}) {
+            Bytes arriving(bytes.size(), 0);
+            FrameScanner scanner(arriving.data(), static_cast<int64_t>(bytes.size()));
+            for (size_t end = 0; end < bytes.size(); scanner.Advance(static_cast<int64_t>(end))) {
+                const size_t from = std::exchange(end, std::min(bytes.size(), end + size_t(chunk)));
+                std::copy(bytes.begin() + long(from), bytes.begin() + long(end), arriving.begin() + long(from));
+            }
             std::vector<FrameEntry> chunked(static_cast<size_t>(scanner.Finish()));
             scanner.CopyTo(chunked.data());
             ASSERT_EQ(chunked.size(), whole.size()) << chunk;
             EXPECT_EQ(memcmp(chunked.data(), whole.data(), whole.size() * sizeof(FrameEntry)), 0) << chunk;
         }
-    }
-}
-
-// Fraunhofer's VBRI frame at its place; a Xing tag the frame cuts off is none.
-TEST(InfoFrame, VbriIsKnownAndOnlyBytesOfTheFrameAreRead)
-{
-    const std::tuple<const char*, int32_t, InfoFrameKind> cases[] = {
-        {"VBRI", 417, InfoFrameKind::Vbri}, {"VBRI", 39, InfoFrameKind::None},
-        {"Xing", 417, InfoFrameKind::Xing}, {"Xing", 39, InfoFrameKind::None}};
-    for (const auto& [tag, length, kind] : cases) {
-        Bytes frame = Frames(0xFFFB9000, 1);
-        memcpy(frame.data() + 36, tag, 4);
-        EXPECT_EQ(MP3InfoFrameKind(frame.data(), length), kind) << tag << length;
     }
 }
 
