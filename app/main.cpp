@@ -33,6 +33,7 @@ constexpr DWORD kFullPathChars = 4096;
 constexpr int kHandOverTries = 50;
 constexpr DWORD kHandOverWaitMs = 100;
 constexpr UINT kHandOverTimeoutMs = 5000;
+const wchar_t kMainWindowTitle[] = L"Zor DU3 Vodizaro";  // the caption of IDD_MAIN
 // CreateFillBmp's arguments: kind 1 over a 128 x 128 tile, 30, 15, 0, 0.
 constexpr RECT kFillTile = {0, 0, 128, 128};
 
@@ -51,23 +52,30 @@ std::u16string StartFile()
     return std::u16string(path.begin(), path.end());
 }
 
-// A second start's file goes to the running main window (WM_COPYDATA, see
-// handed_files.h), which then comes to the front; its first window of that
-// title that takes it.
+// Offers a second start's file to every main window (WM_COPYDATA, see
+// handed_files.h) until one takes it, which then comes to the front; false
+// when none took it.
+bool OfferStartFile(COPYDATASTRUCT& data)
+{
+    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32770", kMainWindowTitle)) != nullptr;) {
+        DWORD_PTR taken = FALSE;
+        SendMessageTimeoutW(w, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kHandOverTimeoutMs,
+                            &taken);
+        if (taken) {
+            SendMessageTimeoutW(w, g_state.msgMutex, 0, 0, SMTO_ABORTIFHUNG, kHandOverTimeoutMs, nullptr);
+            return true;
+        }
+    }
+    return false;
+}
+
+// A second start's file goes to the running copy's main window, which may
+// still be being made.
 void HandOverStartFile(const std::u16string& path)
 {
     COPYDATASTRUCT data = {g_state.msgMutex, static_cast<DWORD>(path.size() * sizeof(char16_t)),
                            const_cast<char16_t*>(path.data())};
-    for (int tries = 0; tries < kHandOverTries; ++tries, Sleep(kHandOverWaitMs)) {
-        for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32770", L"Zor DU3 Vodizaro")) != nullptr;) {
-            DWORD_PTR taken = FALSE;
-            SendMessageTimeoutW(w, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
-                                kHandOverTimeoutMs, &taken);
-            if (!taken) continue;
-            SendMessageTimeoutW(w, g_state.msgMutex, 0, 0, SMTO_ABORTIFHUNG, kHandOverTimeoutMs, nullptr);
-            return;
-        }
-    }
+    for (int tries = 1; !OfferStartFile(data) && tries < kHandOverTries; ++tries) Sleep(kHandOverWaitMs);
 }
 
 // szAppFolder = the executable's folder, without a trailing backslash; it
