@@ -1,10 +1,12 @@
-// The entry point and life cycle of Zor DU3 Vodizaro: one copy per desktop,
+// The entry point and life cycle of Zor DU3 Vodizaro: one copy per desktop
+// (a second start hands its file, if any, to the first),
 // start-up (buffers, program folder, log, background, audio library check,
 // settings), the modal main window inside the exception guard, saving the
 // settings, and the end.
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
+#include <shellapi.h>
 
 #include "app_state.h"
 #include "bass.h"
@@ -17,6 +19,8 @@
 #include "resource.h"
 #include "settings.h"
 
+#include <string>
+
 namespace {
 
 const char kActivationMessage[] = "open zordu3vodizaro";
@@ -24,8 +28,55 @@ const char kMutexName[] = "zordu3vodizaro - mutex";
 constexpr WORD kAudioInterfaceVersion = 0x0203;  // high word of BASS_GetVersion
 constexpr DWORD kModuleNameChars = 1024;
 constexpr DWORD kFullPathChars = 4096;
+// How long a second start looks for the first one's window, which may still
+// be being made: tries, 100 ms apart.
+constexpr int kHandOverTries = 50;
+constexpr DWORD kHandOverWaitMs = 100;
+constexpr UINT kHandOverTimeoutMs = 5000;
+const wchar_t kMainWindowTitle[] = L"Zor DU3 Vodizaro";  // the caption of IDD_MAIN
 // CreateFillBmp's arguments: kind 1 over a 128 x 128 tile, 30, 15, 0, 0.
 constexpr RECT kFillTile = {0, 0, 128, 128};
+
+// The file named first on the command line, whole (quoted or not, of any
+// characters), made absolute against the current folder; empty when none.
+std::u16string StartFile()
+{
+    int count = 0;
+    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::wstring path;
+    if (arguments && count > 1 && arguments[1][0]) {
+        path.resize(GetFullPathNameW(arguments[1], 0, nullptr, nullptr));
+        path.resize(GetFullPathNameW(arguments[1], static_cast<DWORD>(path.size()), &path[0], nullptr));
+    }
+    LocalFree(arguments);
+    return std::u16string(path.begin(), path.end());
+}
+
+// Offers a second start's file to every main window (WM_COPYDATA, see
+// handed_files.h) until one takes it, which then comes to the front; false
+// when none took it.
+bool OfferStartFile(COPYDATASTRUCT& data)
+{
+    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32770", kMainWindowTitle)) != nullptr;) {
+        DWORD_PTR taken = FALSE;
+        SendMessageTimeoutW(w, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kHandOverTimeoutMs,
+                            &taken);
+        if (taken) {
+            SendMessageTimeoutW(w, g_state.msgMutex, 0, 0, SMTO_ABORTIFHUNG, kHandOverTimeoutMs, nullptr);
+            return true;
+        }
+    }
+    return false;
+}
+
+// A second start's file goes to the running copy's main window, which may
+// still be being made.
+void HandOverStartFile(const std::u16string& path)
+{
+    COPYDATASTRUCT data = {g_state.msgMutex, static_cast<DWORD>(path.size() * sizeof(char16_t)),
+                           const_cast<char16_t*>(path.data())};
+    for (int tries = 1; !OfferStartFile(data) && tries < kHandOverTries; ++tries) Sleep(kHandOverWaitMs);
+}
 
 // szAppFolder = the executable's folder, without a trailing backslash; it
 // becomes the current directory.
@@ -52,10 +103,14 @@ void LogStartValues()
     g_log.Print("当前文件夹 = %s", g_state.szAppFolder);
 }
 
+// The file the program was started with; empty when none.
+std::u16string g_startFile;
+
 // The guarded part of the run: the modal main window, then the settings.
 void RunMainWindowAndSaveSettings()
 {
-    DialogBoxParamA(g_state.hInstance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainWindowDialogProc(), 0);
+    const LPARAM startFile = g_startFile.empty() ? 0 : reinterpret_cast<LPARAM>(&g_startFile);
+    DialogBoxParamA(g_state.hInstance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainWindowDialogProc(), startFile);
     SaveSettings();
 }
 
@@ -64,12 +119,17 @@ void RunMainWindowAndSaveSettings()
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 {
     g_state.hInstance = hInstance;
+    g_startFile = StartFile();
     g_state.msgMutex = RegisterWindowMessageA(kActivationMessage);
     g_state.hMutex = CreateMutexA(nullptr, TRUE, kMutexName);
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
         // Let the running copy take the foreground, which this new process owns.
         AllowSetForegroundWindow(ASFW_ANY);
-        SendMessageA(HWND_BROADCAST, g_state.msgMutex, 0, 0);
+        if (g_startFile.empty()) {
+            SendMessageA(HWND_BROADCAST, g_state.msgMutex, 0, 0);
+        } else {
+            HandOverStartFile(g_startFile);
+        }
         return 0;
     }
 

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <windows.h>
+// Before windowsx.h, which cracks WM_DROPFILES only after it.
+#include <shellapi.h>
 #include <windowsx.h>
 
 // The messages whose result is the dialog procedure's return value itself

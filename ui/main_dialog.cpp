@@ -7,6 +7,7 @@
 #include "diag_log.h"
 #include "dialog_dispatch.h"
 #include "engine_ui.h"
+#include "handed_files.h"
 #include "os.h"
 #include "output_folder.h"
 #include "path_controls.h"
@@ -141,7 +142,8 @@ void OnMainCommand(HWND hMainDlg, int id, HWND, UINT)
     }
 }
 
-BOOL OnInitDialog(HWND hwnd, HWND, LPARAM)
+// lParam: the file the program was started with (a std::u16string), or 0.
+BOOL OnInitDialog(HWND hwnd, HWND, LPARAM lParam)
 {
     g_state.hMainDlg = hwnd;
     // The engine's boxes (and the audio error box) are owned by this window.
@@ -151,6 +153,8 @@ BOOL OnInitDialog(HWND hwnd, HWND, LPARAM)
     SendMessageA(hwnd, WM_SETICON, ICON_BIG,
                  reinterpret_cast<LPARAM>(LoadIconA(g_state.hInstance, MAKEINTRESOURCEA(IDI_PROGRAM))));
     if (!StartAudioOutput(hwnd)) return FALSE;
+    DragAcceptFiles(hwnd, TRUE);
+    if (lParam) TakeStartFile(hwnd, *reinterpret_cast<const std::u16string*>(lParam));
     LoadSource(hwnd);
     ShowOutputFolderSettings(hwnd);
     StartPositionTimer(hwnd);
@@ -212,8 +216,14 @@ INT_PTR CALLBACK MainDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         DLG_HANDLE(WM_TIMER, OnTimer);
         DLG_HANDLE(WM_CLOSE, OnMainWindowClose);
         DLG_HANDLE(WM_DESTROY, OnMainWindowDestroy);
+        DLG_HANDLE(WM_DROPFILES, OnDropFiles);
     case WM_NOTIFY:
         return OnNotify(hwnd, reinterpret_cast<NMHDR*>(lParam));
+    case WM_COPYDATA:  // windowsx.h's cracker drops the result
+        return DialogResult(hwnd, msg, OnCopyData(hwnd, reinterpret_cast<COPYDATASTRUCT*>(lParam)));
+    case kOpenKeptFilesMessage:
+        OpenKeptFiles(hwnd);
+        return TRUE;
     }
     // Registered at start-up, so it cannot be a case label.
     if (msg == g_state.msgMutex && msg != 0) {

@@ -7,8 +7,11 @@
 
 #include <windows.h>
 
-// The dialog procedure of the main window, for DialogBoxParamA. Messages
-// without a handler return FALSE (the dialog manager's default handling).
+// The dialog procedure of the main window, for DialogBoxParamA, whose
+// initialisation parameter is the file the program was started with (a
+// const std::u16string*, opened in place of the remembered source), or 0.
+// Messages without a handler return FALSE (the dialog manager's default
+// handling).
 INT_PTR CALLBACK MainDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // The dialog procedure the program runs its main window with: MainDialogProc

@@ -114,12 +114,22 @@ void OpenSourceFile(HWND hMainDlg)
     dialog.lpstrInitialDir = reinterpret_cast<LPCWSTR>(current.c_str());
     dialog.Flags = kDialogFlags;
     if (!GetOpenFileNameW(&dialog)) return;
-    SetStatePath(g_state.szSourcePath, &g_state.wszSourcePath, reinterpret_cast<const char16_t*>(path.data()));
-    const std::u16string name = reinterpret_cast<const char16_t*>(title.data());
+    ShowSourceFile(hMainDlg, reinterpret_cast<const char16_t*>(path.data()),
+                   reinterpret_cast<const char16_t*>(title.data()));
+}
+
+void SetSourceFile(const std::u16string& path, const std::u16string& name)
+{
+    SetStatePath(g_state.szSourcePath, &g_state.wszSourcePath, path);
     const std::string nameText = OsUtf16ToAnsi(name.c_str(), name.size());
     const size_t length = std::min(nameText.size(), kTextBufferBytes - 1);
     memcpy(g_state.szFileTitle, nameText.c_str(), length);
     g_state.szFileTitle[length] = '\0';
+}
+
+void ShowSourceFile(HWND hMainDlg, const std::u16string& path, const std::u16string& name)
+{
+    SetSourceFile(path, name);
     if (g_state.szFileTitle[0] == '\0') return;
 
     StopPlayback(hMainDlg);

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // Loads szSourcePath: builds its frame index, reads its tag texts (a missing
 // one reads "-"), opens it as a stream in place of the previous source's
 // (which is released), takes its duration, selects the whole file and gives
@@ -20,11 +22,20 @@
 void LoadSource(HWND hMainDlg);
 
 // Shows the open-file dialog over hMainDlg, pre-filled with the open
-// source's path (and starting in its folder). The chosen file's path and
-// name go straight into szSourcePath and szFileTitle; then playback stops
-// (as the Stop command does, which unchecks 2045), the file is loaded,
-// 2038 and 2039 show its name and path as the load left them (both empty
-// when it could not be opened), the cursor goes to 0 s with the selection
-// shown, and the whole window repaints. Cancelling changes nothing and
-// playback goes on. Logs "Button: OPEN FILE"; uses szScratch.
+// source's path (and starting in its folder); the chosen file is shown as
+// ShowSourceFile shows it. Cancelling changes nothing and playback goes on.
+// Logs "Button: OPEN FILE"; uses szScratch.
 void OpenSourceFile(HWND hMainDlg);
+
+// Sets szSourcePath from path (with its UTF-16 original where code page 936
+// cannot hold it) and szFileTitle from name, its part after the folder;
+// nothing is loaded.
+void SetSourceFile(const std::u16string& path, const std::u16string& name);
+
+// Makes path (named name) the source: SetSourceFile (an empty name changes
+// nothing else); then playback stops (as the Stop command does, which
+// unchecks 2045), the file is loaded, 2038 and 2039 show its name and path
+// as the load left them (both empty when it could not be opened), the
+// cursor goes to 0 s with the selection shown, and the whole window
+// repaints.
+void ShowSourceFile(HWND hMainDlg, const std::u16string& path, const std::u16string& name);

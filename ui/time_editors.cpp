@@ -11,6 +11,12 @@
 namespace {
 
 const int kEditors[] = {IDC_TIME_POSITION, IDC_TIME_START, IDC_TIME_END};
+const char kFormatWithTenths[] = "HH:mm:ss.X";
+const char kFormatWithoutTenths[] = "HH:mm:ss";
+
+// Set once an editor has asked for the tenths field's size or text: the
+// control draws the fields the window fills in.
+bool g_tenthsAsked = false;
 
 // The time of the editor that notified: fPosition, fStart or fEnd.
 float* TimeOfEditor(HWND hMainDlg, HWND editor)
@@ -71,11 +77,34 @@ void TakeChangedTime(HWND hMainDlg, const NMDATETIMECHANGE* change)
     }
 }
 
+// Draws editor into a bitmap of its size: a control that fills its fields
+// through the window asks for the tenths as it draws.
+void DrawEditorAside(HWND editor)
+{
+    RECT client;
+    GetClientRect(editor, &client);
+    HDC screen = GetDC(editor);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    SendMessageA(editor, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(editor, screen);
+}
+
 }  // namespace
 
 void SetTimeEditorFormats(HWND hMainDlg)
 {
-    for (int id : kEditors) SendDlgItemMessageA(hMainDlg, id, DTM_SETFORMATA, 0, reinterpret_cast<LPARAM>("HH:mm:ss.X"));
+    for (int id : kEditors)
+        SendDlgItemMessageA(hMainDlg, id, DTM_SETFORMATA, 0, reinterpret_cast<LPARAM>(kFormatWithTenths));
+    if (!g_tenthsAsked) DrawEditorAside(GetDlgItem(hMainDlg, kEditors[0]));
+    if (g_tenthsAsked) return;
+    // Such a control would show an "x" that can be neither read nor typed.
+    for (int id : kEditors)
+        SendDlgItemMessageA(hMainDlg, id, DTM_SETFORMATA, 0, reinterpret_cast<LPARAM>(kFormatWithoutTenths));
 }
 
 void SetTimeEditorRanges(HWND hMainDlg, float fDuration)
@@ -113,9 +142,11 @@ LRESULT OnTimeEditorNotify(HWND hMainDlg, NMHDR* header)
 {
     switch (header->code) {
     case DTN_FORMATQUERYA:
+        g_tenthsAsked = true;
         MeasureTenthsField(hMainDlg, reinterpret_cast<NMDATETIMEFORMATQUERYA*>(header));
         break;
     case DTN_FORMATA:
+        g_tenthsAsked = true;
         ShowTenthsField(reinterpret_cast<NMDATETIMEFORMATA*>(header));
         break;
     case DTN_WMKEYDOWNA:

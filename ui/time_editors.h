@@ -1,12 +1,15 @@
 // The three time editors (date-time pickers 2042 position, 2040 start,
 // 2041 end): their display format "HH:mm:ss.X", whose X is a tenths field
-// the window draws itself, their range, the times shown in them and their
+// the window draws itself ("HH:mm:ss" where the control does not let the
+// window draw it), their range, the times shown in them and their
 // notifications.
 #pragma once
 
 #include <windows.h>
 
-// Gives the three editors their "HH:mm:ss.X" format (2042, 2040, 2041).
+// Gives the three editors their "HH:mm:ss.X" format (2042, 2040, 2041);
+// where the control, setting that format and drawing it, has not asked for
+// the tenths field (DTN_FORMATQUERY, DTN_FORMAT), they get "HH:mm:ss".
 void SetTimeEditorFormats(HWND hMainDlg);
 
 // Gives the three editors the range of a source of fDuration seconds: from

@@ -313,14 +313,16 @@ inline bool ShowsColour(HWND window, COLORREF colour, int tolerance)
     });
 }
 
-// One started program (path in folder, with the variables set for it), ended at the end if it still runs.
+// One started program (path in folder, with the variables set for it and the arguments after its name), ended
+// at the end if it still runs.
 class Program {
 public:
-    Program(const std::wstring& path, const std::wstring& folder, const std::map<std::wstring, std::wstring>& vars = {})
+    Program(const std::wstring& path, const std::wstring& folder, const std::map<std::wstring, std::wstring>& vars = {},
+            const std::wstring& arguments = L"")
     {
         std::lock_guard<std::mutex> lock(g_lock);
         for (const auto& [name, value] : vars) SetEnvironmentVariableW(name.c_str(), value.c_str());
-        std::wstring commandLine = L"\"" + path + L"\"";
+        std::wstring commandLine = L"\"" + path + L"\" " + arguments;
         STARTUPINFOW startup = {sizeof startup};
         PROCESS_INFORMATION info = {};
         const BOOL started = CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
@@ -388,9 +390,9 @@ public:
     std::string Read(const std::wstring& name) const { return ReadBytes(PathOf(name)); }
     void Write(const std::wstring& name, const std::string& bytes) const { WriteBytes(PathOf(name), bytes); }
     // From the folder's parent: the program must find its own folder.
-    Program Start(const std::map<std::wstring, std::wstring>& vars = {}) const
+    Program Start(const std::map<std::wstring, std::wstring>& vars = {}, const std::wstring& arguments = L"") const
     {
-        return Program(PathOf(exe_), Parent(folder_), vars);
+        return Program(PathOf(exe_), Parent(folder_), vars, arguments);
     }
 
 private:

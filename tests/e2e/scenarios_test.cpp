@@ -570,6 +570,76 @@ TEST(UserRun, NamesOutsideCodePage936OpenPlayCutAndComeBack)
     }
 }
 
+// WM_DROPFILES as the shell posts it: a block of DROPFILES and wide names in the window's process, where its
+// fixed address is its handle (after room the heap looks at as the program frees it).
+void DropFiles(HWND window, const std::vector<std::wstring>& paths)
+{
+    std::wstring names;
+    for (const std::wstring& path : paths) names += path + L'\0';
+    const DROPFILES header = {sizeof header, {20, 20}, FALSE, TRUE};
+    std::string block(64, '\0');
+    block.append(reinterpret_cast<const char*>(&header), sizeof header);
+    block.append(reinterpret_cast<const char*>(names.c_str()), (names.size() + 1) * sizeof(wchar_t));
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, id);
+    char* at = static_cast<char*>(VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT, PAGE_READWRITE));
+    WriteProcessMemory(process, at, block.data(), block.size(), nullptr);
+    CloseHandle(process);
+    EXPECT_TRUE(PostMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(at + 64), 0));
+}
+
+// Files handed over from outside, named in Hangul with spaces: a relative path at start in place of the
+// remembered source; a second start's path to the minimised window, which comes back; drops of several files
+// (the first MP3 opens, playback stops) and of a text file alone (refused). Wine's editors show no "x".
+TEST(UserRun, FilesHandedOverFromOutsideOpenAsIfChosen)
+{
+    ProgramCopy copy(kTestBuild);
+    const std::wstring folder = copy.PathOf(L"노래 폴더"), songTitle = L"아이유 좋은 날.mp3", toneTitle = L"음계 tone.mp3";
+    const std::wstring song = folder + L"\\" + songTitle, tones = folder + L"\\" + toneTitle;
+    const std::wstring note = folder + L"\\메모 note.txt";
+    const std::string songBytes = Fixture("cut_song.mp3"), toneBytes = Fixture("tone_steps.mp3");
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    WriteBytes(song, songBytes);
+    WriteBytes(tones, toneBytes);
+    WriteBytes(note, "note");
+    copy.Write(L"音阶.mp3", toneBytes);
+    copy.Write(L"settings.ini", Settings(0, "音阶.mp3", Cp936(copy.PathOf(L"音阶.mp3")), "C:\\"));
+    Program program = copy.Start({}, L"\"" + song.substr(Parent(copy.Folder()).size() + 1) + L"\"");
+    const Window w{program, program.WaitForMainWindow()};
+    ASSERT_NE(w.main, nullptr);
+    EXPECT_TRUE(w.ShowsSource(songTitle, song));
+    EXPECT_EQ(Text(w.Item(IDC_TIME_POSITION)) + "|" + Text(w.Item(IDC_TIME_END)), "00:00:00|00:00:20");
+    ASSERT_TRUE(WaitUntil([&] {
+        PostMessageW(w.main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        return IsIconic(w.main) != 0;
+    }));
+    EXPECT_EQ(copy.Start({}, L"\"" + tones + L"\"").WaitForExit(), std::optional<DWORD>(0));
+    EXPECT_TRUE(w.ShowsSource(toneTitle, tones));
+    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(w.main) && GetForegroundWindow() == w.main; }));
+    HWND box = w.Item(IDC_CHECK_PLAY_SELECTION);
+    ASSERT_TRUE(w.ClickUntil(IDC_BUTTON_PLAY_SELECTION, [&] { return Checked(box) && w.Position() > 0; }));
+    DropFiles(w.main, {note, song, tones});
+    EXPECT_TRUE(w.ShowsSource(songTitle, song));
+    EXPECT_TRUE(!Checked(box) && w.Rests() && w.Position() == 0);
+    DropFiles(w.main, {note});
+    std::optional<MessageBoxSeen> refusal = WaitForMessageBox(program.Id(), w.main);
+    ASSERT_TRUE(refusal);
+    EXPECT_EQ(refusal->text + "|" + refusal->caption, "错误: 8001\n不支持的文件格式.|Zor DU3 Vodizaro");
+    EXPECT_TRUE(Answer(*refusal, IDOK) && w.ShowsSource(songTitle, song));
+    EXPECT_TRUE(program.CloseNormally(w.main));
+    std::vector<std::string> log = StartLog(copy, "C:\\");
+    const std::vector<std::string> songLoad = LoadLog(Cp936(song), songBytes.size(), AudioFrames("cut_song.mp3"));
+    Append(log, songLoad);
+    log.push_back("    Message: COPYDATA");
+    Append(log, LoadLog(Cp936(tones), toneBytes.size(), AudioFrames("tone_steps.mp3")));
+    log.push_back("    Message: DROP FILES");
+    Append(log, songLoad);
+    log.push_back("    Message: DROP FILES");
+    Append(log, EndLog());
+    ExpectLog(copy.Read(L"log.txt"), log);
+}
+
 // Cuts into a folder that is gone, one nobody may write to (immutable) and a
 // full disk (a small tmpfs): the box gives the system's reason, nothing stays.
 TEST(UserRun, CutsThatCannotBeWrittenNameTheSystemsReason)
