@@ -9,8 +9,10 @@
 
 #include <mpg123.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 static_assert(sizeof(off_t) == 8, "libmpg123 must be used with 64-bit offsets");
 
@@ -21,14 +23,63 @@ namespace {
 // wrong (most audibly in MPEG 2 and 2.5 files at low rates).
 constexpr long kSeekPreFrames = 24;
 
+// The file as libmpg123 reads it: through a buffer of its own, since it asks
+// for a frame's header and then its body, a few hundred bytes at a time, and
+// a system call for each would cost seconds on a long file.
+class BufferedFile {
+public:
+    explicit BufferedFile(OsFile file) : file_(file), buffer_(kBufferBytes) {}
+    ~BufferedFile() { OsCloseFile(file_); }
+    BufferedFile(const BufferedFile&) = delete;
+    BufferedFile& operator=(const BufferedFile&) = delete;
+
+    int64_t Read(void* out, size_t bytes)
+    {
+        if (next_ == size_) {
+            if (OsSeek(file_, position_, SEEK_SET) != position_) return -1;
+            const int64_t got = OsRead(file_, buffer_.data(), buffer_.size());
+            if (got < 0) return -1;
+            start_ = position_;
+            next_ = 0;
+            size_ = static_cast<size_t>(got);
+        }
+        const size_t n = std::min(bytes, size_ - next_);
+        memcpy(out, buffer_.data() + next_, n);
+        next_ += n;
+        position_ += static_cast<int64_t>(n);
+        return static_cast<int64_t>(n);
+    }
+    int64_t Seek(int64_t offset, int whence)
+    {
+        int64_t target = offset + (whence == SEEK_CUR ? position_ : 0);
+        if (whence == SEEK_END) target = OsSeek(file_, offset, SEEK_END);
+        if (target < 0) return -1;
+        position_ = target;
+        // Within the bytes held the buffer stays; elsewhere the next read fills it anew.
+        const bool held = target >= start_ && target < start_ + static_cast<int64_t>(size_);
+        next_ = held ? static_cast<size_t>(target - start_) : 0;
+        size_ = held ? size_ : 0;
+        return target;
+    }
+
+private:
+    static constexpr size_t kBufferBytes = size_t(1) << 20;
+    OsFile file_;
+    std::vector<uint8_t> buffer_;
+    int64_t start_ = 0;     // file offset of buffer_[0]
+    size_t next_ = 0;       // next byte of buffer_ to hand out
+    size_t size_ = 0;       // bytes held in buffer_
+    int64_t position_ = 0;  // file offset of the next byte to hand out
+};
+
 mpg123_ssize_t ReadCallback(void* handle, void* out, size_t bytes)
 {
-    return static_cast<mpg123_ssize_t>(OsRead(static_cast<OsFile>(handle), out, bytes));
+    return static_cast<mpg123_ssize_t>(static_cast<BufferedFile*>(handle)->Read(out, bytes));
 }
 
 off_t SeekCallback(void* handle, off_t offset, int whence)
 {
-    return static_cast<off_t>(OsSeek(static_cast<OsFile>(handle), offset, whence));
+    return static_cast<off_t>(static_cast<BufferedFile*>(handle)->Seek(offset, whence));
 }
 
 // The reader belongs to the decoder, not to libmpg123.
@@ -36,9 +87,6 @@ void CleanupCallback(void*) {}
 
 struct HandleDeleter {
     void operator()(mpg123_handle* mh) const { mpg123_delete(mh); }
-};
-struct FileCloser {
-    void operator()(OsFile file) const { OsCloseFile(file); }
 };
 
 // Allows signed 16-bit output at exactly one rate and channel layout, or,
@@ -61,7 +109,7 @@ void AllowFormats(mpg123_handle* mh, long rate, int channels)
 }  // namespace
 
 struct Mp3Decoder::Impl {
-    std::unique_ptr<OsFileTag, FileCloser> reader;
+    std::unique_ptr<BufferedFile> reader;
     std::unique_ptr<mpg123_handle, HandleDeleter> mh;
     int rateHz = 0;
     int channels = 0;
@@ -73,7 +121,7 @@ struct Mp3Decoder::Impl {
     // Opens the reader's file in libmpg123 from its first byte.
     bool OpenHandle()
     {
-        if (OsSeek(reader.get(), 0, SEEK_SET) != 0) return false;
+        if (reader->Seek(0, SEEK_SET) != 0) return false;
         return mpg123_open_handle(mh.get(), reader.get()) == MPG123_OK;
     }
 };
@@ -85,8 +133,9 @@ DecoderOpenResult Mp3Decoder::Open(const OsPath& path)
 {
     impl_.reset(new Impl);
     Impl fresh;
-    fresh.reader.reset(OsOpenForReading(path));
-    if (!fresh.reader) return DecoderOpenResult::FileNotOpened;
+    OsFile file = OsOpenForReading(path);
+    if (!file) return DecoderOpenResult::FileNotOpened;
+    fresh.reader.reset(new BufferedFile(file));
 
     int err = MPG123_OK;
     fresh.mh.reset(mpg123_new(nullptr, &err));
