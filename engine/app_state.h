@@ -43,7 +43,7 @@ struct AppState {
     int32_t nFrames = 0;       // entries in the frame index
     FrameEntry* pFrames = nullptr;  // frame index of the file last indexed: its audio frames
     FrameEntry feInfoFrame = {0, 0};  // its Xing/Info/VBRI frame, not audio; nLength 0 = none
-    int32_t nSourceBytes = 0;  // size of the file the frame index was built from
+    int64_t nSourceBytes = 0;  // size of the file the frame index was built from
 
     // Tag texts of the source: the library's text, "-", or none (null).
     // Always allocated with new[] by the tag carry-over, which releases them.

@@ -88,7 +88,7 @@ bool ReadSelectedFrames(SourceFile& file, const FrameIndex& index, const FrameSp
     const FrameEntry& infoFrame = index.info;
     SourceBytes infoBytes;
     if (infoFrame.nLength != 0 &&
-        !file.Read(infoFrame.nOffset, std::min(infoFrame.nLength, file.Size() - infoFrame.nOffset), infoBytes))
+        !file.Read(infoFrame.nOffset, std::min<int64_t>(infoFrame.nLength, file.Size() - infoFrame.nOffset), infoBytes))
         return false;
     if (!ReadInfoFacts(index, infoBytes, info)) return false;
 
@@ -96,7 +96,7 @@ bool ReadSelectedFrames(SourceFile& file, const FrameIndex& index, const FrameSp
     const int32_t needed = FirstNeeded(frames, span.i);
     const int64_t first = frames[needed].nOffset;
     const FrameEntry& last = frames[span.j - 1];
-    const int32_t length = static_cast<int32_t>(static_cast<int64_t>(last.nOffset) + last.nLength - first);
+    const int64_t length = last.nOffset + last.nLength - first;
     std::unique_ptr<uint8_t[], OsBufferFree> data(static_cast<uint8_t*>(OsAllocBuffer(static_cast<size_t>(length))));
     if (!data) return false;
     bool holds = true;

@@ -4,6 +4,8 @@
 #include <cstdint>
 
 struct FrameEntry {
-    int32_t nOffset;  // byte offset of the frame header's first byte in the file
+    int64_t nOffset;  // byte offset of the frame header's first byte in the file
     int32_t nLength;  // frame length in bytes, padding byte included
 };
+// The index of a day-long file stays within 16 bytes a frame.
+static_assert(sizeof(FrameEntry) <= 16, "one frame's entry");

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <new>
+#include <string>
 
 namespace {
 
@@ -26,7 +27,7 @@ void MirrorStateIndex()
     g_state.pFrames = index.frames.empty() ? nullptr : const_cast<FrameEntry*>(index.frames.data());
     g_state.nFrames = static_cast<int32_t>(index.frames.size());
     g_state.feInfoFrame = index.info;
-    g_state.nSourceBytes = static_cast<int32_t>(index.nBytes);
+    g_state.nSourceBytes = index.nBytes;
 }
 
 bool ReplaceFrameIndex(int32_t count)
@@ -103,7 +104,7 @@ void MP3GetFrames()
     SourceFile file;
     SourceBytes bytes;
     const SourceRead opened = file.Open(SourcePath());
-    if (opened == SourceRead::Ok) g_log.Print("大小: %d", file.Size());
+    if (opened == SourceRead::Ok) g_log.Print("大小: %s", std::to_string(file.Size()).c_str());
     if (opened != SourceRead::Ok || !ReadAndIndexSource(file, bytes, true)) {
         ReplaceFrameIndex(0);
     }

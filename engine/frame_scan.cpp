@@ -175,7 +175,7 @@ int32_t MP3ScanFrames(const uint8_t* data, int64_t size, FrameEntry* out)
     FrameScanPosition at;
     at.p = at.streamEnd = range.nStart;
     ScanSpan(data, at, range.nEnd, range.nEnd, [&](int64_t offset, int32_t length) {
-        if (out) out[count] = FrameEntry{static_cast<int32_t>(offset), length};
+        if (out) out[count] = FrameEntry{offset, length};
         ++count;
     });
     return count;
@@ -238,7 +238,7 @@ void FrameScanner::Store(int64_t offset, int32_t length)
 {
     const size_t block = static_cast<size_t>(count_) / kBlockEntries;
     if (block == blocks_.size()) blocks_.emplace_back(new FrameEntry[kBlockEntries]);
-    blocks_[block][static_cast<size_t>(count_) % kBlockEntries] = FrameEntry{static_cast<int32_t>(offset), length};
+    blocks_[block][static_cast<size_t>(count_) % kBlockEntries] = FrameEntry{offset, length};
     ++count_;
 }
 

@@ -10,11 +10,11 @@ SourceRead SourceFile::Open(const OsPath& path)
         Close();
         return size < 0 ? SourceRead::Failed : SourceRead::TooLarge;
     }
-    nSize = static_cast<int32_t>(size);
+    nSize = size;
     return SourceRead::Ok;
 }
 
-bool SourceFile::Read(int64_t offset, int32_t length, SourceBytes& out)
+bool SourceFile::Read(int64_t offset, int64_t length, SourceBytes& out)
 {
     out = SourceBytes();
     if (!file || offset < 0 || length < 0 || offset + length > nSize) return false;

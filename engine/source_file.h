@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <memory>
 
-// Sources of 2 GiB or more are outside the design: every offset of the frame
-// index is a signed 32-bit number.
-constexpr int64_t kSourceLimitBytes = int64_t(1) << 31;
+// The largest source the program takes: 64 GiB, a day at 6 Mbit/s. (Offsets
+// are 64-bit; while a source is indexed its bytes are held in memory.)
+constexpr int64_t kSourceLimitBytes = int64_t(1) << 36;
 
 // Releases a block of OsAllocBuffer.
 struct OsBufferFree {
@@ -20,7 +20,7 @@ struct OsBufferFree {
 struct SourceBytes {
     std::unique_ptr<uint8_t[], OsBufferFree> pData;  // null when nothing was read
     int64_t nBase = 0;                 // file offset of pData[0]
-    int32_t nSize = 0;                 // number of bytes in pData
+    int64_t nSize = 0;                 // number of bytes in pData
 
     // The bytes [offset, offset + length) of the file, or null when they are
     // not all held.
@@ -50,21 +50,21 @@ public:
     // Opens the file and takes its size.
     SourceRead Open(const OsPath& path);
     // The size of the open file in bytes.
-    int32_t Size() const { return nSize; }
+    int64_t Size() const { return nSize; }
     // Reads the bytes [offset, offset + length) of the open file into out,
     // replacing what out held, with one buffer of exactly that size. False,
     // and out empty, on any error.
-    bool Read(int64_t offset, int32_t length, SourceBytes& out);
+    bool Read(int64_t offset, int64_t length, SourceBytes& out);
     // Reads the bytes [offset, offset + length) of the open file into
     // buffer, a chunk at a time; after each chunk, arrived(end) is told that
     // the bytes up to file offset end are in. False on any error.
     template <typename Arrived>
-    bool ReadInto(uint8_t* buffer, int64_t offset, int32_t length, Arrived arrived);
+    bool ReadInto(uint8_t* buffer, int64_t offset, int64_t length, Arrived arrived);
     void Close();
 
 private:
     OsFile file = nullptr;
-    int32_t nSize = 0;
+    int64_t nSize = 0;
 };
 
 // Chunks of this size are read one at a time, so that what looks at them
@@ -72,12 +72,12 @@ private:
 constexpr int32_t kReadChunkBytes = 4 << 20;
 
 template <typename Arrived>
-bool SourceFile::ReadInto(uint8_t* buffer, int64_t offset, int32_t length, Arrived arrived)
+bool SourceFile::ReadInto(uint8_t* buffer, int64_t offset, int64_t length, Arrived arrived)
 {
     if (!file || offset < 0 || length < 0 || offset + length > nSize) return false;
     if (OsSeek(file, offset, SEEK_SET) != offset) return false;
-    for (int32_t done = 0; done < length;) {
-        const int32_t chunk = length - done < kReadChunkBytes ? length - done : kReadChunkBytes;
+    for (int64_t done = 0; done < length;) {
+        const int64_t chunk = length - done < kReadChunkBytes ? length - done : kReadChunkBytes;
         if (!OsReadExact(file, buffer + done, static_cast<size_t>(chunk))) return false;
         done += chunk;
         arrived(offset + done);

@@ -83,7 +83,7 @@ TEST_F(CutTest, NamesAndTheLogOfCuts)
 }
 
 // A source changed since the load (sound, frames moved, shorter), read-only or
-// gone is cut as it is now; one that cannot be read (or of 2 GiB) leaves no index.
+// gone is cut as it is now; one that cannot be read (or too large) leaves no index.
 TEST_F(CutTest, ASourceChangedGoneOrUnreadableIsTakenAsItIsNow)
 {
     const std::string source = Load(FixturePath("tag_v2only.mp3"), "song.mp3");
@@ -120,7 +120,7 @@ TEST_F(CutTest, ASourceChangedGoneOrUnreadableIsTakenAsItIsNow)
     EXPECT_TRUE(messages.empty() && g_state.nFrames > 0) << "no box; the index of the file before kept";
 
     const std::string huge = dir.File("huge.mp3"), empty = dir.File("empty.mp3");
-    std::ofstream(huge, std::ios::binary).seekp((int64_t(1) << 31) - 1).put('\0');
+    std::ofstream(huge, std::ios::binary).seekp(kSourceLimitBytes - 1).put('\0');
     WriteFileBytes(empty, {});
     for (const std::string& path : {source, dir.Path(), huge, empty}) {
         const size_t before = LogLines().size();
