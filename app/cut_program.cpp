@@ -88,11 +88,10 @@ std::string Shown(const TagText& text)
 bool LoadSource(const PathArgument& source, FrameIndex& index, float& duration, TagTexts& texts, std::string& error)
 {
     SourceFile file;
-    SourceBytes bytes;
     int32_t counted = 0;
     const SourceRead opened = file.Open(source.Path());
     if (opened == SourceRead::TooLarge) error = "larger than the program supports";
-    if (opened != SourceRead::Ok || !MP3IndexFile(file, index, bytes, &counted)) {
+    if (opened != SourceRead::Ok || !MP3IndexFile(file, index, &counted)) {
         if (error.empty()) error = "cannot be read: " + PathArgument::ShownText(OsErrorText(OsLastError()));
         return false;
     }

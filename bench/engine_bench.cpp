@@ -139,13 +139,13 @@ void Report(const std::string& self, const std::string& path, const std::string&
     // does it (there the chunks are fresh from the read).
     std::vector<FrameEntry> frames;
     const double scanSeconds = BestSeconds(5, [&] {
-        FrameScanner scanner(bytes.pData.get(), bytes.nSize);
+        FrameScanner scanner(bytes.nSize);
         for (int64_t end = 0; end < bytes.nSize;) {
             end = std::min<int64_t>(bytes.nSize, end + kReadChunkBytes);
-            scanner.Advance(end);
+            scanner.Advance(bytes.pData.get(), 0, end);
         }
-        frames.resize(static_cast<size_t>(scanner.Finish()));
-        scanner.CopyTo(frames.data());
+        scanner.Finish([&](int64_t from, int64_t) { return bytes.pData.get() + from; });
+        frames = scanner.Take();
     });
     bytes = SourceBytes();
 

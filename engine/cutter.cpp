@@ -96,7 +96,7 @@ bool ReadSelectedFrames(SourceFile& file, const FrameIndex& index, const FrameSp
     const int32_t needed = FirstNeeded(frames, span.i);
     const int64_t first = frames[needed].nOffset;
     const FrameEntry& last = frames[span.j - 1];
-    const int64_t length = last.nOffset + last.nLength - first;
+    const int64_t length = std::min(last.nOffset + last.nLength, file.Size()) - first;
     std::unique_ptr<uint8_t[], OsBufferFree> data(static_cast<uint8_t*>(OsAllocBuffer(static_cast<size_t>(length))));
     if (!data) return false;
     bool holds = true;
@@ -108,7 +108,10 @@ bool ReadSelectedFrames(SourceFile& file, const FrameIndex& index, const FrameSp
             holds = frame.nOffset >= first && MP3FrameLength(data.get() + (frame.nOffset - first)) == frame.nLength;
         }
     };
-    if (!file.ReadInto(data.get(), first, length, check) || !holds || k != span.j) return false;
+    if (!file.ReadInto(data.get(), first, length, check) || !holds) return false;
+    // The last frame of a file may be cut off at its end: the cut leaves it out.
+    if (k == span.j - 1 && frames[k].nOffset + frames[k].nLength > file.Size()) ++k;
+    if (k != span.j) return false;
     source.pData = std::move(data);
     source.nBase = first;
     source.nSize = length;
@@ -117,7 +120,7 @@ bool ReadSelectedFrames(SourceFile& file, const FrameIndex& index, const FrameSp
 
 // Reads what the cut takes and maps the selection: only the frames the cut
 // takes when the file has the size it was indexed at and they stand where
-// the index says, otherwise the whole file, indexed anew. False when the
+// the index says, otherwise those of the whole file indexed anew. False when the
 // file cannot be read.
 bool ReadFramesToCut(SourceFile& file, const CutJob& job, FrameIndex& index, SourceBytes& source, InfoFrameFacts& info,
                      FrameSpan& span)
@@ -129,10 +132,9 @@ bool ReadFramesToCut(SourceFile& file, const CutJob& job, FrameIndex& index, Sou
     const bool unchanged = file.Size() == index.nBytes && !index.frames.empty();
     if (unchanged && ReadSelectedFrames(file, index, span, source, info)) return true;
     int32_t counted = 0;
-    if (!MP3IndexFile(file, index, source, &counted)) return false;
-    ReadInfoFacts(index, source, info);
+    if (!MP3IndexFile(file, index, &counted)) return false;
     span = map();
-    return true;
+    return ReadSelectedFrames(file, index, span, source, info);
 }
 
 // Writes the new file: the room for its tag, then the frames of the layout

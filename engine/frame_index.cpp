@@ -7,6 +7,7 @@
 #include "wide_paths.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 #include <string>
 
@@ -45,48 +46,73 @@ bool ReplaceFrameIndex(int32_t count)
     return held;
 }
 
-bool MP3IndexFile(SourceFile& file, FrameIndex& index, SourceBytes& bytes, int32_t* counted)
+namespace {
+
+bool IndexFile(SourceFile& file, FrameIndex& index, int32_t* counted)
 {
     index = FrameIndex();
-    bytes = SourceBytes();
     *counted = -1;
-    // The scanner sees the buffer the bytes arrive in; it reads only what
-    // has arrived.
-    const size_t size = static_cast<size_t>(file.Size());
-    std::unique_ptr<uint8_t[], OsBufferFree> data(static_cast<uint8_t*>(OsAllocBuffer(size)));
-    if (!data) return false;
-    FrameScanner scanner(data.get(), file.Size());
-    const auto arrived = [&](int64_t available) { scanner.Advance(available); };
-    if (!file.ReadInto(data.get(), 0, file.Size(), arrived)) return false;
-    int32_t found = scanner.Finish();
+    const int64_t size = file.Size();
+    FrameScanner scanner(size);
+    // Chunk by chunk, each read after the bytes of the one before that the
+    // scan still needs.
+    std::vector<uint8_t> buffer;
+    int64_t start = 0;      // file offset of buffer[0]
+    int64_t available = 0;  // the end of the bytes read
+    while (available < size) {
+        const int64_t keep = std::min(std::max(scanner.Needed(), start), available);
+        const size_t kept = static_cast<size_t>(available - keep);
+        memmove(buffer.data(), buffer.data() + (keep - start), kept);
+        const int64_t chunk = std::min<int64_t>(kReadChunkBytes, size - available);
+        buffer.resize(kept + static_cast<size_t>(chunk));
+        if (!file.ReadInto(buffer.data() + kept, available, chunk, [](int64_t) {})) return false;
+        start = keep;
+        available += chunk;
+        scanner.Advance(buffer.data(), start, available);
+    }
+    buffer = std::vector<uint8_t>();
+    const auto read = [&](int64_t from, int64_t to) -> const uint8_t* {
+        buffer.resize(static_cast<size_t>(std::max<int64_t>(1, to - from)));
+        return file.ReadInto(buffer.data(), from, to - from, [](int64_t) {}) ? buffer.data() : nullptr;
+    };
+    int32_t found = scanner.Finish(read);
+    if (found < 0) return false;
     // An encoder's describing frame at the start is not audio: the index
     // keeps it apart.
     FrameEntry info = {0, 0};
-    if (found > 0 && MP3IsLeadingInfoFrame(data.get(), file.Size(), scanner.Entry(0))) {
-        info = scanner.Entry(0);
-        --found;
+    if (found > 0) {
+        const FrameEntry first = scanner.Entry(0);
+        const int64_t held = std::min<int64_t>(first.nLength, size - first.nOffset);
+        const uint8_t* bytes = held > 0 ? read(first.nOffset, first.nOffset + held) : nullptr;
+        if (bytes && MP3IsInfoFrame(bytes, static_cast<int32_t>(held))) info = first;
     }
+    if (info.nLength > 0) --found;
     *counted = found;
-    try {
-        index.frames.resize(static_cast<size_t>(found));
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    if (found > 0) scanner.CopyTo(index.frames.data(), info.nLength > 0 ? 1 : 0);
+    index.frames = scanner.Take();
+    if (info.nLength > 0) index.frames.erase(index.frames.begin());
     index.info = info;
-    index.nBytes = file.Size();
-    bytes.pData = std::move(data);
-    bytes.nBase = 0;
-    bytes.nSize = file.Size();
+    index.nBytes = size;
     return true;
 }
 
-bool ReadAndIndexSource(SourceFile& file, SourceBytes& bytes, bool log)
+}  // namespace
+
+bool MP3IndexFile(SourceFile& file, FrameIndex& index, int32_t* counted)
+{
+    try {
+        return IndexFile(file, index, counted);
+    } catch (const std::bad_alloc&) {  // an index larger than the memory left
+        index = FrameIndex();
+        return false;
+    }
+}
+
+bool ReadAndIndexSource(SourceFile& file, bool log)
 {
     ReplaceFrameIndex(0);
     FrameIndex index;
     int32_t counted = 0;
-    const bool indexed = MP3IndexFile(file, index, bytes, &counted);
+    const bool indexed = MP3IndexFile(file, index, &counted);
     if (indexed) g_stateIndex = std::move(index);
     MirrorStateIndex();
     if (log && counted >= 0) {
@@ -102,10 +128,9 @@ void MP3GetFrames()
     g_log.Print("mp3 文件: %s", g_state.szSourcePath);
 
     SourceFile file;
-    SourceBytes bytes;
     const SourceRead opened = file.Open(SourcePath());
     if (opened == SourceRead::Ok) g_log.Print("大小: %s", std::to_string(file.Size()).c_str());
-    if (opened != SourceRead::Ok || !ReadAndIndexSource(file, bytes, true)) {
+    if (opened != SourceRead::Ok || !ReadAndIndexSource(file, true)) {
         ReplaceFrameIndex(0);
     }
 }

@@ -16,13 +16,14 @@ struct FrameIndex {
     int64_t nBytes = 0;              // size of the file it was built from; 0 = none
 };
 
-// Reads the whole of an open file into bytes, in chunks, each scanned for
-// frames as it arrives, and makes the frames found index: the audio frames,
+// Reads the whole of an open file in chunks, each scanned for frames as it
+// arrives (holding a chunk and the file's last FrameScanner::kTailBytes at
+// most), and makes the frames found index: the audio frames,
 // and apart from them a first frame that holds an encoder's Xing, Info or
 // VBRI header. *counted is the number of audio frames found, -1 when the
 // file could not be read. False (index empty) when the file cannot be read
 // or the index not held in memory.
-bool MP3IndexFile(SourceFile& file, FrameIndex& index, SourceBytes& bytes, int32_t* counted);
+bool MP3IndexFile(SourceFile& file, FrameIndex& index, int32_t* counted);
 
 // The window's index, which g_state mirrors.
 FrameIndex& StateIndex();
@@ -38,7 +39,7 @@ bool ReplaceFrameIndex(int32_t count);
 
 // MP3IndexFile into the window's index. With log, writes "帧数: %d" once the
 // frames are found and again once they are stored.
-bool ReadAndIndexSource(SourceFile& file, SourceBytes& bytes, bool log);
+bool ReadAndIndexSource(SourceFile& file, bool log);
 
 // Builds the frame index of szSourcePath into nFrames, pFrames and
 // nSourceBytes of g_state, with its log lines. The file is opened for reading only. When it cannot be

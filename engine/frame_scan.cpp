@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #if defined(__GNUC__)
 #define ZDV_PREFETCH(address) __builtin_prefetch(address)
@@ -90,10 +91,10 @@ int64_t TrailingTagStart(const uint8_t* data, int64_t start, int64_t end)
 
 // The length of the frame whose header is at p (-1 for none), its header
 // copied to header; bytes at or past end read as zero.
-int32_t HeaderAt(const uint8_t* data, int64_t p, int64_t end, uint8_t header[4])
+int32_t HeaderAt(const HeldBytes& data, int64_t p, int64_t end, uint8_t header[4])
 {
     memset(header, 0, 4);
-    memcpy(header, data + p, static_cast<size_t>(std::min<int64_t>(4, end - p)));
+    memcpy(header, data.At(p), static_cast<size_t>(std::min<int64_t>(4, end - p)));
     return MP3FrameLength(header);
 }
 
@@ -102,9 +103,9 @@ int32_t HeaderAt(const uint8_t* data, int64_t p, int64_t end, uint8_t header[4])
 // other from it, each where the one before ends and of its format, or fewer
 // reach end: exactly, or cut off where the stream goes on (joins) or starts
 // the audio. Reads no byte at or past p + kLookaheadBytes.
-bool StartsStream(const uint8_t* data, int64_t p, int32_t length, int64_t end, bool joins)
+bool StartsStream(const HeldBytes& data, int64_t p, int32_t length, int64_t end, bool joins)
 {
-    if (MP3IsInfoFrame(data + p, static_cast<int32_t>(std::min<int64_t>(length, end - p)))) return true;
+    if (MP3IsInfoFrame(data.At(p), static_cast<int32_t>(std::min<int64_t>(length, end - p)))) return true;
     uint8_t first[4], next[4];
     HeaderAt(data, p, end, first);
     for (int chained = 1; chained < kChainedFrames; ++chained) {
@@ -122,12 +123,12 @@ bool StartsStream(const uint8_t* data, int64_t p, int32_t length, int64_t end, b
 // other byte is skipped. Header bytes at or past end read as zero. Reads no
 // byte at or past stop + kLookaheadBytes.
 template <typename Found>
-void ScanSpan(const uint8_t* data, FrameScanPosition& at, int64_t stop, int64_t end, Found found)
+void ScanSpan(const HeldBytes& data, FrameScanPosition& at, int64_t stop, int64_t end, Found found)
 {
     int64_t p = at.p;
     while (p < stop) {
         // The sync test spares the full header test at most positions.
-        if (p + 1 >= end || !IsFrameSync(data + p)) {
+        if (p + 1 >= end || !IsFrameSync(data.At(p))) {
             ++p;
             continue;
         }
@@ -149,9 +150,24 @@ void ScanSpan(const uint8_t* data, FrameScanPosition& at, int64_t stop, int64_t 
         at.streamEnd = p;
         // Frames of varying length defeat the processor's own prefetching:
         // ask for the bytes two frames on while this one is counted.
-        ZDV_PREFETCH(data + p + 2 * kPrefetchFrameBytes);
+        if (p + 2 * kPrefetchFrameBytes < stop) ZDV_PREFETCH(data.At(p + 2 * kPrefetchFrameBytes));
     }
     at.p = p;
+}
+
+// The end of the audio of a file of the given size whose audio starts at
+// start: before the tags at its end. data holds the bytes from held on;
+// a tag that would begin before held is not seen.
+int64_t AudioEnd(const HeldBytes& data, int64_t held, int64_t start, int64_t size)
+{
+    int64_t end = size;
+    const uint8_t* base = data.At(held);
+    for (int n = 0; n < kMaxTrailingTags; ++n) {
+        const int64_t at = TrailingTagStart(base, std::max(start, held) - held, end - held);
+        if (at < 0) break;
+        end = at + held;
+    }
+    return end;
 }
 
 }  // namespace
@@ -159,13 +175,8 @@ void ScanSpan(const uint8_t* data, FrameScanPosition& at, int64_t stop, int64_t 
 AudioRange MP3FindAudioRange(const uint8_t* data, int64_t size)
 {
     // A tag claiming more than the file holds leaves no audio.
-    AudioRange range = {WalkLeadingId3v2Tags(data, size, [](int64_t, int64_t) {}), size};
-    for (int n = 0; n < kMaxTrailingTags; ++n) {
-        const int64_t start = TrailingTagStart(data, range.nStart, range.nEnd);
-        if (start < 0) break;
-        range.nEnd = start;
-    }
-    return range;
+    const int64_t start = WalkLeadingId3v2Tags(data, size, [](int64_t, int64_t) {});
+    return AudioRange{start, AudioEnd(HeldBytes{data, 0}, 0, start, size)};
 }
 
 int32_t MP3ScanFrames(const uint8_t* data, int64_t size, FrameEntry* out)
@@ -174,75 +185,82 @@ int32_t MP3ScanFrames(const uint8_t* data, int64_t size, FrameEntry* out)
     int32_t count = 0;
     FrameScanPosition at;
     at.p = at.streamEnd = range.nStart;
-    ScanSpan(data, at, range.nEnd, range.nEnd, [&](int64_t offset, int32_t length) {
+    ScanSpan(HeldBytes{data, 0}, at, range.nEnd, range.nEnd, [&](int64_t offset, int32_t length) {
         if (out) out[count] = FrameEntry{offset, length};
         ++count;
     });
     return count;
 }
 
-FrameScanner::FrameScanner(const uint8_t* data, int64_t size) : data_(data), size_(size), leadingTags_(size) {}
+FrameScanner::FrameScanner(int64_t size) : size_(size), leadingTags_(size) {}
 
 FrameScanner::~FrameScanner() = default;
 
-void FrameScanner::Advance(int64_t available)
+int64_t FrameScanner::Needed() const
 {
+    return started_ ? at_.p : leadingTags_.End();
+}
+
+void FrameScanner::Advance(const uint8_t* bytes, int64_t start, int64_t available)
+{
+    const HeldBytes data = {bytes, start};
     // The leading ID3v2 tags, as their headers arrive.
     while (!started_) {
         if (leadingTags_.Done()) {
             at_.p = at_.streamEnd = leadingTags_.End();
             started_ = true;
-        } else if (available - leadingTags_.End() < kId3v2HeaderBytes) {
+        } else if (available - leadingTags_.End() < kId3v2HeaderBytes || leadingTags_.End() < start) {
             return;
         } else {
-            leadingTags_.Take(data_ + leadingTags_.End());
+            leadingTags_.Take(data.At(leadingTags_.End()));
         }
     }
     // Positions whose decision reads only bytes that have arrived.
     const int64_t stop = available - kLookaheadBytes;
-    ScanSpan(data_, at_, stop, size_, [this](int64_t offset, int32_t length) { Store(offset, length); });
+    ScanSpan(data, at_, stop, size_, [this](int64_t offset, int32_t length) { Store(offset, length); });
 }
 
-int32_t FrameScanner::Finish()
+int32_t FrameScanner::Finish(const std::function<const uint8_t*(int64_t from, int64_t to)>& read)
 {
-    Advance(size_);
-    const AudioRange range = MP3FindAudioRange(data_, size_);
+    // The tags at the end of the file, as far as its last kTailBytes hold them.
+    const int64_t start = leadingTags_.End();
+    const int64_t held = std::max(start, size_ - kTailBytes);
+    const uint8_t* tail = read(held, size_);
+    if (!tail) return -1;
+    Advance(tail, held, size_);
+    const int64_t end = AudioEnd(HeldBytes{tail, held}, held, start, size_);
     // A decision within kLookaheadBytes of the end of the audio may have read
     // the bytes of a tag after it, where the whole scan reads zeros or stops:
-    // drop what was found from there on and scan that stretch again, on from
-    // the end of the last frame kept.
-    const int64_t from = range.nEnd - kLookaheadBytes;
-    while (count_ > 0 && At(count_ - 1).nOffset > from) --count_;
+    // drop what was found after from and decide the positions after it
+    // again, on from the end of the last frame kept. (Those up to from read
+    // only bytes of the audio, as the whole scan does.)
+    const int64_t from = end - kLookaheadBytes;
+    while (!frames_.empty() && frames_.back().nOffset > from) frames_.pop_back();
     at_ = FrameScanPosition();
-    at_.p = at_.streamEnd = range.nStart;
-    if (count_ > 0) {
-        const FrameEntry last = At(count_ - 1);
-        memcpy(at_.model, data_ + last.nOffset, 4);
-        at_.p = at_.streamEnd = static_cast<int64_t>(last.nOffset) + last.nLength;
+    at_.streamEnd = start;
+    if (!frames_.empty()) {
+        const FrameEntry last = frames_.back();
+        const uint8_t* header = read(last.nOffset, last.nOffset + 4);
+        if (!header) return -1;
+        memcpy(at_.model, header, 4);
+        at_.streamEnd = last.nOffset + last.nLength;
     }
-    ScanSpan(data_, at_, range.nEnd, range.nEnd, [this](int64_t offset, int32_t length) { Store(offset, length); });
-    return static_cast<int32_t>(count_);
-}
-
-void FrameScanner::CopyTo(FrameEntry* out, int64_t first) const
-{
-    for (int64_t k = first; k < count_;) {
-        const size_t block = static_cast<size_t>(k) / kBlockEntries, at = static_cast<size_t>(k) % kBlockEntries;
-        const size_t n = std::min(kBlockEntries - at, static_cast<size_t>(count_ - k));
-        memcpy(out + (k - first), blocks_[block].get() + at, n * sizeof(FrameEntry));
-        k += static_cast<int64_t>(n);
-    }
+    at_.p = std::max(at_.streamEnd, from + 1);
+    if (at_.p >= end) return static_cast<int32_t>(frames_.size());
+    const uint8_t* rest = read(at_.p, end);
+    if (!rest) return -1;
+    ScanSpan(HeldBytes{rest, at_.p}, at_, end, end, [this](int64_t offset, int32_t length) { Store(offset, length); });
+    return static_cast<int32_t>(frames_.size());
 }
 
 void FrameScanner::Store(int64_t offset, int32_t length)
 {
-    const size_t block = static_cast<size_t>(count_) / kBlockEntries;
-    if (block == blocks_.size()) blocks_.emplace_back(new FrameEntry[kBlockEntries]);
-    blocks_[block][static_cast<size_t>(count_) % kBlockEntries] = FrameEntry{offset, length};
-    ++count_;
-}
-
-FrameEntry& FrameScanner::At(int64_t k)
-{
-    return blocks_[static_cast<size_t>(k) / kBlockEntries][static_cast<size_t>(k) % kBlockEntries];
+    // Room for the file's frames, at the length of the first ones and a little more.
+    constexpr size_t kFirstFrames = 64;
+    if (frames_.size() == kFirstFrames) {
+        const int64_t bytes = std::max<int64_t>(1, offset - frames_.front().nOffset);
+        const int64_t total = (size_ - frames_.front().nOffset) / bytes * int64_t(kFirstFrames) * 21 / 20;
+        frames_.reserve(static_cast<size_t>(std::min<int64_t>(total, size_ / 24)) + kFirstFrames);
+    }
+    frames_.push_back(FrameEntry{offset, length});
 }

@@ -7,6 +7,7 @@
 #include "id3v2_text.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -28,6 +29,14 @@ AudioRange MP3FindAudioRange(const uint8_t* data, int64_t size);
 // Where a frame scan stands: the next position to test, and where the last
 // frame found ends and its header (before the first: the start of the audio
 // range, and zeros).
+// Bytes of a file held in memory: the file's byte at offset k is at
+// bytes[k - start].
+struct HeldBytes {
+    const uint8_t* bytes;
+    int64_t start;
+    const uint8_t* At(int64_t offset) const { return bytes + (offset - start); }
+};
+
 struct FrameScanPosition {
     int64_t p = 0;
     int64_t streamEnd = 0;
@@ -58,47 +67,50 @@ constexpr int kChainedFrames = 4;
 // (a cut-off final frame).
 // With out null the frames are only counted; otherwise out must have room
 // for the count of a counting call on the same bytes, and receives them in
-// file order. Returns the number of frames. size must be below 2 GiB.
+// file order. Returns the number of frames.
 int32_t MP3ScanFrames(const uint8_t* data, int64_t size, FrameEntry* out);
 
 // The same scan over a file whose bytes arrive in order, chunk by chunk, so
-// that each chunk is scanned while it is still in the processor's caches.
-// Finds exactly the frames MP3ScanFrames finds in the whole file.
+// that a file of any size is scanned holding only a chunk of it. Finds
+// exactly the frames MP3ScanFrames finds in the whole file, but for a file
+// whose tags at its end take more than kTailBytes (they count as audio).
 class FrameScanner {
 public:
-    // data is where the whole file of the given size (below 2 GiB) arrives.
-    FrameScanner(const uint8_t* data, int64_t size);
+    // The bytes of the file's end that Finish looks at for its tags.
+    static constexpr int64_t kTailBytes = int64_t(16) << 20;
+
+    // A file of the given size.
+    explicit FrameScanner(int64_t size);
     ~FrameScanner();
     FrameScanner(const FrameScanner&) = delete;
     FrameScanner& operator=(const FrameScanner&) = delete;
 
-    // The bytes [0, available) are in data now: scans as far as they allow,
-    // which is a few KB short of them (the frames that may follow a header).
-    void Advance(int64_t available);
+    // bytes holds the file's bytes [start, available), every byte from
+    // Needed() on that has arrived (start <= Needed(), or start = available
+    // when Needed() lies beyond). Scans as far as they allow, which is a few
+    // KB short of them (the frames that may follow a header).
+    void Advance(const uint8_t* bytes, int64_t start, int64_t available);
+    // The first byte the scan still needs: what the next Advance must hold.
+    int64_t Needed() const;
     // Every byte has arrived: applies the tags at the end of the file and
-    // completes the scan. Returns the number of frames.
-    int32_t Finish();
-    // Copies the frames found from the first-th on, in file order, to out,
-    // which has room for the number Finish returned less first.
-    void CopyTo(FrameEntry* out, int64_t first = 0) const;
+    // completes the scan. read(from, to) gives the file's bytes [from, to),
+    // kept until its next call, or null when they cannot be read. Returns
+    // the number of frames, or -1 when a read failed.
+    int32_t Finish(const std::function<const uint8_t*(int64_t from, int64_t to)>& read);
+    // The frames found, in file order (after Finish: all of them), handed
+    // over; the scanner keeps none.
+    std::vector<FrameEntry> Take() { return std::move(frames_); }
     // The k-th frame found (k below the number Finish returned).
-    FrameEntry Entry(int64_t k) const
-    {
-        return blocks_[static_cast<size_t>(k) / kBlockEntries][static_cast<size_t>(k) % kBlockEntries];
-    }
+    FrameEntry Entry(int64_t k) const { return frames_[static_cast<size_t>(k)]; }
 
 private:
-    static constexpr size_t kBlockEntries = size_t(1) << 15;
-
     void Store(int64_t offset, int32_t length);
-    FrameEntry& At(int64_t k);
 
-    const uint8_t* data_;
     int64_t size_;
     LeadingId3v2Tags leadingTags_;
     FrameScanPosition at_;  // once the leading tags are behind
     bool started_ = false;  // the leading tags are behind
-    // The frames found, in blocks, so that nothing is moved as they grow.
-    std::vector<std::unique_ptr<FrameEntry[]>> blocks_;
-    int64_t count_ = 0;
+    // The frames found; room for all of them is taken once the first few
+    // tell how long frames are, so that they are hardly ever moved.
+    std::vector<FrameEntry> frames_;
 };

@@ -116,13 +116,16 @@ TEST(FrameScan, FramesLieBetweenTheTagsOnly)
         const std::vector<FrameEntry> whole = Scan(bytes);
         for (int64_t chunk : {1, 3, 7, 64, 417, 2000, 4096}) {
             Bytes arriving(bytes.size(), 0);
-            FrameScanner scanner(arriving.data(), static_cast<int64_t>(bytes.size()));
-            for (size_t end = 0; end < bytes.size(); scanner.Advance(static_cast<int64_t>(end))) {
+            FrameScanner scanner(static_cast<int64_t>(bytes.size()));
+            for (size_t end = 0; end < bytes.size();) {  // the bytes before Needed() given up (zeroed)
                 const size_t from = std::exchange(end, std::min(bytes.size(), end + size_t(chunk)));
                 std::copy(bytes.begin() + long(from), bytes.begin() + long(end), arriving.begin() + long(from));
+                const int64_t keep = std::min<int64_t>(scanner.Needed(), int64_t(end));
+                std::fill(arriving.begin(), arriving.begin() + keep, 0);
+                scanner.Advance(arriving.data() + keep, keep, int64_t(end));
             }
-            std::vector<FrameEntry> chunked(static_cast<size_t>(scanner.Finish()));
-            scanner.CopyTo(chunked.data());
+            scanner.Finish([&](int64_t from, int64_t) { return bytes.data() + from; });
+            const std::vector<FrameEntry> chunked = scanner.Take();
             ASSERT_EQ(chunked.size(), whole.size()) << chunk;
             for (size_t k = 0; k < whole.size(); ++k)
                 ASSERT_EQ(std::tie(chunked[k].nOffset, chunked[k].nLength), std::tie(whole[k].nOffset, whole[k].nLength))
