@@ -119,7 +119,8 @@ int PrintInfo(const PathArgument& source, const FrameIndex& index, float duratio
     const uint8_t* header = head.Bytes(first.nOffset, 4);
     const char* version = MP3IsMpeg1(header) ? "1" : MP3SampleRate(header) < 16000 ? "2.5" : "2";
     printf("frames: %zu\nduration: %.3f s\n", index.frames.size(), duration);
-    printf("stream: MPEG %s Layer III, %d Hz, %s\n", version, MP3SampleRate(header), MP3IsMono(header) ? "mono" : "stereo");
+    const char* channels = MP3IsMono(header) ? "mono" : "stereo";
+    printf("stream: MPEG %s Layer III, %d Hz, %s\n", version, MP3SampleRate(header), channels);
     printf("artist: %s\nalbum: %s\ntitle: %s\n", Shown(texts.texts[0]).c_str(), Shown(texts.texts[1]).c_str(),
            Shown(texts.texts[2]).c_str());
     return 0;
