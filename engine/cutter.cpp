@@ -82,7 +82,7 @@ bool ReadInfoFacts(const FrameIndex& index, const SourceBytes& held, InfoFrameFa
 // any of those frames no longer stands where the index says with the length
 // it says (checked as the bytes arrive), or the bytes cannot be read.
 bool ReadSelectedFrames(SourceFile& file, const FrameIndex& index, const FrameSpan& span, SourceBytes& source,
-                        InfoFrameFacts& info)
+                        InfoFrameFacts& info, const WorkProgress& progress)
 {
     if (span.i >= span.j) return true;
     const FrameEntry& infoFrame = index.info;
@@ -102,6 +102,7 @@ bool ReadSelectedFrames(SourceFile& file, const FrameIndex& index, const FrameSp
     bool holds = true;
     int32_t k = needed;
     auto check = [&](int64_t available) {
+        if (progress) progress("读取", static_cast<int>((available - first) * 100 / std::max<int64_t>(1, length)));
         for (; holds && k < span.j; ++k) {
             const FrameEntry& frame = frames[k];
             if (frame.nOffset + static_cast<int64_t>(frame.nLength) > available) break;
@@ -123,27 +124,39 @@ bool ReadSelectedFrames(SourceFile& file, const FrameIndex& index, const FrameSp
 // the index says, otherwise those of the whole file indexed anew. False when the
 // file cannot be read.
 bool ReadFramesToCut(SourceFile& file, const CutJob& job, FrameIndex& index, SourceBytes& source, InfoFrameFacts& info,
-                     FrameSpan& span)
+                     FrameSpan& span, const WorkProgress& progress)
 {
     auto map = [&] {
         return MP3MapSelection(static_cast<int32_t>(index.frames.size()), job.fStart, job.fEnd, job.fDuration);
     };
     span = map();
     const bool unchanged = file.Size() == index.nBytes && !index.frames.empty();
-    if (unchanged && ReadSelectedFrames(file, index, span, source, info)) return true;
+    if (unchanged && ReadSelectedFrames(file, index, span, source, info, progress)) return true;
     int32_t counted = 0;
-    if (!MP3IndexFile(file, index, &counted)) return false;
+    if (!MP3IndexFile(file, index, &counted, progress)) return false;
     span = map();
-    return ReadSelectedFrames(file, index, span, source, info);
+    return ReadSelectedFrames(file, index, span, source, info, progress);
 }
 
 // Writes the new file: the room for its tag, then the frames of the layout
 // (MP3EmitCut). False on any write error.
-bool WriteNewFile(OsFile file, const SourceBytes& source, const CutLayout& layout, const TagTexts& texts)
+bool WriteNewFile(OsFile file, const SourceBytes& source, const CutLayout& layout, const TagTexts& texts,
+                  const WorkProgress& progress)
 {
     const std::vector<uint8_t> placeholder = CutTagPlaceholder(texts);
     if (!OsWriteExact(file, placeholder.data(), placeholder.size())) return false;
-    const auto write = [&](const uint8_t* bytes, size_t count) { return OsWriteExact(file, bytes, count); };
+    int64_t written = 0;
+    // In chunks, each told to progress.
+    const auto write = [&](const uint8_t* bytes, size_t count) {
+        for (size_t done = 0; done < count;) {
+            const size_t chunk = std::min(count - done, static_cast<size_t>(kReadChunkBytes));
+            if (!OsWriteExact(file, bytes + done, chunk)) return false;
+            done += chunk;
+            written += static_cast<int64_t>(chunk);
+            if (progress) progress("写入", static_cast<int>(written * 100 / std::max<int64_t>(1, layout.nBytes)));
+        }
+        return true;
+    };
     return MP3EmitCut(layout, source, write);
 }
 
@@ -199,7 +212,7 @@ double MP3SelectionSize()
     return static_cast<double>(bytes) / 1024.0;
 }
 
-CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log)
+CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log, const WorkProgress& progress)
 {
     CutResult result;
     // The file may have changed since it was indexed: what is read now counts.
@@ -208,7 +221,7 @@ CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log)
     InfoFrameFacts sourceInfo;
     const SourceRead opened = sourceFile.Open(OsPath(job.rule.source.c_str(), Original(job.rule.sourceOriginal)));
     if (opened == SourceRead::Ok) log("大小: " + std::to_string(sourceFile.Size()));
-    if (opened != SourceRead::Ok || !ReadFramesToCut(sourceFile, job, index, source, sourceInfo, result.span)) {
+    if (opened != SourceRead::Ok || !ReadFramesToCut(sourceFile, job, index, source, sourceInfo, result.span, progress)) {
         result.status = CutStatus::Unreadable;
         return result;
     }
@@ -236,7 +249,7 @@ CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log)
     }
     log("新文件: " + made.path);
     log("i=" + std::to_string(result.span.i) + ", j=" + std::to_string(result.span.j));
-    bool written = WriteNewFile(made.file, source, layout, job.texts);
+    bool written = WriteNewFile(made.file, source, layout, job.texts, progress);
     result.nReason = written ? 0 : OsLastError();
     if (!OsCloseFile(made.file) && written) {
         written = false;
@@ -281,8 +294,10 @@ void MP3Split()
     job.fDuration = g_state.fDuration;
     job.texts = StateTagTexts();
     const auto log = [](const std::string& line) { g_log.Print("%s", line.c_str()); };
-    const CutResult result = MP3CutSource(job, StateIndex(), log);
+    const auto progress = [&ui](const char* what, int percent) { ui.ShowProgress(what, percent); };
+    const CutResult result = MP3CutSource(job, StateIndex(), log, progress);
     MirrorStateIndex();
+    ui.ShowProgress(nullptr, 100);
     if (result.status != CutStatus::Unreadable && result.status != CutStatus::NoAudio) {
         const size_t length = std::min(result.made.path.size(), kTextBufferBytes - 1);
         memcpy(g_state.szScratch, result.made.path.c_str(), length);

@@ -67,8 +67,9 @@ using CutLog = std::function<void(const std::string& line)>;
 // index is the source's frame index as loaded; it is built anew when the
 // file has changed since. The lines, in order: "大小: %d" once the source
 // opens, "(?) 文件: %s" for each numbered name tried, "新文件: %s" and
-// "i=%d, j=%d" once the new file exists.
-CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log);
+// "i=%d, j=%d" once the new file exists. progress hears how far the reading
+// of the frames and the writing of the new file are.
+CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log, const WorkProgress& progress = nullptr);
 
 // Cuts the selection of g_state out of szSourcePath into a new file, with
 // its log lines, its questions and error boxes (through the installed

@@ -24,6 +24,10 @@ public:
     // and the code with FormatAudioError and shows it with MB_OK and the
     // system's default caption, owned by hMainDlg.
     virtual void ShowAudioError(const char* text) = 0;
+    // Long work (a load, a cut) is this far: what it does and the per cent
+    // done. The window shows it once the work takes a while, and keeps
+    // painting meanwhile.
+    virtual void ShowProgress(const char* /*what*/, int /*percent*/) {}
     // Posts (never sends) the open-file command ("打开文件", WM_COMMAND with
     // the button's id in the low word, lParam 0) to hMainDlg, so that it runs
     // after the engine has returned.

@@ -2,6 +2,7 @@
 
 #include "app_state.h"
 #include "diag_log.h"
+#include "engine_ui.h"
 #include "frame_scan.h"
 #include "info_frame.h"
 #include "wide_paths.h"
@@ -48,7 +49,7 @@ bool ReplaceFrameIndex(int32_t count)
 
 namespace {
 
-bool IndexFile(SourceFile& file, FrameIndex& index, int32_t* counted)
+bool IndexFile(SourceFile& file, FrameIndex& index, int32_t* counted, const WorkProgress& progress)
 {
     index = FrameIndex();
     *counted = -1;
@@ -69,6 +70,7 @@ bool IndexFile(SourceFile& file, FrameIndex& index, int32_t* counted)
         start = keep;
         available += chunk;
         scanner.Advance(buffer.data(), start, available);
+        if (progress) progress("读取", static_cast<int>(available * 100 / size));
     }
     buffer = std::vector<uint8_t>();
     const auto read = [&](int64_t from, int64_t to) -> const uint8_t* {
@@ -97,10 +99,10 @@ bool IndexFile(SourceFile& file, FrameIndex& index, int32_t* counted)
 
 }  // namespace
 
-bool MP3IndexFile(SourceFile& file, FrameIndex& index, int32_t* counted)
+bool MP3IndexFile(SourceFile& file, FrameIndex& index, int32_t* counted, const WorkProgress& progress)
 {
     try {
-        return IndexFile(file, index, counted);
+        return IndexFile(file, index, counted, progress);
     } catch (const std::bad_alloc&) {  // an index larger than the memory left
         index = FrameIndex();
         return false;
@@ -112,7 +114,8 @@ bool ReadAndIndexSource(SourceFile& file, bool log)
     ReplaceFrameIndex(0);
     FrameIndex index;
     int32_t counted = 0;
-    const bool indexed = MP3IndexFile(file, index, &counted);
+    const auto progress = [](const char* what, int percent) { CurrentEngineUi().ShowProgress(what, percent); };
+    const bool indexed = MP3IndexFile(file, index, &counted, progress);
     if (indexed) g_stateIndex = std::move(index);
     MirrorStateIndex();
     if (log && counted >= 0) {

@@ -8,7 +8,12 @@
 #include "source_file.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
+
+// Told, now and then during long work, what it does ("读取", "写入") and the
+// per cent done.
+using WorkProgress = std::function<void(const char* what, int percent)>;
 
 struct FrameIndex {
     std::vector<FrameEntry> frames;  // the audio frames, in file order
@@ -22,8 +27,8 @@ struct FrameIndex {
 // and apart from them a first frame that holds an encoder's Xing, Info or
 // VBRI header. *counted is the number of audio frames found, -1 when the
 // file could not be read. False (index empty) when the file cannot be read
-// or the index not held in memory.
-bool MP3IndexFile(SourceFile& file, FrameIndex& index, int32_t* counted);
+// or the index not held in memory. progress hears of each chunk read.
+bool MP3IndexFile(SourceFile& file, FrameIndex& index, int32_t* counted, const WorkProgress& progress = nullptr);
 
 // The window's index, which g_state mirrors.
 FrameIndex& StateIndex();

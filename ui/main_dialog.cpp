@@ -17,6 +17,7 @@
 #include "slider.h"
 #include "source_loader.h"
 #include "time_editors.h"
+#include "work_progress.h"
 #include "wide_paths.h"
 
 #include <commctrl.h>
@@ -75,9 +76,10 @@ void BulkSplitting(HWND)
     g_log.Print("Button: BULK");
 }
 
-void CutSelection(HWND)
+void CutSelection(HWND hMainDlg)
 {
     g_log.Print("Button: SPLIT");
+    WindowWork work(hMainDlg);
     MP3Split();
 }
 
@@ -278,6 +280,11 @@ void MainWindowEngineUi::ShowAudioError(const char* text)
     char box[kAudioErrorTextBytes];
     FormatAudioError(box, text, code);
     MessageBoxA(g_state.hMainDlg, box, nullptr, MB_OK);
+}
+
+void MainWindowEngineUi::ShowProgress(const char* what, int percent)
+{
+    ShowWorkProgress(what, percent);
 }
 
 void MainWindowEngineUi::PostOpenFileCommand()

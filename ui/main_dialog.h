@@ -49,6 +49,8 @@ public:
     // BASS_ErrorGetCode first, then "%s\n(错误码: %d)" in a MessageBoxA owned
     // by hMainDlg, default caption, MB_OK.
     void ShowAudioError(const char* text) override;
+    // ShowWorkProgress (work_progress.h).
+    void ShowProgress(const char* what, int percent) override;
     // PostMessageA(hMainDlg, WM_COMMAND, the button's id, 0).
     void PostOpenFileCommand() override;
 

@@ -1,6 +1,7 @@
 #include "slider.h"
 
 #include "app_state.h"
+#include "work_progress.h"
 #include "bass.h"
 #include "cutter.h"
 #include "resource.h"
@@ -49,8 +50,14 @@ void PaintChannel(const NMCUSTOMDRAW& draw)
 {
     HBRUSH channelBrush = CreateSolidBrush(kChannelColour);
     HBRUSH selectionBrush = CreateSolidBrush(kSelectionColour);
-    FormatSliderCaption(g_state.fStart, g_state.fEnd, g_state.fDuration, MP3SelectionSize(), g_state.szCaption,
-                        sizeof g_state.szCaption, g_state.szScratch, kTextBufferBytes);
+    // While long work shows its progress, that is the caption (the index
+    // may be in the making).
+    if (const char* work = WorkCaption()) {
+        lstrcpynA(g_state.szScratch, work, static_cast<int>(kTextBufferBytes));
+    } else {
+        FormatSliderCaption(g_state.fStart, g_state.fEnd, g_state.fDuration, MP3SelectionSize(), g_state.szCaption,
+                            sizeof g_state.szCaption, g_state.szScratch, kTextBufferBytes);
+    }
     FillRect(draw.hdc, &g_state.rcChannel, channelBrush);
     const RECT selection =
         SelectionRect(draw.rc, g_state.nThumbMargin, g_state.fStart, g_state.fEnd, g_state.fDuration);

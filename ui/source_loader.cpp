@@ -10,11 +10,15 @@
 #include "slider.h"
 #include "tag_carry.h"
 #include "time_editors.h"
+#include "work_progress.h"
 #include "wide_paths.h"
 
 #include <commdlg.h>
 
 #include <algorithm>
+#include <atomic>
+#include <string>
+#include <thread>
 #include <cstring>
 #include <vector>
 
@@ -43,6 +47,28 @@ void ForgetSource()
     ReplaceFrameIndex(0);
 }
 
+// The stream of the source. Opening it measures the whole file, which takes
+// a while for a long one: it is opened on a thread of its own, with copies
+// of the paths, while the window shows that it opens it and keeps painting.
+DWORD CreateSourceStream()
+{
+    const std::string path = g_state.szSourcePath;
+    const std::u16string original = g_state.wszSourcePath ? g_state.wszSourcePath : u"";
+    std::atomic<bool> opened{false};
+    DWORD stream = 0;
+    std::thread opener([&] {
+        stream = original.empty() ? BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, 0)
+                                  : BASS_StreamCreateFile(FALSE, original.c_str(), 0, 0, BASS_UNICODE);
+        opened = true;
+    });
+    while (!opened) {
+        ShowWorkProgress("打开", -1);
+        Sleep(15);
+    }
+    opener.join();
+    return stream;
+}
+
 // The load proper, once the file is known to open: frame index, tag texts,
 // stream, duration, the selection and the editors' ranges.
 void LoadOpenedSource(HWND hMainDlg, SourceTag& tag)
@@ -50,9 +76,7 @@ void LoadOpenedSource(HWND hMainDlg, SourceTag& tag)
     MP3GetFrames();
     ReadSourceTag(tag);
     ReleaseStream();
-    const char16_t* original = g_state.wszSourcePath;
-    g_state.hChannel = original ? BASS_StreamCreateFile(FALSE, original, 0, 0, BASS_UNICODE)
-                                : BASS_StreamCreateFile(FALSE, g_state.szSourcePath, 0, 0, 0);
+    g_state.hChannel = CreateSourceStream();
     g_state.qwLength = BASS_ChannelGetLength(g_state.hChannel);
     g_state.fDuration = BASS_ChannelBytes2Seconds(g_state.hChannel, g_state.qwLength);
     g_state.fStart = 0;
@@ -65,6 +89,7 @@ void LoadOpenedSource(HWND hMainDlg, SourceTag& tag)
 
 void LoadSource(HWND hMainDlg)
 {
+    WindowWork work(hMainDlg);
     SourceTag tag;
     // The open only proves that the file can be read.
     const char16_t* original = g_state.wszSourcePath;

@@ -2,6 +2,7 @@
 
 #include "app_state.h"
 #include "main_dialog.h"
+#include "resource.h"
 
 #include <commctrl.h>
 
@@ -60,6 +61,16 @@ LRESULT Probe(HWND hwnd, UINT msg, int id, LPARAM lParam)
     }
 }
 
+class SlowWorkUi : public MainWindowEngineUi {
+public:
+    SlowWorkUi() : MainWindowEngineUi(IDC_BUTTON_OPEN_FILE) {}
+    void ShowProgress(const char* what, int percent) override
+    {
+        Sleep(40);
+        MainWindowEngineUi::ShowProgress(what, percent);
+    }
+};
+
 INT_PTR CALLBACK FaultInjectingDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == kTestFaultMessage) RaiseTestFault(static_cast<int>(wParam));
@@ -71,6 +82,9 @@ INT_PTR CALLBACK FaultInjectingDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LP
     char fault[8] = {};
     if (msg == WM_INITDIALOG && GetEnvironmentVariableA(kTestFaultAtStartVariable, fault, sizeof fault))
         RaiseTestFault(atoi(fault));
+    static SlowWorkUi s_slow;
+    if (msg == WM_INITDIALOG && GetEnvironmentVariableA(kTestSlowWorkVariable, fault, sizeof fault))
+        InstallEngineUi(&s_slow);
     return result;
 }
 

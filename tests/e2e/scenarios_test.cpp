@@ -7,6 +7,8 @@
 #include "resource.h"
 #include "slider_mapping.h"
 
+#include <set>
+
 namespace e2e {
 namespace {
 
@@ -638,6 +640,32 @@ TEST(UserRun, FilesHandedOverFromOutsideOpenAsIfChosen)
     log.push_back("    Message: DROP FILES");
     Append(log, EndLog());
     ExpectLog(copy.Read(L"log.txt"), log);
+}
+
+// A load that takes a while (100 MB dropped on the window, each step slowed): it answers all along (WM_NULL within
+// 250 ms), shows its progress in the slider's caption, and ends with the file loaded.
+TEST(UserRun, ALongLoadKeepsAnsweringAndShowsItsProgress)
+{
+    ProgramCopy copy(kTestBuild);
+    const std::string tone = Fixture("tone_steps.mp3");
+    std::string big;
+    while (big.size() < (100u << 20)) big += tone;
+    copy.Write(L"长 long.mp3", big);
+    Program program = copy.Start({{Wide(kTestSlowWorkVariable), L"1"}});
+    const Window w{program, program.WaitForMainWindow()};
+    ASSERT_NE(w.main, nullptr);
+    DropFiles(w.main, {copy.PathOf(L"长 long.mp3")});
+    std::set<std::string> shown;
+    DWORD slowest = 0;
+    EXPECT_TRUE(WaitUntil([&] {
+        const ULONGLONG sent = GetTickCount64();
+        EXPECT_TRUE(SendMessageTimeoutW(w.main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 250, nullptr));
+        slowest = std::max(slowest, DWORD(GetTickCount64() - sent));
+        shown.insert(w.Caption().substr(0, w.Caption().find(' ')));
+        return Text(w.Item(IDC_STATIC_FILE_TITLE)) == "长 long.mp3" && IsWindowEnabled(w.main);
+    }, 60000)) << slowest;
+    EXPECT_TRUE(shown.count("正在读取...")) << ::testing::PrintToString(shown);
+    EXPECT_TRUE(program.CloseNormally(w.main));
 }
 
 // Cuts into a folder that is gone, one nobody may write to (immutable) and a
