@@ -221,7 +221,8 @@ CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log, 
     InfoFrameFacts sourceInfo;
     const SourceRead opened = sourceFile.Open(OsPath(job.rule.source.c_str(), Original(job.rule.sourceOriginal)));
     if (opened == SourceRead::Ok) log("大小: " + std::to_string(sourceFile.Size()));
-    if (opened != SourceRead::Ok || !ReadFramesToCut(sourceFile, job, index, source, sourceInfo, result.span, progress)) {
+    if (opened != SourceRead::Ok ||
+        !ReadFramesToCut(sourceFile, job, index, source, sourceInfo, result.span, progress)) {
         result.status = CutStatus::Unreadable;
         return result;
     }

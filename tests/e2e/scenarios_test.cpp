@@ -74,7 +74,10 @@ struct Window {
             return WideText(Item(IDC_STATIC_FILE_TITLE)) == title && WideText(Item(IDC_EDIT_SOURCE_PATH)) == path;
         });
     }
-    bool ShowsSource(const std::string& title, const std::string& path) const { return ShowsSource(Wide(title), Wide(path)); }
+    bool ShowsSource(const std::string& title, const std::string& path) const
+    {
+        return ShowsSource(Wide(title), Wide(path));
+    }
     // Clicks button; the box it opens, owned by the window, with caption and text, is answered.
     void Box(int button, const std::string& caption, const std::string& text, int answer) const
     {
@@ -548,7 +551,8 @@ TEST(UserRun, NamesOutsideCodePage936OpenPlayCutAndComeBack)
         ASSERT_TRUE(w.ClickUntil(IDC_CHECK_SAME_FOLDER, [&] { return !w.OutputFolderEnabled(); }));
         w.Box(IDC_BUTTON_CUT, "Zor DU3 Vodizaro", kCutDone, IDNO);
         Click(w.Item(IDC_BUTTON_OPEN_OUTPUT));
-        EXPECT_EQ(folders.Launches(2), std::vector<std::string>({Cp936(L"\"" + out + L"\""), Cp936(L"\"" + folder + L"\"")}));
+        const std::vector<std::string> shown = {Cp936(L"\"" + out + L"\""), Cp936(L"\"" + folder + L"\"")};
+        EXPECT_EQ(folders.Launches(2), shown);
         const std::string cut = ReadBytes(out + title);
         EXPECT_GT(cut.size(), 10000u);
         EXPECT_EQ(ReadBytes(out + numbered), cut);
@@ -557,8 +561,9 @@ TEST(UserRun, NamesOutsideCodePage936OpenPlayCutAndComeBack)
         const std::wstring cli = copy.PathOf(L"命令 행"), run = L"vodizaro-cut \"" + song + L"\" 5 10 -o \"" + cli + L"\"";
         STARTUPINFOW startup = {sizeof startup};
         PROCESS_INFORMATION started = {};
-        ASSERT_TRUE(CreateDirectoryW(cli.c_str(), nullptr) && CreateProcessW((BinFolder() + L"\\vodizaro-cut.exe").c_str(),
-            std::wstring(run).data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &started));
+        const std::wstring cutter = BinFolder() + L"\\vodizaro-cut.exe";
+        ASSERT_TRUE(CreateDirectoryW(cli.c_str(), nullptr) && CreateProcessW(cutter.c_str(), std::wstring(run).data(),
+            nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &started));
         DWORD exitCode = WaitForSingleObject(started.hProcess, kWaitMs);
         GetExitCodeProcess(started.hProcess, &exitCode);
         EXPECT_EQ(exitCode, 0u);
@@ -673,7 +678,7 @@ TEST(UserRun, ALongLoadKeepsAnsweringAndShowsItsProgress)
 TEST(UserRun, CutsThatCannotBeWrittenNameTheSystemsReason)
 {
     const std::wstring immutable = Variable(L"ZDV_IMMUTABLE_FOLDER"), full = Variable(L"ZDV_FULL_FOLDER");
-    if (immutable.empty() || full.empty()) GTEST_SKIP() << "no immutable folder or small disk (mount and chattr as root)";
+    if (immutable.empty() || full.empty()) GTEST_SKIP() << "no immutable folder or small disk (root mounts them)";
     ProgramCopy copy(kTestBuild);
     copy.Write(L"歌曲.mp3", Fixture("cut_song.mp3"));
     const std::pair<std::wstring, const char*> cases[] = {{copy.PathOf(L"没有"), "不能创建文件\n(找不到路径。)"},
