@@ -3,6 +3,7 @@
 #include "app_state.h"
 #include "bass.h"
 #include "diag_log.h"
+#include "engine_ui.h"
 #include "frame_index.h"
 #include "path_controls.h"
 #include "playback.h"
@@ -101,7 +102,15 @@ void LoadSource(HWND hMainDlg)
         ForgetSource();
         return;
     }
+    LARGE_INTEGER size = {};
+    const bool tooLarge = GetFileSizeEx(probe, &size) && size.QuadPart >= kSourceLimitBytes;
     CloseHandle(probe);
+    // A file larger than the program takes is not loaded, and the user is told.
+    if (tooLarge) {
+        ForgetSource();
+        CurrentEngineUi().ShowMessage("文件太大.\n本程序能打开的 MP3 文件最大为 64 GB.", kMessageCaption, MB_ICONWARNING);
+        return;
+    }
     LoadOpenedSource(hMainDlg, tag);
 }
 

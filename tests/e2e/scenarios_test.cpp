@@ -648,7 +648,7 @@ TEST(UserRun, FilesHandedOverFromOutsideOpenAsIfChosen)
 }
 
 // A load that takes a while (100 MB dropped on the window, each step slowed): it answers all along (WM_NULL within
-// 250 ms), shows its progress in the slider's caption, and ends with the file loaded.
+// 250 ms), shows its progress in the slider's caption, and ends with the file loaded; a file too large is refused.
 TEST(UserRun, ALongLoadKeepsAnsweringAndShowsItsProgress)
 {
     ProgramCopy copy(kTestBuild);
@@ -670,6 +670,16 @@ TEST(UserRun, ALongLoadKeepsAnsweringAndShowsItsProgress)
         return Text(w.Item(IDC_STATIC_FILE_TITLE)) == "长 long.mp3" && IsWindowEnabled(w.main);
     }, 60000)) << slowest;
     EXPECT_TRUE(shown.count("正在读取...")) << ::testing::PrintToString(shown);
+    // Beyond what the program takes (a sparse file of 64 GiB): a box, and no source.
+    HANDLE huge = CreateFileW(copy.PathOf(L"huge.mp3").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    LARGE_INTEGER end = {};
+    end.QuadPart = int64_t(1) << 36;
+    ASSERT_TRUE(SetFilePointerEx(huge, end, nullptr, FILE_BEGIN) && SetEndOfFile(huge) && CloseHandle(huge));
+    DropFiles(w.main, {copy.PathOf(L"huge.mp3")});
+    std::optional<MessageBoxSeen> box = WaitForMessageBox(program.Id(), w.main);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text, "文件太大.\n本程序能打开的 MP3 文件最大为 64 GB.");
+    EXPECT_TRUE(Answer(*box, IDOK) && w.ShowsSource("", ""));
     EXPECT_TRUE(program.CloseNormally(w.main));
 }
 
