@@ -63,7 +63,7 @@ bool IndexFile(SourceFile& file, FrameIndex& index, int32_t* counted, const Work
     while (available < size) {
         const int64_t keep = std::min(std::max(scanner.Needed(), start), available);
         const size_t kept = static_cast<size_t>(available - keep);
-        memmove(buffer.data(), buffer.data() + (keep - start), kept);
+        if (kept > 0) memmove(buffer.data(), buffer.data() + (keep - start), kept);
         const int64_t chunk = std::min<int64_t>(kReadChunkBytes, size - available);
         buffer.resize(kept + static_cast<size_t>(chunk));
         if (!file.ReadInto(buffer.data() + kept, available, chunk, [](int64_t) {})) return false;
