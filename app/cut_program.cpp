@@ -47,7 +47,7 @@ std::string Utf8(const std::u16string& text)
 struct PathArgument {
     std::string text;
     std::u16string original;
-    OsPath Path() const { return OsPath(text.c_str(), original.empty() ? nullptr : original.c_str()); }
+    OsPath Path() const { return OsPath(text, original); }
     // As the command line prints it.
     std::string Shown() const { return original.empty() ? ShownText(text) : Utf8(original); }
     static std::string ShownText(const std::string& text)

@@ -53,6 +53,11 @@ bool OsWriteExistingFile(const char* path, const char* data, size_t size);
 struct OsPath {
     OsPath(const char* text) : ansi(text) {}
     OsPath(const char* text, const char16_t* original) : ansi(text), wide(original) {}
+    // A path held as strings, its original empty where there is none.
+    OsPath(const std::string& text, const std::u16string& original)
+        : ansi(text.c_str()), wide(original.empty() ? nullptr : original.c_str())
+    {
+    }
     const char* ansi;
     const char16_t* wide = nullptr;
 };

@@ -25,12 +25,6 @@ namespace {
 
 CutWrittenHook g_cutWrittenHook = nullptr;
 
-// An original as OsPath takes it: null when empty.
-const char16_t* Original(const std::u16string& original)
-{
-    return original.empty() ? nullptr : original.c_str();
-}
-
 // n × t ÷ duration in double precision, product first; 0 when the duration
 // is not positive or the result is not a number.
 double Proportion(int32_t n, float t, float duration)
@@ -219,7 +213,7 @@ CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log, 
     SourceFile sourceFile;
     SourceBytes source;
     InfoFrameFacts sourceInfo;
-    const SourceRead opened = sourceFile.Open(OsPath(job.rule.source.c_str(), Original(job.rule.sourceOriginal)));
+    const SourceRead opened = sourceFile.Open(OsPath(job.rule.source, job.rule.sourceOriginal));
     if (opened == SourceRead::Ok) log("大小: " + std::to_string(sourceFile.Size()));
     if (opened != SourceRead::Ok ||
         !ReadFramesToCut(sourceFile, job, index, source, sourceInfo, result.span, progress)) {

@@ -38,7 +38,7 @@ struct NewFile {
     std::string path;
     std::u16string original;
     // The path as the file functions take it.
-    OsPath Path() const { return OsPath(path.c_str(), original.empty() ? nullptr : original.c_str()); }
+    OsPath Path() const { return OsPath(path, original); }
 };
 
 // Finds and creates the new file of a cut: the first candidate is the source

@@ -1,14 +1,16 @@
 #include "slider.h"
 
 #include "app_state.h"
-#include "work_progress.h"
 #include "bass.h"
 #include "cutter.h"
 #include "resource.h"
 #include "slider_mapping.h"
 #include "time_editors.h"
+#include "work_progress.h"
 
 #include <commctrl.h>
+
+#include <string>
 
 namespace {
 
@@ -50,13 +52,17 @@ void PaintChannel(const NMCUSTOMDRAW& draw)
 {
     HBRUSH channelBrush = CreateSolidBrush(kChannelColour);
     HBRUSH selectionBrush = CreateSolidBrush(kSelectionColour);
-    // While long work shows its progress, that is the caption (the index
-    // may be in the making).
+    // While long work goes on, the frame index may be in the making: the
+    // caption is its progress, or as it was drawn last.
+    static std::string s_lastCaption;
     if (const char* work = WorkCaption()) {
         lstrcpynA(g_state.szScratch, work, static_cast<int>(kTextBufferBytes));
+    } else if (WorkUnderWay()) {
+        lstrcpynA(g_state.szScratch, s_lastCaption.c_str(), static_cast<int>(kTextBufferBytes));
     } else {
         FormatSliderCaption(g_state.fStart, g_state.fEnd, g_state.fDuration, MP3SelectionSize(), g_state.szCaption,
                             sizeof g_state.szCaption, g_state.szScratch, kTextBufferBytes);
+        s_lastCaption = g_state.szScratch;
     }
     FillRect(draw.hdc, &g_state.rcChannel, channelBrush);
     const RECT selection =

@@ -50,23 +50,29 @@ void ShowWorkProgress(const char* what, int percent)
         g_work.started = ~0ull >> 1;  // nothing more shown of this work
         return;
     }
-    if (!g_work.shown) {
-        if (GetTickCount64() - g_work.started < kQuietMs || GetTickCount64() < g_work.started) return;
+    if (!g_work.shown && GetTickCount64() - g_work.started >= kQuietMs && GetTickCount64() >= g_work.started) {
         g_work.shown = true;
         g_work.focus = GetFocus();
         EnableWindow(g_work.hMainDlg, FALSE);
     }
-    if (percent < 0) {
-        wsprintfA(g_work.caption, "正在%s...", what);
-    } else {
-        wsprintfA(g_work.caption, "正在%s... %d%%", what, percent);
+    if (g_work.shown) {
+        if (percent < 0) {
+            wsprintfA(g_work.caption, "正在%s...", what);
+        } else {
+            wsprintfA(g_work.caption, "正在%s... %d%%", what, percent);
+        }
+        InvalidateRect(g_state.hSlider, nullptr, FALSE);
     }
-    InvalidateRect(g_state.hSlider, nullptr, FALSE);
     // Paint, and take the messages other programs and the system send (so
     // the window never counts as not responding); input waits in the queue
     // of a disabled window, which gets none.
     MSG msg;
     while (PeekMessageA(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageA(&msg);
+}
+
+bool WorkUnderWay()
+{
+    return g_work.depth > 0;
 }
 
 const char* WorkCaption()

@@ -1,7 +1,7 @@
-// Long work on the window's thread (a load, a cut). Once it has taken a
-// third of a second, the slider's caption shows what it does and the per
-// cent done, the window keeps painting and answering the system, and it
-// takes no input until the work ends.
+// Long work on the window's thread (a load, a cut). The window keeps painting
+// and answering the system all along; once the work has taken a third of a
+// second, the slider's caption shows what it does and the per cent done, and
+// the window takes no input until the work ends.
 #pragma once
 
 #include <windows.h>
@@ -23,3 +23,5 @@ void ShowWorkProgress(const char* what, int percent);
 
 // The slider's caption while work shows its progress; null otherwise.
 const char* WorkCaption();
+// Whether work is under way: the frame index may be in the making.
+bool WorkUnderWay();
