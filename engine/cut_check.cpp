@@ -61,7 +61,10 @@ constexpr size_t kChunkBytes = size_t(1) << 20;
 // The file read in order, chunk by chunk, into a buffer of its own.
 class ChunkReader {
 public:
-    ChunkReader(OsFile file, int64_t size) : file_(file), left_(size) {}
+    ChunkReader(OsFile file, int64_t size, const WorkProgress& progress)
+        : file_(file), size_(size), left_(size), progress_(progress)
+    {
+    }
     bool Ok() const { return buffer_ != nullptr; }
     // Whether the next bytes of the file are count bytes equal to expected.
     bool Matches(const uint8_t* expected, size_t count)
@@ -83,11 +86,14 @@ private:
         held_ = static_cast<size_t>(std::min<int64_t>(left_, static_cast<int64_t>(kChunkBytes)));
         at_ = 0;
         left_ -= static_cast<int64_t>(held_);
+        if (progress_) progress_("校验", static_cast<int>((size_ - left_) * 100 / std::max<int64_t>(1, size_)));
         return held_ > 0 && OsReadExact(file_, buffer_.get(), held_);
     }
 
     OsFile file_;
+    int64_t size_;
     int64_t left_;
+    const WorkProgress& progress_;
     std::unique_ptr<uint8_t[], OsBufferFree> buffer_{static_cast<uint8_t*>(OsAllocBuffer(kChunkBytes))};
     size_t held_ = 0, at_ = 0;
 };
@@ -101,7 +107,7 @@ std::vector<uint8_t> ReadAt(OsFile file, int64_t offset, size_t count)
     return bytes;
 }
 
-bool CheckFile(OsFile file, const CutLayout& layout, const SourceBytes& source)
+bool CheckFile(OsFile file, const CutLayout& layout, const SourceBytes& source, const WorkProgress& progress)
 {
     const int64_t size = OsFileSize(file);
     if (size <= 0 || layout.nFrames < 1) return false;
@@ -113,7 +119,7 @@ bool CheckFile(OsFile file, const CutLayout& layout, const SourceBytes& source)
     if (end > size || OsSeek(file, start, SEEK_SET) != start) return false;
 
     // The frames, each piece handed over holding whole frames.
-    ChunkReader reader(file, end - start);
+    ChunkReader reader(file, end - start, progress);
     int32_t frames = 0;
     int64_t bytes = 0;
     InfoFrameFacts info;
@@ -141,11 +147,12 @@ bool CheckFile(OsFile file, const CutLayout& layout, const SourceBytes& source)
 
 }  // namespace
 
-bool MP3CheckCutFile(const OsPath& path, const CutLayout& layout, const SourceBytes& source)
+bool MP3CheckCutFile(const OsPath& path, const CutLayout& layout, const SourceBytes& source,
+                     const WorkProgress& progress)
 {
     OsFile file = OsOpenForReading(path);
     if (!file) return false;
-    const bool ok = CheckFile(file, layout, source);
+    const bool ok = CheckFile(file, layout, source, progress);
     OsCloseFile(file);
     return ok;
 }

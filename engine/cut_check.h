@@ -23,8 +23,10 @@ struct CutWritten {
 // extension whose frame count, byte count and music length are those of the
 // frames and whose own CRC is right; after them no further frame. Reads the
 // file in chunks, in order; changes nothing. True when everything holds;
-// false on any difference or when the file cannot be read.
-bool MP3CheckCutFile(const OsPath& path, const CutLayout& layout, const SourceBytes& source);
+// false on any difference or when the file cannot be read. progress hears of
+// each chunk read.
+bool MP3CheckCutFile(const OsPath& path, const CutLayout& layout, const SourceBytes& source,
+                     const WorkProgress& progress = nullptr);
 
 // The check of a whole cut held in memory against what was written: the
 // Xing/Info frame (as above, and its music CRC that of the frames after it),

@@ -260,7 +260,7 @@ CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log, 
     // Whatever went wrong on the way to the disk (the tag library included)
     // shows in the file as it reads back now.
     if (g_cutWrittenHook) g_cutWrittenHook(made.path.c_str());
-    const bool checked = MP3CheckCutFile(made.Path(), layout, source);
+    const bool checked = MP3CheckCutFile(made.Path(), layout, source, progress);
     source = SourceBytes();
     if (!checked) {
         OsDeleteFile(made.Path());

@@ -11,10 +11,6 @@
 #include <functional>
 #include <vector>
 
-// Told, now and then during long work, what it does ("读取", "写入") and the
-// per cent done.
-using WorkProgress = std::function<void(const char* what, int percent)>;
-
 struct FrameIndex {
     std::vector<FrameEntry> frames;  // the audio frames, in file order
     FrameEntry info = {0, 0};        // the Xing/Info/VBRI frame, not audio; nLength 0 = none

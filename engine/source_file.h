@@ -5,11 +5,16 @@
 #include "os.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 // The largest source the program takes: 64 GiB, a day at 6 Mbit/s. (Offsets
 // are 64-bit; while a source is indexed its bytes are held in memory.)
 constexpr int64_t kSourceLimitBytes = int64_t(1) << 36;
+
+// Told, now and then during long work, what it does ("读取", "写入",
+// "校验") and the per cent done.
+using WorkProgress = std::function<void(const char* what, int percent)>;
 
 // Releases a block of OsAllocBuffer.
 struct OsBufferFree {
