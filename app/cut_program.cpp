@@ -7,6 +7,7 @@
 #include "frame_header.h"
 #include "mp3_decoder.h"
 #include "path_text.h"
+#include "wide_paths.h"
 
 #include <cstdio>
 #include <string>
@@ -18,29 +19,6 @@
 
 namespace {
 
-// UTF-16 to UTF-8.
-std::string Utf8(const std::u16string& text)
-{
-    std::string out;
-    for (size_t k = 0; k < text.size(); ++k) {
-        uint32_t c = text[k];
-        if (c >= 0xD800 && c < 0xDC00 && k + 1 < text.size() && text[k + 1] >= 0xDC00 && text[k + 1] < 0xE000)
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[++k] - 0xDC00);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
-        } else if (c < 0x10000) {
-            out += {static_cast<char>(0xE0 | c >> 12), static_cast<char>(0x80 | (c >> 6 & 0x3F)),
-                    static_cast<char>(0x80 | (c & 0x3F))};
-        } else {
-            out += {static_cast<char>(0xF0 | c >> 18), static_cast<char>(0x80 | (c >> 12 & 0x3F)),
-                    static_cast<char>(0x80 | (c >> 6 & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
-        }
-    }
-    return out;
-}
-
 // A path given on the command line as the engine names it: on Windows its
 // code-page-936 text and, where that loses characters, its UTF-16 original;
 // on Linux the bytes as they are.
@@ -49,11 +27,11 @@ struct PathArgument {
     std::u16string original;
     OsPath Path() const { return OsPath(text, original); }
     // As the command line prints it.
-    std::string Shown() const { return original.empty() ? ShownText(text) : Utf8(original); }
+    std::string Shown() const { return original.empty() ? ShownText(text) : OsUtf16ToUtf8(original); }
     static std::string ShownText(const std::string& text)
     {
 #ifdef _WIN32
-        return Utf8(OsAnsiToUtf16(text.c_str()));
+        return OsUtf16ToUtf8(OsAnsiToUtf16(text.c_str()));
 #else
         return text;
 #endif
@@ -68,18 +46,24 @@ PathArgument PathOf(std::string utf8)
     std::u16string wide(utf8.size() + 1, u'\0');
     wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1,
                                                         reinterpret_cast<wchar_t*>(&wide[0]), int(wide.size())) - 1));
-    path.text = OsUtf16ToAnsi(wide.c_str(), wide.size());
-    if (OsAnsiToUtf16(path.text.c_str()) != wide) path.original = wide;
+    SplitPath(wide, path.text, path.original);
 #else
     path.text = utf8;
 #endif
     return path;
 }
 
+// A folder given on the command line, ending in a separator.
+PathArgument FolderOf(std::string utf8)
+{
+    if (utf8.empty() || (utf8.back() != '/' && utf8.back() != kOsPathSeparator)) utf8 += kOsPathSeparator;
+    return PathOf(utf8);
+}
+
 // A tag text as the command line prints it.
 std::string Shown(const TagText& text)
 {
-    if (!text.wide.empty()) return Utf8(text.wide);
+    if (!text.wide.empty()) return OsUtf16ToUtf8(text.wide);
     return text.bPresent ? PathArgument::ShownText(text.text) : "-";
 }
 
@@ -171,11 +155,9 @@ int Run(const std::vector<std::string>& words)
     job.rule.title = title ? title + 1 : source.text;
     job.rule.bBesideSource = command.folder.empty();
     if (!command.folder.empty()) {
-        const PathArgument folder = PathOf(command.folder);
+        const PathArgument folder = FolderOf(command.folder);
         job.rule.folder = folder.text;
         job.rule.folderOriginal = folder.original;
-        if (!EndsWithSeparator(job.rule.folder.c_str())) job.rule.folder += kOsPathSeparator;
-        if (!job.rule.folderOriginal.empty()) job.rule.folderOriginal += static_cast<char16_t>(kOsPathSeparator);
     }
     int status = 0;
     for (const auto& [start, end] : command.ranges) {
@@ -203,7 +185,7 @@ int wmain(int argc, wchar_t** argv)
 {
     SetConsoleOutputCP(CP_UTF8);
     std::vector<std::string> words;
-    for (int k = 1; k < argc; ++k) words.push_back(Utf8(reinterpret_cast<const char16_t*>(argv[k])));
+    for (int k = 1; k < argc; ++k) words.push_back(OsUtf16ToUtf8(reinterpret_cast<const char16_t*>(argv[k])));
     return Run(words);
 }
 #else

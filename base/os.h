@@ -173,5 +173,7 @@ void OsFreeBuffer(void* block);
 // needed) to the program's ANSI code page 936. Characters that code page
 // lacks, and unpaired surrogates, become '?'.
 std::string OsUtf16ToAnsi(const char16_t* text, size_t units);
+// Converts UTF-16 text to UTF-8 (an unpaired surrogate is not converted).
+std::string OsUtf16ToUtf8(const std::u16string& text);
 // Converts text in the program's ANSI code page 936 to UTF-16.
 std::u16string OsAnsiToUtf16(const char* text);

@@ -122,13 +122,17 @@ bool Recode(const char* to, const char* from, const void* bytes, size_t size, st
 // The name of the file on Linux: the text as it is, or the original in UTF-8.
 std::string NativePath(const OsPath& path)
 {
-    if (!path.wide) return path.ansi ? path.ansi : "";
-    std::string name;
-    Recode("UTF-8", "UTF-16LE", path.wide, std::char_traits<char16_t>::length(path.wide) * 2, name);
-    return name;
+    return path.wide ? OsUtf16ToUtf8(path.wide) : path.ansi ? path.ansi : "";
 }
 
 }  // namespace
+
+std::string OsUtf16ToUtf8(const std::u16string& text)
+{
+    std::string out;
+    Recode("UTF-8", "UTF-16LE", text.data(), text.size() * 2, out);
+    return out;
+}
 
 bool OsDeleteFile(const OsPath& path)
 {

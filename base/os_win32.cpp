@@ -5,6 +5,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cstring>
 
 void OsDebugOutput(const char* text)
@@ -241,6 +242,15 @@ std::string OsUtf16ToAnsi(const char16_t* text, size_t units)
     if (n <= 0) return std::string(units, '?');
     std::string out(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(kCodePage, 0, wide, static_cast<int>(units), &out[0], n, nullptr, nullptr);
+    return out;
+}
+
+std::string OsUtf16ToUtf8(const std::u16string& text)
+{
+    const wchar_t* wide = reinterpret_cast<const wchar_t*>(text.c_str());
+    const int n = WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(std::max(n, 0)), '\0');
+    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
     return out;
 }
 

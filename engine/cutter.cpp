@@ -307,7 +307,7 @@ void MP3Split()
         ui.ShowMessage("所选范围没有音频.\n\n请重新选择开始和结束时间.", kMessageCaption, MB_ICONWARNING);
         return;
     case CutStatus::NotMp3:
-        ui.ShowMessage("错误: 8001\n不支持的文件格式.", kMessageCaption, MB_ICONWARNING);
+        ui.ShowMessage(kNotMp3Text, kMessageCaption, MB_ICONWARNING);
         return;
     case CutStatus::CannotCreate:
         g_log.Print("不能创建新的 MP3 文件");

@@ -11,6 +11,8 @@
 
 // Caption of the engine's questions and warning (the program's name).
 constexpr const char kMessageCaption[] = "Zor DU3 Vodizaro";
+// The warning for a file that is no MP3 file by its name.
+constexpr const char kNotMp3Text[] = "错误: 8001\n不支持的文件格式.";
 
 class EngineUi {
 public:

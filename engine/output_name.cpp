@@ -69,11 +69,8 @@ bool StateOutputRule(OutputRule& rule)
     rule.title = g_state.szFileTitle;
     if (rule.bBesideSource) return true;
     if (!AppendSeparator(g_state.szOutputFolder, kTextBufferBytes)) return false;
-    if (g_state.wszOutputFolder) {
-        std::u16string folder = g_state.wszOutputFolder;
-        if (folder.back() != static_cast<char16_t>(kOsPathSeparator)) folder += static_cast<char16_t>(kOsPathSeparator);
-        SetStatePath(g_state.szOutputFolder, &g_state.wszOutputFolder, folder);
-    }
+    if (g_state.wszOutputFolder)
+        SetStatePath(g_state.szOutputFolder, &g_state.wszOutputFolder, WithSeparator(g_state.wszOutputFolder));
     rule.folder = g_state.szOutputFolder;
     rule.folderOriginal = g_state.wszOutputFolder ? g_state.wszOutputFolder : u"";
     return true;

@@ -12,6 +12,11 @@
 // into text (a text buffer of the state, cut to fit), and into *original a
 // copy of the original when the text lost characters, else null.
 void SetStatePath(char* text, char16_t** original, const std::u16string& path);
+// The code-page-936 text of a path, and its original where that text lost
+// characters (else empty).
+void SplitPath(const std::u16string& path, std::string& text, std::u16string& original);
+// A folder's path ending in one separator.
+std::u16string WithSeparator(std::u16string folder);
 // Drops the original of a path whose text was set in code page 936.
 void DropOriginal(char16_t** original);
 // The UTF-16 form of a path of the state: its original, or its text.

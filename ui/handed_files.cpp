@@ -37,7 +37,7 @@ void OpenHandedFile(HWND hMainDlg, const std::u16string& path)
         ShowSourceFile(hMainDlg, path, FileTitleOf(path));
     } else {
         // The cutter's box for a name it cannot write.
-        CurrentEngineUi().ShowMessage("错误: 8001\n不支持的文件格式.", kMessageCaption, MB_ICONWARNING);
+        CurrentEngineUi().ShowMessage(kNotMp3Text, kMessageCaption, MB_ICONWARNING);
     }
 }
 

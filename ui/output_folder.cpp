@@ -63,9 +63,8 @@ void ChooseOutputFolder(HWND hMainDlg)
     const bool hasPath = SHGetPathFromIDListW(chosen, path) && path[0] != L'\0';
     CoTaskMemFree(chosen);
     if (!hasPath) return;
-    std::u16string folder = reinterpret_cast<const char16_t*>(path);
-    if (folder.back() != u'\\') folder += u'\\';
-    SetStatePath(g_state.szOutputFolder, &g_state.wszOutputFolder, folder);
+    SetStatePath(g_state.szOutputFolder, &g_state.wszOutputFolder,
+                 WithSeparator(reinterpret_cast<const char16_t*>(path)));
     SetItemPath(hMainDlg, IDC_EDIT_OUTPUT_FOLDER, g_state.szOutputFolder, g_state.wszOutputFolder);
     g_log.Print("输出路径: %s", g_state.szOutputFolder);
 }
