@@ -42,7 +42,7 @@ struct AppState {
     int32_t bFolder = 0;       // 1: new files go beside the source
     int32_t nFrames = 0;       // entries in the frame index
     FrameEntry* pFrames = nullptr;  // frame index of the file last indexed: its audio frames
-    FrameEntry feInfoFrame = {0, 0};  // its Xing/Info/VBRI frame, not audio; nLength 0 = none
+    FrameEntry feInfoFrame = {0, 0, {}};  // its Xing/Info/VBRI frame, not audio; nLength 0 = none
     int64_t nSourceBytes = 0;  // size of the file the frame index was built from
 
     // Tag texts of the source: the library's text, "-", or none (null).

@@ -1,5 +1,7 @@
 #include "cut_check.h"
 
+#include "byte_digest.h"
+
 #include "frame_header.h"
 #include "frame_scan.h"
 #include "info_frame.h"
@@ -58,46 +60,6 @@ namespace {
 
 constexpr size_t kChunkBytes = size_t(1) << 20;
 
-// The file read in order, chunk by chunk, into a buffer of its own.
-class ChunkReader {
-public:
-    ChunkReader(OsFile file, int64_t size, const WorkProgress& progress)
-        : file_(file), size_(size), left_(size), progress_(progress)
-    {
-    }
-    bool Ok() const { return buffer_ != nullptr; }
-    // Whether the next bytes of the file are count bytes equal to expected.
-    bool Matches(const uint8_t* expected, size_t count)
-    {
-        while (count > 0) {
-            if (at_ == held_ && !Fill()) return false;
-            const size_t n = std::min(count, held_ - at_);
-            if (memcmp(buffer_.get() + at_, expected, n) != 0) return false;
-            at_ += n;
-            expected += n;
-            count -= n;
-        }
-        return true;
-    }
-
-private:
-    bool Fill()
-    {
-        held_ = static_cast<size_t>(std::min<int64_t>(left_, static_cast<int64_t>(kChunkBytes)));
-        at_ = 0;
-        left_ -= static_cast<int64_t>(held_);
-        if (progress_) progress_("校验", static_cast<int>((size_ - left_) * 100 / std::max<int64_t>(1, size_)));
-        return held_ > 0 && OsReadExact(file_, buffer_.get(), held_);
-    }
-
-    OsFile file_;
-    int64_t size_;
-    int64_t left_;
-    const WorkProgress& progress_;
-    std::unique_ptr<uint8_t[], OsBufferFree> buffer_{static_cast<uint8_t*>(OsAllocBuffer(kChunkBytes))};
-    size_t held_ = 0, at_ = 0;
-};
-
 // Reads bytes [offset, offset + count) of the file into a new vector; empty
 // when they cannot be read.
 std::vector<uint8_t> ReadAt(OsFile file, int64_t offset, size_t count)
@@ -107,7 +69,42 @@ std::vector<uint8_t> ReadAt(OsFile file, int64_t offset, size_t count)
     return bytes;
 }
 
-bool CheckFile(OsFile file, const CutLayout& layout, const SourceBytes& source, const WorkProgress& progress)
+// Counts the frames of the file's bytes [from, end) as they arrive in
+// pieces, each frame's header read where the one before ends.
+class FrameCounter {
+public:
+    FrameCounter(int64_t from) : next_(from) {}
+    // Takes the bytes [at, at + count) of the file, the ones after those
+    // taken before. False once a header is not a frame's.
+    bool Take(const uint8_t* bytes, int64_t at, size_t count)
+    {
+        const int64_t end = at + static_cast<int64_t>(count);
+        while (next_ < end) {
+            const int64_t p = std::max(next_, at);
+            const size_t take = static_cast<size_t>(std::min<int64_t>(4 - carried_, end - p));
+            memcpy(header_ + carried_, bytes + (p - at), take);
+            carried_ += static_cast<int32_t>(take);
+            if (carried_ < 4) break;
+            const int32_t length = MP3FrameLength(header_);
+            if (length < 4) return false;
+            next_ += length;
+            carried_ = 0;
+            ++frames_;
+        }
+        return true;
+    }
+    int32_t Frames() const { return frames_; }
+    // Where the frame after the last one counted would start.
+    int64_t Next() const { return next_; }
+
+private:
+    int64_t next_;
+    uint8_t header_[4] = {};
+    int32_t carried_ = 0;  // bytes of the header at next_ taken so far
+    int32_t frames_ = 0;
+};
+
+bool CheckFile(OsFile file, const CutLayout& layout, const WorkProgress& progress)
 {
     const int64_t size = OsFileSize(file);
     if (size <= 0 || layout.nFrames < 1) return false;
@@ -116,28 +113,24 @@ bool CheckFile(OsFile file, const CutLayout& layout, const SourceBytes& source, 
     if (head.empty()) return false;
     const int64_t start = MP3FindAudioRange(head.data(), static_cast<int64_t>(head.size())).nStart;
     const int64_t end = start + layout.nBytes;
-    if (end > size || OsSeek(file, start, SEEK_SET) != start) return false;
+    if (end > size) return false;
+    if (!layout.infoFrame.empty() && ReadAt(file, start, layout.infoFrame.size()) != layout.infoFrame) return false;
 
-    // The frames, each piece handed over holding whole frames.
-    ChunkReader reader(file, end - start, progress);
-    int32_t frames = 0;
-    int64_t bytes = 0;
-    InfoFrameFacts info;
-    const bool same = reader.Ok() && MP3EmitCut(layout, source, [&](const uint8_t* piece, size_t count) {
-        for (size_t p = 0; p < count;) {
-            const int32_t length = count - p >= 4 ? MP3FrameLength(piece + p) : -1;
-            if (length < 0 || static_cast<size_t>(length) > count - p) return false;
-            if (frames == 0) info = MP3ReadInfoFrame(piece + p, length);
-            ++frames;
-            p += static_cast<size_t>(length);
-        }
-        bytes += static_cast<int64_t>(count);
-        return reader.Matches(piece, count);
-    });
-    if (!same) return false;
-    const bool described = layout.infoFrame.empty() ? frames == layout.nFrames && bytes == layout.nBytes
-                                                    : Describes(info, frames - 1, bytes);
-    if (!described) return false;
+    // The frames after it, chunk by chunk.
+    const int64_t music = start + static_cast<int64_t>(layout.infoFrame.size());
+    std::unique_ptr<uint8_t[], OsBufferFree> buffer(static_cast<uint8_t*>(OsAllocBuffer(kChunkBytes)));
+    if (!buffer || OsSeek(file, music, SEEK_SET) != music) return false;
+    FrameCounter counter(music);
+    ByteDigest digest;
+    for (int64_t at = music; at < end;) {
+        const size_t count = static_cast<size_t>(std::min<int64_t>(end - at, static_cast<int64_t>(kChunkBytes)));
+        if (!OsReadExact(file, buffer.get(), count) || !counter.Take(buffer.get(), at, count)) return false;
+        digest.Add(buffer.get(), count);
+        at += static_cast<int64_t>(count);
+        if (progress) progress("校验", static_cast<int>((at - music) * 100 / std::max<int64_t>(1, end - music)));
+    }
+    if (counter.Next() != end || counter.Frames() != layout.nFrames) return false;
+    if (digest.Value() != layout.nMusicDigest) return false;
 
     // No frame after them: the file ends with tags only.
     const std::vector<uint8_t> tail = ReadAt(file, end, static_cast<size_t>(std::min<int64_t>(size - end, kChunkBytes)));
@@ -147,12 +140,11 @@ bool CheckFile(OsFile file, const CutLayout& layout, const SourceBytes& source, 
 
 }  // namespace
 
-bool MP3CheckCutFile(const OsPath& path, const CutLayout& layout, const SourceBytes& source,
-                     const WorkProgress& progress)
+bool MP3CheckCutFile(const OsPath& path, const CutLayout& layout, const WorkProgress& progress)
 {
     OsFile file = OsOpenForReading(path);
     if (!file) return false;
-    const bool ok = CheckFile(file, layout, source, progress);
+    const bool ok = CheckFile(file, layout, progress);
     OsCloseFile(file);
     return ok;
 }

@@ -16,17 +16,15 @@ struct CutWritten {
     uint16_t nMusicCrc = 0;  // MP3LameCrc of the frames after the Xing/Info frame
 };
 
-// Checks the file at path against the layout it was written from (with the
-// source bytes it was written from): after its leading ID3v2 tags, byte for
-// byte the frames MP3EmitCut hands over, each an accepted frame, the first
-// (unless the layout has no Xing/Info frame) a Xing/Info frame with a LAME
-// extension whose frame count, byte count and music length are those of the
-// frames and whose own CRC is right; after them no further frame. Reads the
-// file in chunks, in order; changes nothing. True when everything holds;
-// false on any difference or when the file cannot be read. progress hears of
-// each chunk read.
-bool MP3CheckCutFile(const OsPath& path, const CutLayout& layout, const SourceBytes& source,
-                     const WorkProgress& progress = nullptr);
+// Checks the file at path against the layout it was written from, after
+// MP3EmitCut: after its leading ID3v2 tags, the layout's Xing/Info frame
+// byte for byte (where it has one), then the layout's number of accepted
+// frames back to back, ending where its byte count says, whose bytes have
+// the digest of those MP3EmitCut handed over; after them no further frame.
+// Reads the file in chunks, in order; changes nothing. True when everything
+// holds; false on any difference or when the file cannot be read. progress
+// hears of each chunk read.
+bool MP3CheckCutFile(const OsPath& path, const CutLayout& layout, const WorkProgress& progress = nullptr);
 
 // The check of a whole cut held in memory against what was written: the
 // Xing/Info frame (as above, and its music CRC that of the frames after it),

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cstring>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -42,21 +43,6 @@ int32_t Truncate(double value)
     return static_cast<int32_t>(value);
 }
 
-// The first index entry a cut of entries from i on may need bytes of: the
-// one before it, and before that as many as hold the largest reservoir.
-int32_t FirstNeeded(const FrameEntry* frames, int32_t i)
-{
-    // No frame's main data area is smaller than its length less a header,
-    // a CRC and the largest side information.
-    constexpr int32_t kLeastOverhead = 4 + 2 + 32;
-    int32_t first = i > 0 ? i - 1 : 0;
-    for (int32_t covered = 0; first > 0 && covered < kMaxMainDataBeginMpeg1;) {
-        --first;
-        covered += std::max(0, frames[first].nLength - kLeastOverhead);
-    }
-    return first;
-}
-
 // What the source's describing frame says, read from the bytes held of
 // it; false when the entry no longer holds one.
 bool ReadInfoFacts(const FrameIndex& index, const SourceBytes& held, InfoFrameFacts& facts)
@@ -70,88 +56,92 @@ bool ReadInfoFacts(const FrameIndex& index, const SourceBytes& held, InfoFrameFa
     return true;
 }
 
-// The file unchanged since it was indexed: reads only the bytes of the
-// frames of span and of the frames before them that their reservoir may
-// need, and the source's describing frame. False, source untouched, when
-// any of those frames no longer stands where the index says with the length
-// it says (checked as the bytes arrive), or the bytes cannot be read.
-bool ReadSelectedFrames(SourceFile& file, const FrameIndex& index, const FrameSpan& span, SourceBytes& source,
-                        InfoFrameFacts& info, const WorkProgress& progress)
+enum class Plan {
+    Laid,     // the layout is made
+    NoAudio,  // the selection takes no whole frame
+    Stale,    // the file no longer holds the frames where the index says, or cannot be read
+};
+
+// Lays out the cut of span from the index and the bytes of its head
+// (MP3CutHead), read now; each frame of the head must begin with the header
+// the index has for it, but for a last frame cut off by the end of the file.
+Plan LayOutFromFile(SourceFile& file, const FrameIndex& index, const FrameSpan& span, CutLayout& layout)
 {
-    if (span.i >= span.j) return true;
+    if (span.i >= span.j) return Plan::NoAudio;
     const FrameEntry& infoFrame = index.info;
     SourceBytes infoBytes;
+    InfoFrameFacts info;
     if (infoFrame.nLength != 0 &&
         !file.Read(infoFrame.nOffset, std::min<int64_t>(infoFrame.nLength, file.Size() - infoFrame.nOffset), infoBytes))
-        return false;
-    if (!ReadInfoFacts(index, infoBytes, info)) return false;
+        return Plan::Stale;
+    if (!ReadInfoFacts(index, infoBytes, info)) return Plan::Stale;
 
     const FrameEntry* frames = index.frames.data();
-    const int32_t needed = FirstNeeded(frames, span.i);
-    const int64_t first = frames[needed].nOffset;
-    const FrameEntry& last = frames[span.j - 1];
-    const int64_t length = std::min(last.nOffset + last.nLength, file.Size()) - first;
-    std::unique_ptr<uint8_t[], OsBufferFree> data(static_cast<uint8_t*>(OsAllocBuffer(static_cast<size_t>(length))));
-    if (!data) return false;
-    bool holds = true;
-    int32_t k = needed;
-    auto check = [&](int64_t available) {
-        if (progress) progress("读取", static_cast<int>((available - first) * 100 / std::max<int64_t>(1, length)));
-        for (; holds && k < span.j; ++k) {
-            const FrameEntry& frame = frames[k];
-            if (frame.nOffset + static_cast<int64_t>(frame.nLength) > available) break;
-            holds = frame.nOffset >= first && MP3FrameLength(data.get() + (frame.nOffset - first)) == frame.nLength;
-        }
-    };
-    if (!file.ReadInto(data.get(), first, length, check) || !holds) return false;
-    // The last frame of a file may be cut off at its end: the cut leaves it out.
-    if (k == span.j - 1 && frames[k].nOffset + frames[k].nLength > file.Size()) ++k;
-    if (k != span.j) return false;
-    source.pData = std::move(data);
-    source.nBase = first;
-    source.nSize = length;
-    return true;
+    const CutHead head = MP3CutHead(frames, span.i, span.j);
+    const int64_t first = frames[head.nFirst].nOffset;
+    const FrameEntry& last = frames[head.nEnd - 1];
+    SourceBytes bytes;
+    if (!file.Read(first, std::min(last.nOffset + last.nLength, file.Size()) - first, bytes)) return Plan::Stale;
+    for (int32_t k = head.nFirst; k < head.nEnd; ++k) {
+        const bool cutOff = frames[k].nOffset + frames[k].nLength > file.Size();
+        if (cutOff && k == span.j - 1) continue;
+        const uint8_t* frame = bytes.Bytes(frames[k].nOffset, frames[k].nLength);
+        if (!frame || memcmp(frame, frames[k].abHeader, 4) != 0) return Plan::Stale;
+    }
+    const int32_t n = static_cast<int32_t>(index.frames.size());
+    return MP3LayOutCut(frames, n, span.i, span.j, file.Size(), bytes, info, layout) ? Plan::Laid : Plan::NoAudio;
 }
 
-// Reads what the cut takes and maps the selection: only the frames the cut
-// takes when the file has the size it was indexed at and they stand where
-// the index says, otherwise those of the whole file indexed anew. False when the
-// file cannot be read.
-bool ReadFramesToCut(SourceFile& file, const CutJob& job, FrameIndex& index, SourceBytes& source, InfoFrameFacts& info,
-                     FrameSpan& span, const WorkProgress& progress)
+// Maps the selection and lays out its cut: from the index as loaded when
+// the file has the size it was indexed at and the frames stand where the
+// index says, otherwise (or when fresh) from the whole file indexed anew.
+// Stale when the file cannot be read.
+Plan PlanCut(SourceFile& file, const CutJob& job, FrameIndex& index, bool fresh, FrameSpan& span, CutLayout& layout,
+             const WorkProgress& progress)
 {
     auto map = [&] {
         return MP3MapSelection(static_cast<int32_t>(index.frames.size()), job.fStart, job.fEnd, job.fDuration);
     };
     span = map();
-    const bool unchanged = file.Size() == index.nBytes && !index.frames.empty();
-    if (unchanged && ReadSelectedFrames(file, index, span, source, info, progress)) return true;
+    if (!fresh && file.Size() == index.nBytes && !index.frames.empty()) {
+        const Plan plan = LayOutFromFile(file, index, span, layout);
+        if (plan != Plan::Stale) return plan;
+    }
     int32_t counted = 0;
-    if (!MP3IndexFile(file, index, &counted, progress)) return false;
+    if (!MP3IndexFile(file, index, &counted, progress)) return Plan::Stale;
     span = map();
-    return ReadSelectedFrames(file, index, span, source, info, progress);
+    return LayOutFromFile(file, index, span, layout);
 }
 
 // Writes the new file: the room for its tag, then the frames of the layout
-// (MP3EmitCut). False on any write error.
-bool WriteNewFile(OsFile file, const SourceBytes& source, const CutLayout& layout, const TagTexts& texts,
-                  const WorkProgress& progress)
+// (MP3EmitCut), read from the source a run at a time, and their Xing/Info
+// frame again once it is final.
+CutEmitted WriteNewFile(OsFile file, SourceFile& source, const FrameEntry* frames, CutLayout& layout,
+                        const TagTexts& texts, const WorkProgress& progress)
 {
     const std::vector<uint8_t> placeholder = CutTagPlaceholder(texts);
-    if (!OsWriteExact(file, placeholder.data(), placeholder.size())) return false;
+    if (!OsWriteExact(file, placeholder.data(), placeholder.size())) return CutEmitted::WriteFailed;
+    std::unique_ptr<uint8_t[], OsBufferFree> buffer(static_cast<uint8_t*>(OsAllocBuffer(kReadChunkBytes)));
+    if (!buffer) return CutEmitted::ReadFailed;
+    const auto read = [&](int64_t from, int64_t to) -> const uint8_t* {
+        return source.ReadInto(buffer.get(), from, to - from, [](int64_t) {}) ? buffer.get() : nullptr;
+    };
     int64_t written = 0;
-    // In chunks, each told to progress.
     const auto write = [&](const uint8_t* bytes, size_t count) {
-        for (size_t done = 0; done < count;) {
-            const size_t chunk = std::min(count - done, static_cast<size_t>(kReadChunkBytes));
-            if (!OsWriteExact(file, bytes + done, chunk)) return false;
-            done += chunk;
-            written += static_cast<int64_t>(chunk);
-            if (progress) progress("写入", static_cast<int>(written * 100 / std::max<int64_t>(1, layout.nBytes)));
-        }
+        if (!OsWriteExact(file, bytes, count)) return false;
+        const int64_t before = written;
+        written += static_cast<int64_t>(count);
+        // Told at each MiB.
+        if (progress && (before ^ written) >> 20 != 0)
+            progress("写入", static_cast<int>(written * 100 / std::max<int64_t>(1, layout.nBytes)));
         return true;
     };
-    return MP3EmitCut(layout, source, write);
+    const CutEmitted emitted = MP3EmitCut(layout, frames, read, write);
+    if (emitted != CutEmitted::Done || layout.infoFrame.empty()) return emitted;
+    const int64_t at = static_cast<int64_t>(placeholder.size());
+    if (OsSeek(file, at, SEEK_SET) != at || !OsWriteExact(file, layout.infoFrame.data(), layout.infoFrame.size()))
+        return CutEmitted::WriteFailed;
+    return CutEmitted::Done;
 }
 
 // The error box of a failed file operation: the text and the system's
@@ -211,64 +201,76 @@ CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log, 
     CutResult result;
     // The file may have changed since it was indexed: what is read now counts.
     SourceFile sourceFile;
-    SourceBytes source;
-    InfoFrameFacts sourceInfo;
     const SourceRead opened = sourceFile.Open(OsPath(job.rule.source, job.rule.sourceOriginal));
-    if (opened == SourceRead::Ok) log("大小: " + std::to_string(sourceFile.Size()));
-    if (opened != SourceRead::Ok ||
-        !ReadFramesToCut(sourceFile, job, index, source, sourceInfo, result.span, progress)) {
+    if (opened != SourceRead::Ok) {
         result.status = CutStatus::Unreadable;
         return result;
     }
-    sourceFile.Close();
-    // Nothing is written for a selection without audio (a cut-off frame is
-    // none).
-    CutLayout layout;
-    const int32_t n = static_cast<int32_t>(index.frames.size());
-    if (!MP3LayOutCut(index.frames.data(), n, result.span.i, result.span.j, source, sourceInfo, layout)) {
-        result.status = CutStatus::NoAudio;
-        return result;
-    }
+    log("大小: " + std::to_string(sourceFile.Size()));
+    // A file found changed while it is copied is indexed anew and cut again
+    // into a new file of the same name: the log tells only of that cut.
+    for (bool fresh = false;; fresh = true) {
+        CutLayout layout;
+        switch (PlanCut(sourceFile, job, index, fresh, result.span, layout, progress)) {
+        case Plan::Stale:
+            result.status = CutStatus::Unreadable;
+            return result;
+        case Plan::NoAudio:
+            // Nothing is written for a selection without audio (a cut-off
+            // frame is none).
+            result.status = CutStatus::NoAudio;
+            return result;
+        case Plan::Laid:
+            break;
+        }
 
-    NewFile& made = result.made;
-    const auto tried = [&](const std::string& name) { log("(?) 文件: " + name); };
-    switch (MP3CreateNewFile(job.rule, made, &result.nReason, tried)) {
-    case OutputFile::NotMp3:
-        result.status = CutStatus::NotMp3;
+        NewFile& made = result.made;
+        made = NewFile();
+        std::vector<std::string> lines;
+        const auto tried = [&](const std::string& name) { lines.push_back("(?) 文件: " + name); };
+        const OutputFile created = MP3CreateNewFile(job.rule, made, &result.nReason, tried);
+        for (const std::string& line : lines) log(line);
+        if (created == OutputFile::NotMp3) {
+            result.status = CutStatus::NotMp3;
+            return result;
+        }
+        if (created == OutputFile::Failed) {
+            result.status = CutStatus::CannotCreate;
+            return result;
+        }
+        const CutEmitted emitted =
+            WriteNewFile(made.file, sourceFile, index.frames.data(), layout, job.texts, progress);
+        result.nReason = emitted == CutEmitted::WriteFailed ? OsLastError() : 0;
+        bool written = emitted == CutEmitted::Done;
+        if (!OsCloseFile(made.file) && written) {
+            written = false;
+            result.nReason = OsLastError();
+        }
+        made.file = nullptr;
+        if (emitted == CutEmitted::Changed && !fresh) {
+            OsDeleteFile(made.Path());
+            continue;
+        }
+        log("新文件: " + made.path);
+        log("i=" + std::to_string(result.span.i) + ", j=" + std::to_string(result.span.j));
+        if (!written) {
+            OsDeleteFile(made.Path());
+            result.status = emitted == CutEmitted::WriteFailed || emitted == CutEmitted::Done ? CutStatus::CannotWrite
+                                                                                               : CutStatus::Unreadable;
+            return result;
+        }
+        WriteCutTag(made.Path(), job.texts);
+        // Whatever went wrong on the way to the disk (the tag library included)
+        // shows in the file as it reads back now.
+        if (g_cutWrittenHook) g_cutWrittenHook(made.path.c_str());
+        if (!MP3CheckCutFile(made.Path(), layout, progress)) {
+            OsDeleteFile(made.Path());
+            result.status = CutStatus::CheckFailed;
+            return result;
+        }
+        result.status = CutStatus::Done;
         return result;
-    case OutputFile::Failed:
-        result.status = CutStatus::CannotCreate;
-        return result;
-    case OutputFile::Created:
-        break;
     }
-    log("新文件: " + made.path);
-    log("i=" + std::to_string(result.span.i) + ", j=" + std::to_string(result.span.j));
-    bool written = WriteNewFile(made.file, source, layout, job.texts, progress);
-    result.nReason = written ? 0 : OsLastError();
-    if (!OsCloseFile(made.file) && written) {
-        written = false;
-        result.nReason = OsLastError();
-    }
-    made.file = nullptr;
-    if (!written) {
-        OsDeleteFile(made.Path());
-        result.status = CutStatus::CannotWrite;
-        return result;
-    }
-    WriteCutTag(made.Path(), job.texts);
-    // Whatever went wrong on the way to the disk (the tag library included)
-    // shows in the file as it reads back now.
-    if (g_cutWrittenHook) g_cutWrittenHook(made.path.c_str());
-    const bool checked = MP3CheckCutFile(made.Path(), layout, source, progress);
-    source = SourceBytes();
-    if (!checked) {
-        OsDeleteFile(made.Path());
-        result.status = CutStatus::CheckFailed;
-        return result;
-    }
-    result.status = CutStatus::Done;
-    return result;
 }
 
 void MP3Split()

@@ -81,7 +81,7 @@ bool IndexFile(SourceFile& file, FrameIndex& index, int32_t* counted, const Work
     if (found < 0) return false;
     // An encoder's describing frame at the start is not audio: the index
     // keeps it apart.
-    FrameEntry info = {0, 0};
+    FrameEntry info = {0, 0, {}};
     if (found > 0) {
         const FrameEntry first = scanner.Entry(0);
         const int64_t held = std::min<int64_t>(first.nLength, size - first.nOffset);

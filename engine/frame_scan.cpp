@@ -119,7 +119,7 @@ bool StartsStream(const HeldBytes& data, int64_t p, int32_t length, int64_t end,
 
 // Scans the positions from at.p on while at.p < stop: at each, a header that
 // follows the last frame found or starts a stream (MP3ScanFrames) is a
-// frame, handed to found(offset, length), and the scan jumps over it; any
+// frame, handed to found(offset, length, header), and the scan jumps over it; any
 // other byte is skipped. Header bytes at or past end read as zero. Reads no
 // byte at or past stop + kLookaheadBytes.
 template <typename Found>
@@ -144,7 +144,7 @@ void ScanSpan(const HeldBytes& data, FrameScanPosition& at, int64_t stop, int64_
             ++p;
             continue;
         }
-        found(p, length);
+        found(p, length, header);
         memcpy(at.model, header, 4);
         p += length;
         at.streamEnd = p;
@@ -185,10 +185,11 @@ int32_t MP3ScanFrames(const uint8_t* data, int64_t size, FrameEntry* out)
     int32_t count = 0;
     FrameScanPosition at;
     at.p = at.streamEnd = range.nStart;
-    ScanSpan(HeldBytes{data, 0}, at, range.nEnd, range.nEnd, [&](int64_t offset, int32_t length) {
-        if (out) out[count] = FrameEntry{offset, length};
+    const auto found = [&](int64_t offset, int32_t length, const uint8_t* header) {
+        if (out) out[count] = FrameEntry{offset, length, {header[0], header[1], header[2], header[3]}};
         ++count;
-    });
+    };
+    ScanSpan(HeldBytes{data, 0}, at, range.nEnd, range.nEnd, found);
     return count;
 }
 
@@ -217,7 +218,8 @@ void FrameScanner::Advance(const uint8_t* bytes, int64_t start, int64_t availabl
     }
     // Positions whose decision reads only bytes that have arrived.
     const int64_t stop = available - kLookaheadBytes;
-    ScanSpan(data, at_, stop, size_, [this](int64_t offset, int32_t length) { Store(offset, length); });
+    ScanSpan(data, at_, stop, size_,
+             [this](int64_t offset, int32_t length, const uint8_t* header) { Store(offset, length, header); });
 }
 
 int32_t FrameScanner::Finish(const std::function<const uint8_t*(int64_t from, int64_t to)>& read)
@@ -249,11 +251,12 @@ int32_t FrameScanner::Finish(const std::function<const uint8_t*(int64_t from, in
     if (at_.p >= end) return static_cast<int32_t>(frames_.size());
     const uint8_t* rest = read(at_.p, end);
     if (!rest) return -1;
-    ScanSpan(HeldBytes{rest, at_.p}, at_, end, end, [this](int64_t offset, int32_t length) { Store(offset, length); });
+    ScanSpan(HeldBytes{rest, at_.p}, at_, end, end,
+             [this](int64_t offset, int32_t length, const uint8_t* header) { Store(offset, length, header); });
     return static_cast<int32_t>(frames_.size());
 }
 
-void FrameScanner::Store(int64_t offset, int32_t length)
+void FrameScanner::Store(int64_t offset, int32_t length, const uint8_t* header)
 {
     // Room for the file's frames, at the length of the first ones and a little more.
     constexpr size_t kFirstFrames = 64;
@@ -262,5 +265,5 @@ void FrameScanner::Store(int64_t offset, int32_t length)
         const int64_t total = (size_ - frames_.front().nOffset) / bytes * int64_t(kFirstFrames) * 21 / 20;
         frames_.reserve(static_cast<size_t>(std::min<int64_t>(total, size_ / 24)) + kFirstFrames);
     }
-    frames_.push_back(FrameEntry{offset, length});
+    frames_.push_back(FrameEntry{offset, length, {header[0], header[1], header[2], header[3]}});
 }

@@ -104,7 +104,7 @@ public:
     FrameEntry Entry(int64_t k) const { return frames_[static_cast<size_t>(k)]; }
 
 private:
-    void Store(int64_t offset, int32_t length);
+    void Store(int64_t offset, int32_t length, const uint8_t* header);
 
     int64_t size_;
     LeadingId3v2Tags leadingTags_;

@@ -114,17 +114,19 @@ InfoFrameFacts MP3ReadInfoFrame(const uint8_t* frame, int32_t length)
     const uint32_t flags = ReadBe32(frame + at);
     at += 4;
     // Each field, when flagged, as far as the frame holds it.
-    auto field = [&](uint32_t flag, int32_t bytes, int32_t* out) {
+    int64_t byteCount = -1;
+    auto field = [&](uint32_t flag, int32_t bytes, auto* out) {
         if (!(flags & flag)) return true;
         if (at + bytes > length) return false;
-        if (out) *out = Count(ReadBe32(frame + at));
+        if (out) *out = sizeof(*out) == 8 ? int64_t(ReadBe32(frame + at)) : Count(ReadBe32(frame + at));
         at += bytes;
         return true;
     };
-    if (!field(kHasFrames, 4, &facts.nFrames) || !field(kHasBytes, 4, &facts.nBytes) ||
-        !field(kHasToc, kTocEntries, nullptr) || !field(kHasQuality, 4, &facts.nQuality)) {
-        return facts;
-    }
+    const bool read = field(kHasFrames, 4, &facts.nFrames) && field(kHasBytes, 4, &byteCount) &&
+                      field(kHasToc, kTocEntries, static_cast<int32_t*>(nullptr)) &&
+                      field(kHasQuality, 4, &facts.nQuality);
+    facts.nBytes = byteCount;
+    if (!read) return facts;
     if (at + kLameExtensionBytes > length || !IsEncoderString(frame + at)) return facts;
     facts.bLame = true;
     facts.nLameOffset = at;
@@ -152,6 +154,25 @@ uint16_t MP3LameCrc(const uint8_t* data, size_t bytes, uint16_t crc)
     return crc;
 }
 
+void MP3MeasureMusic(int32_t frames, const std::function<int32_t(int32_t n)>& lengthOf, InfoFrameContent& content)
+{
+    content.nFrames = frames;
+    content.nMusicBytes = 0;
+    int64_t offsets[kTocEntries];
+    int32_t entry = 0;
+    for (int32_t n = 0; n < frames; ++n) {
+        // Entry p names frame p * frames / 100 (entry 0 is 0).
+        for (; entry < kTocEntries && static_cast<int64_t>(entry) * frames / kTocEntries <= n; ++entry)
+            offsets[entry] = content.nMusicBytes;
+        content.nMusicBytes += lengthOf(n);
+    }
+    for (; entry < kTocEntries; ++entry) offsets[entry] = content.nMusicBytes;
+    for (entry = 0; entry < kTocEntries; ++entry) {
+        const int64_t value = content.nMusicBytes > 0 ? offsets[entry] * 256 / content.nMusicBytes : 0;
+        content.toc[entry] = static_cast<uint8_t>(value > 255 ? 255 : value);
+    }
+}
+
 std::vector<uint8_t> MP3BuildInfoFrame(const InfoFrameContent& content)
 {
     uint8_t header[4];
@@ -159,33 +180,26 @@ std::vector<uint8_t> MP3BuildInfoFrame(const InfoFrameContent& content)
     std::vector<uint8_t> frame(static_cast<size_t>(length), 0);
     memcpy(frame.data(), header, 4);
 
-    int64_t musicBytes = 0;
-    for (int32_t bytes : content.frameBytes) musicBytes += bytes;
-    const int64_t totalBytes = length + musicBytes;
-    const int32_t frames = static_cast<int32_t>(content.frameBytes.size());
-
+    const int64_t totalBytes = length + content.nMusicBytes;
+    const bool bytesFit = totalBytes <= 0xFFFFFFFF;
     uint8_t* p = frame.data() + MP3MainDataOffset(header);
     memcpy(p, content.bConstantBitrate ? "Info" : "Xing", 4);
-    WriteBe(p + 4, 4, kHasFrames | kHasBytes | kHasToc | kHasQuality);
-    WriteBe(p + 8, 4, static_cast<uint32_t>(frames));
-    WriteBe(p + 12, 4, static_cast<uint32_t>(totalBytes));
-    // Entry p: where the frame p% of the way in starts, in 256ths of the
-    // music's bytes, counted from the first frame after this one (as lame
-    // counts: entry 0 is 0).
-    uint8_t* toc = p + 16;
-    int64_t offset = 0;
-    int32_t next = 0;
-    for (int32_t entry = 0; entry < kTocEntries; ++entry) {
-        const int32_t target = static_cast<int32_t>(static_cast<int64_t>(entry) * frames / kTocEntries);
-        for (; next < target; ++next) offset += content.frameBytes[static_cast<size_t>(next)];
-        const int64_t value = musicBytes > 0 ? offset * 256 / musicBytes : 0;
-        toc[entry] = static_cast<uint8_t>(value > 255 ? 255 : value);
+    WriteBe(p + 4, 4, kHasFrames | (bytesFit ? kHasBytes : 0) | kHasToc | kHasQuality);
+    uint8_t* at = p + 8;
+    WriteBe(at, 4, static_cast<uint32_t>(content.nFrames));
+    at += 4;
+    if (bytesFit) {
+        WriteBe(at, 4, static_cast<uint32_t>(totalBytes));
+        at += 4;
     }
+    memcpy(at, content.toc, kTocEntries);
+    at += kTocEntries;
     const InfoFrameFacts* source = content.pSource;
     const bool lame = source && source->bLame;
-    WriteBe(p + 116, 4, static_cast<uint32_t>(source && source->nQuality >= 0 ? source->nQuality : 0));
+    WriteBe(at, 4, static_cast<uint32_t>(source && source->nQuality >= 0 ? source->nQuality : 0));
+    at += 4;
 
-    uint8_t* ext = p + kXingFieldsBytes;
+    uint8_t* ext = at;
     if (lame) {
         memcpy(ext, source->lame, kLameExtensionBytes);
         memset(ext + kPeak, 0, 4);
@@ -196,7 +210,7 @@ std::vector<uint8_t> MP3BuildInfoFrame(const InfoFrameContent& content)
     }
     const uint32_t delayPadding = static_cast<uint32_t>(content.nDelay) << 12 | static_cast<uint32_t>(content.nPadding);
     WriteBe(ext + kDelayPadding, 3, delayPadding);
-    WriteBe(ext + kLameMusicLengthAt, 4, static_cast<uint32_t>(totalBytes));
+    WriteBe(ext + kLameMusicLengthAt, 4, bytesFit ? static_cast<uint32_t>(totalBytes) : 0);
     WriteBe(ext + kLameMusicCrcAt, 2, content.nMusicCrc);
     WriteBe(ext + kLameTagCrcAt, 2, MP3LameCrc(frame.data(), static_cast<size_t>(ext + kLameTagCrcAt - frame.data())));
     return frame;

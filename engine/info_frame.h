@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 enum class InfoFrameKind {
@@ -66,7 +67,7 @@ constexpr int32_t kDecoderDelaySamples = 529;
 struct InfoFrameFacts {
     InfoFrameKind kind = InfoFrameKind::None;
     int32_t nFrames = -1;   // frames after this one; -1 when not stated
-    int32_t nBytes = -1;    // bytes from this frame's start to the music's end; -1 when not stated
+    int64_t nBytes = -1;    // bytes from this frame's start to the music's end; -1 when not stated
     int32_t nQuality = -1;  // Xing quality figure; -1 when not stated
     bool bLame = false;     // a LAME extension follows the Xing fields
     uint8_t lame[kLameExtensionBytes] = {};  // that extension as it stands
@@ -91,7 +92,9 @@ uint16_t MP3LameCrc(const uint8_t* data, size_t bytes, uint16_t crc = 0);
 // What a cut's own Xing/Info frame states.
 struct InfoFrameContent {
     const uint8_t* pModel = nullptr;  // header of the first frame after it: version, rate, mode
-    std::vector<int32_t> frameBytes;  // length of every frame after it, in order
+    int32_t nFrames = 0;              // frames after it
+    int64_t nMusicBytes = 0;          // their bytes
+    uint8_t toc[kTocEntries] = {};    // table of contents (MP3MeasureMusic)
     bool bConstantBitrate = false;    // all those frames have one bitrate: "Info", else "Xing"
     int32_t nDelay = 0;               // encoder delay to state (0 to kMaxLameDelay)
     int32_t nPadding = 0;             // padding to state (0 to kMaxLameDelay)
@@ -99,16 +102,23 @@ struct InfoFrameContent {
     const InfoFrameFacts* pSource = nullptr;  // the source's describing frame, or null
 };
 
+// Sets nFrames, nMusicBytes and the table of contents of content for frames
+// frames after it, frame n of them lengthOf(n) bytes long (entry p of the
+// table: the byte offset of the frame p% of the way into the music from its
+// first frame, as a 256th of the music's bytes, as lame writes it).
+void MP3MeasureMusic(int32_t frames, const std::function<int32_t(int32_t n)>& lengthOf, InfoFrameContent& content);
+
 // Builds the frame: a header of the model's version, sample rate and mode,
 // without CRC, of the model's bitrate for "Info" and of the lowest bitrate
 // that holds it for "Xing" (raised where the model's is too small); side
 // information all zero (a decoder that does not know the tag plays it as
-// silence); all four Xing fields, the table of contents built from
-// frameBytes (entry p: the byte offset of the frame p% of the way into the
-// music from its first frame, as a 256th of the music's bytes, as lame
-// writes it); the LAME extension with the source's
+// silence); the Xing fields (frames, bytes, table of contents, quality); the
+// LAME extension with the source's
 // encoder string and settings when it had one (else "LAME" with no version
 // and the settings unknown), without the source's peak and track gain (they
 // describe the whole source), and with the given delay, padding, music CRC,
-// lengths and the CRC of the frame itself.
+// lengths and the CRC of the frame itself. The byte counts are 32 bits wide:
+// for 4 GiB or more the Xing fields leave out the bytes and the music length
+// reads 0 (not known). Its length depends on the model and on
+// bConstantBitrate only.
 std::vector<uint8_t> MP3BuildInfoFrame(const InfoFrameContent& content);

@@ -65,36 +65,10 @@ struct ReservoirUse {
 ReservoirUse UseOfReservoir(const FrameEntry* frames, int32_t first, int32_t j, const SourceBytes& source, int32_t available)
 {
     ReservoirUse use;
-    int64_t runs = available;  // bytes of the stream before entry k that it runs on from
-    int64_t distance = 0;      // main data bytes of the copied frames before entry k
-    const uint8_t* previous = nullptr;  // entry k - 1, when held whole
-    for (int32_t k = first; k < j; ++k) {
-        const uint8_t* bytes = FrameBytes(frames, k, source);
-        if (!bytes) {
-            runs = 0;
-            previous = nullptr;
-            continue;
-        }
-        // As RunsOn(k - 1), without reading entry k - 1 again.
-        const bool runsOn = previous && MP3SameStream(previous, bytes) &&
-                            frames[k - 1].nOffset + static_cast<int64_t>(frames[k - 1].nLength) == frames[k].nOffset;
-        if (k > first && !runsOn) runs = 0;
-        // Past the largest main_data_begin from the start and from the last
-        // break, a frame can neither point before its stream nor before the
-        // copied frames.
-        if (runs < kMaxMainDataBeginMpeg1 || distance < kMaxMainDataBeginMpeg1) {
-            const int32_t begin = MP3MainDataBegin(bytes, frames[k].nLength);
-            if (begin > runs) {
-                use.silenced.push_back(k);
-            } else {
-                use.reach = static_cast<int32_t>(std::max<int64_t>(use.reach, begin - distance));
-            }
-        }
-        const int32_t area = AreaBytes(bytes, frames[k].nLength);
-        runs += area;
-        distance += area;
-        previous = bytes;
-    }
+    ReservoirWalk walk(first, available);
+    for (int32_t k = first; k < j; ++k)
+        if (walk.Take(frames, k, FrameBytes(frames, k, source))) use.silenced.push_back(k);
+    use.reach = walk.Reach();
     return use;
 }
 
@@ -231,4 +205,39 @@ Priming MP3PrimeCut(const FrameEntry* frames, int32_t i, int32_t j, const Source
     if (!carrier.empty()) priming.frames.push_back(std::move(carrier));
     priming.silenced = std::move(use.silenced);
     return priming;
+}
+
+int32_t MP3StreamAvailable(const FrameEntry* frames, int32_t k, const SourceBytes& source)
+{
+    return StreamBefore(frames, k, source, MaxMainDataBegin(FrameBytes(frames, k, source)), nullptr);
+}
+
+bool ReservoirWalk::Take(const FrameEntry* frames, int32_t k, const uint8_t* bytes)
+{
+    if (!bytes) {
+        runs_ = 0;
+        bPrevious_ = false;
+        return false;
+    }
+    const bool runsOn = bPrevious_ && MP3SameStream(previous_, bytes) &&
+                        frames[k - 1].nOffset + static_cast<int64_t>(frames[k - 1].nLength) == frames[k].nOffset;
+    if (k > first_ && !runsOn) runs_ = 0;
+    bool silenced = false;
+    // Past the largest main_data_begin from the start and from the last
+    // break, a frame can neither point before its stream nor before the
+    // copied frames.
+    if (runs_ < kMaxMainDataBeginMpeg1 || distance_ < kMaxMainDataBeginMpeg1) {
+        const int32_t begin = MP3MainDataBegin(bytes, frames[k].nLength);
+        if (begin > runs_) {
+            silenced = true;
+        } else {
+            reach_ = static_cast<int32_t>(std::max<int64_t>(reach_, begin - distance_));
+        }
+    }
+    const int32_t area = AreaBytes(bytes, frames[k].nLength);
+    runs_ += area;
+    distance_ += area;
+    memcpy(previous_, bytes, 4);
+    bPrevious_ = true;
+    return silenced;
 }

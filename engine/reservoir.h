@@ -54,3 +54,31 @@ struct Priming {
 // they stand for, no CRC, and the lowest bitrate not below that frame's that
 // holds what they carry. Frame i must be held.
 Priming MP3PrimeCut(const FrameEntry* frames, int32_t i, int32_t j, const SourceBytes& source, bool leadIn);
+
+// Bytes of the main data stream before entry k, as far as it runs on to it,
+// up to the most a main_data_begin of its version can point back.
+int32_t MP3StreamAvailable(const FrameEntry* frames, int32_t k, const SourceBytes& source);
+
+// The frames of a cut from entry first on, taken in order after available
+// bytes of the stream before entry first: which of them point back further
+// than their stream reaches (those the cut silences), and how far the first
+// of them reach back into the bytes before entry first.
+class ReservoirWalk {
+public:
+    ReservoirWalk(int32_t first, int64_t available) : first_(first), runs_(available) {}
+    // Takes entry k, the one after those taken (the first: entry first);
+    // bytes are its bytes when they hold its side information, else null
+    // (the stream breaks there). True when it points back further than its
+    // stream reaches.
+    bool Take(const FrameEntry* frames, int32_t k, const uint8_t* bytes);
+    // The most any frame taken points back before entry first.
+    int32_t Reach() const { return reach_; }
+
+private:
+    int32_t first_;
+    int64_t runs_;           // bytes of the stream before the next entry that it runs on from
+    int64_t distance_ = 0;   // main data bytes of the frames taken
+    uint8_t previous_[4] = {};  // header of the entry taken last
+    bool bPrevious_ = false;    // it held its side information
+    int32_t reach_ = 0;
+};

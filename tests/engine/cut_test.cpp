@@ -72,7 +72,7 @@ TEST_F(CutTest, NamesAndTheLogOfCuts)
 
     // The size estimate: the selected frames, and as many bytes again as the first and the one before.
     ASSERT_TRUE(ReplaceFrameIndex(4));
-    const FrameEntry frames[] = {{0, 417}, {417, 418}, {835, 417}, {1252, 417}};
+    const FrameEntry frames[] = {{0, 417, {}}, {417, 418, {}}, {835, 417, {}}, {1252, 417, {}}};
     std::copy(frames, frames + 4, g_state.pFrames);
     const std::tuple<float, float, float, double> sizes[] = {
         {0, 4, 4, 417 + 418 + 417 + 417}, {2.5f, 4, 4, 418 + 417 + 418 + 417}, {0.5f, 0.5f, 4, 0}, {0, 4, 0, 0}};
@@ -86,6 +86,23 @@ TEST_F(CutTest, NamesAndTheLogOfCuts)
 // gone is cut as it is now; one that cannot be read (or too large) leaves no index.
 TEST_F(CutTest, ASourceChangedGoneOrUnreadableIsTakenAsItIsNow)
 {
+    // Same size, frames moved where the cut finds them only while it copies them: cut again, one new file, one
+    // set of lines.
+    const std::string moved = Load(FixturePath("cut_song.mp3"), "moved.mp3");
+    Bytes song = ReadFileBytes(moved);
+    const int64_t at = g_state.pFrames[g_state.nFrames * 3 / 4].nOffset;
+    song.insert(song.begin() + at, 10, 0);
+    WriteFileBytes(moved, Bytes(song.begin(), song.end() - 10));
+    const size_t start = LogLines().size();
+    MP3Split();
+    ExpectDone();
+    const std::vector<std::string> lines = LogLines(start);
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.find("新文件") < l.npos; }),
+              1);
+    const std::string judged = JudgeCuts({{moved, g_state.szScratch, Span().i, Span().j, 0}})[0];
+    EXPECT_NE(judged.find("\"problems\": []"), std::string::npos) << judged;
+    EXPECT_TRUE(std::filesystem::remove(g_state.szScratch) && std::filesystem::is_empty(dir.File("out")));
+
     const std::string source = Load(FixturePath("tag_v2only.mp3"), "song.mp3");
     auto ExpectCutOf = [&] {  // the last cut holds exactly the selected frames
         const std::string judged = JudgeCuts({{source, g_state.szScratch, Span().i, Span().j, 0}})[0];

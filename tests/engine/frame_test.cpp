@@ -141,6 +141,28 @@ std::string Texts(const Id3v2Info& info)  // artist|album|title|, "-" for none, 
     return texts + (info.bWellFormed ? "" : "!");
 }
 
+// A cut's own Xing/Info frame reads back as built, whatever its size: its 32-bit byte counts are left out (not
+// wrapped) from 4 GiB on, the fields after them moved up.
+TEST(InfoFrame, ReadsBackAsBuiltAndLeavesOutByteCountsBeyond32Bits)
+{
+    const uint8_t model[4] = {0xFF, 0xFB, 0x90, 0x00};
+    for (const int64_t music : {int64_t(4180), int64_t(0xFFFFFFFF) - 417, int64_t(5) << 30}) {
+        InfoFrameContent content;
+        content.pModel = model;
+        MP3MeasureMusic(static_cast<int32_t>(music / 418), [](int32_t) { return 418; }, content);
+        std::tie(content.nDelay, content.nPadding, content.nMusicCrc) = std::make_tuple(1105, 2000, 0xBEEF);
+        const std::vector<uint8_t> frame = MP3BuildInfoFrame(content);
+        const InfoFrameFacts facts = MP3ReadInfoFrame(frame.data(), static_cast<int32_t>(frame.size()));
+        const int64_t total = int64_t(frame.size()) + content.nMusicBytes;
+        const bool fits = total <= 0xFFFFFFFF;
+        EXPECT_EQ(facts.kind, InfoFrameKind::Xing) << music;
+        EXPECT_EQ(std::make_tuple(facts.nFrames, facts.bLame, facts.bTagCrcHolds, facts.nDelay, facts.nPadding),
+                  std::make_tuple(content.nFrames, true, true, 1105, 2000)) << music;
+        EXPECT_EQ(std::make_tuple(int64_t(facts.nBytes), facts.nMusicLength, facts.nMusicCrc),
+                  std::make_tuple(fits ? total : -1, fits ? total : 0, 0xBEEF)) << music;
+    }
+}
+
 TEST(Id3v2Text, EncodingsVersionsFlagsAndBrokenTags)
 {
     // 测试A𝄞 in every encoding and byte order, terminated or followed by more.

@@ -11,6 +11,7 @@
 #include "info_frame.h"
 #include "tag_carry.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -43,12 +44,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t bytes)
         memcpy(source.pData.get(), data, static_cast<size_t>(size));
         source.nSize = static_cast<int32_t>(size);
     }
-    if (n > 1 && MP3LayOutCut(frames.data(), n, i, j, source, info, layout)) {
+    if (n > 1 && MP3LayOutCut(frames.data(), n, i, j, size, source, info, layout)) {
         std::vector<uint8_t> cut;
-        MP3EmitCut(layout, source, [&](const uint8_t* p, size_t c) {
+        const auto read = [&](int64_t from, int64_t to) { return source.Bytes(from, to - from); };
+        const CutEmitted emitted = MP3EmitCut(layout, frames.data(), read, [&](const uint8_t* p, size_t c) {
             cut.insert(cut.end(), p, p + c);
             return true;
         });
+        if (emitted != CutEmitted::Done) abort();
+        if (!layout.infoFrame.empty()) std::copy(layout.infoFrame.begin(), layout.infoFrame.end(), cut.begin());
         const CutWritten written{layout.nFrames, layout.nBytes, layout.nMusicCrc};
         if (int64_t(cut.size()) != layout.nBytes || !MP3CheckCutBytes(cut.data(), layout.nBytes, written)) abort();
     }
