@@ -1,5 +1,4 @@
-// The source file, read for the frame index (whole) and for a cut (whole,
-// or only the frames the cut takes).
+// The source file, read in chunks for the frame index and for a cut.
 #pragma once
 
 #include "os.h"
@@ -9,7 +8,7 @@
 #include <memory>
 
 // The largest source the program takes: 64 GiB, a day at 6 Mbit/s. (Offsets
-// are 64-bit; while a source is indexed its bytes are held in memory.)
+// are 64-bit; the frame index of a file this size takes some 2.5 GB.)
 constexpr int64_t kSourceLimitBytes = int64_t(1) << 36;
 
 // Told, now and then during long work, what it does ("读取", "写入",
