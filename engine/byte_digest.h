@@ -16,26 +16,25 @@ public:
     {
         length_ += count;
         while (count > 0 && pending_ > 0) {
-            word_[pending_++] = *bytes++;
+            stripe_[pending_++] = *bytes++;
             --count;
-            if (pending_ == 8) {
-                Mix(Load(word_));
+            if (pending_ == kStripe) {
+                Mix(stripe_);
                 pending_ = 0;
             }
         }
-        for (; count >= 8; bytes += 8, count -= 8) Mix(Load(bytes));
-        for (; count > 0; --count) word_[pending_++] = *bytes++;
+        for (; count >= kStripe; bytes += kStripe, count -= kStripe) Mix(bytes);
+        for (; count > 0; --count) stripe_[pending_++] = *bytes++;
     }
 
     uint64_t Value() const
     {
-        uint64_t h = h_;
-        if (pending_ > 0) {
-            uint8_t last[8] = {};
-            memcpy(last, word_, pending_);
-            h = Round(h, Load(last));
-        }
-        h ^= length_;
+        uint64_t lanes[4] = {lanes_[0], lanes_[1], lanes_[2], lanes_[3]};
+        uint8_t last[kStripe] = {};
+        memcpy(last, stripe_, pending_);
+        for (int k = 0; k < 4; ++k) lanes[k] = Round(lanes[k], Load(last + 8 * k));
+        uint64_t h = length_;
+        for (uint64_t lane : lanes) h = Round(h, lane);
         h ^= h >> 33;
         h *= 0xFF51AFD7ED558CCDull;
         h ^= h >> 33;
@@ -43,6 +42,10 @@ public:
     }
 
 private:
+    // Four lanes of 8 bytes each take a stripe, independent of each other so
+    // that the processor works on them at once.
+    static constexpr size_t kStripe = 32;
+
     static uint64_t Load(const uint8_t* p)
     {
         uint64_t w;
@@ -55,10 +58,13 @@ private:
         h = (h << 31) | (h >> 33);
         return h * 0x9E3779B97F4A7C15ull + 0x52DCE729;
     }
-    void Mix(uint64_t w) { h_ = Round(h_, w); }
+    void Mix(const uint8_t* stripe)
+    {
+        for (int k = 0; k < 4; ++k) lanes_[k] = Round(lanes_[k], Load(stripe + 8 * k));
+    }
 
-    uint64_t h_ = 0x243F6A8885A308D3ull;
+    uint64_t lanes_[4] = {0x243F6A8885A308D3ull, 0x13198A2E03707344ull, 0xA4093822299F31D0ull, 0x082EFA98EC4E6C89ull};
     uint64_t length_ = 0;
-    uint8_t word_[8] = {};
+    uint8_t stripe_[kStripe] = {};
     size_t pending_ = 0;
 };
