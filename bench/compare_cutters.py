@@ -5,9 +5,11 @@
 
 Cuts 30:00-60:00 out of the 60-minute CBR and VBR files that zdv_engine_bench makes (build/native/bench-data),
 and, with --big, 60:00-60:10 and the last minute out of a 3 GiB file of the CBR file's frames repeated (made once
-in the bench folder, removed after). Each tool runs N times (default 7), the tools in turn, and the table gives the
-median wall time, its ratio to the I/O floor (reading the source once and writing the cut once, with cat and
-head) and the peak memory (/usr/bin/time). A peer that is not installed (mp3splt, ffmpeg) is named as missing.
+in the bench folder, removed after), and the whole of it with our command line alone. Each tool runs N times
+(default 7), the tools in turn, and the table gives the median wall time, its ratio to the I/O floor (reading the
+source once and writing the cut once, with cat and head) and the peak memory (/usr/bin/time); under it, whether
+mpg123 decodes our cut without a complaint and our memory budget. A peer that is not installed (mp3splt, ffmpeg)
+is named as missing.
 """
 import os
 import shutil
@@ -71,13 +73,35 @@ def measure(command):
     return seconds, kib, run.returncode == 0
 
 
-def compare(source, start, end, runs):
+def decodes_cleanly(folder):
+    """Whether mpg123 decodes every file our command line wrote into folder without a word on stderr."""
+    made = [os.path.join(folder, f) for f in os.listdir(folder) if f not in ("floor.mp3", "ffmpeg.mp3")
+            and not f.startswith("cut")]
+    if not shutil.which("mpg123"):
+        return "mpg123 missing"
+    for path in made:
+        run = subprocess.run(["mpg123", "-t", "-q", path], capture_output=True, text=True)
+        if run.returncode != 0 or run.stderr.strip():
+            return "mpg123 complains of %s: %s" % (os.path.basename(path), run.stderr.strip()[:200])
+    return "mpg123 decodes it cleanly" if made else "no file written"
+
+
+def frames_of(source):
+    info = subprocess.run([OURS, "--info", source], capture_output=True, text=True).stdout
+    line = [l for l in info.splitlines() if l.startswith("frames:")]
+    return int(line[0].split()[1]) if line else 0
+
+
+def compare(source, start, end, runs, peers=True):
     print("\n%s, %s-%s (%.0f MB)" % (os.path.basename(source), start, end, os.path.getsize(source) / 1e6))
-    results = {}
+    results, verdict = {}, ""
     for _ in range(runs):
         with tempfile.TemporaryDirectory(dir=os.path.dirname(source)) as out:
             for name, command in commands(source, start, end, out).items():
-                results.setdefault(name, []).append(measure(command))
+                if peers or name in ("I/O floor", "vodizaro-cut"):
+                    results.setdefault(name, []).append(measure(command))
+                if name == "vodizaro-cut" and not verdict:
+                    verdict = decodes_cleanly(out)
     floor = statistics.median(r[0] for r in results["I/O floor"])
     print("  %-16s %9s %9s %10s" % ("tool", "median s", "x floor", "peak MiB"))
     for name, rows in results.items():
@@ -85,8 +109,10 @@ def compare(source, start, end, runs):
         wall = statistics.median(r[0] for r in rows)
         peak = max(r[1] for r in rows) / 1024
         print("  %-16s %9.3f %9.2f %10.1f%s" % (name, wall, wall / floor, peak, "" if ok else "  (failed)"))
+    budget = 64 + 16 * frames_of(source) / 2 ** 20
+    print("  our cut: %s; memory budget 64 MiB + 16 B a frame = %.1f MiB" % (verdict, budget))
     for peer in ("mp3splt", "ffmpeg"):
-        if not shutil.which(peer):
+        if peers and not shutil.which(peer):
             print("  %-16s missing (not installed)" % peer)
 
 
@@ -117,8 +143,9 @@ def main():
             seconds = os.path.getsize(big) * 8 / 128000
             last = "%d:%02d:%02d" % (int(seconds - 60) // 3600, int(seconds - 60) // 60 % 60, int(seconds - 60) % 60)
             compare(big, "1:00:00", "1:00:10", max(1, runs // 3))
-            compare(big, last, "%d:%02d:%02d" % (int(seconds) // 3600, int(seconds) // 60 % 60, int(seconds) % 60),
-                    max(1, runs // 3))
+            whole = "%d:%02d:%02d" % (int(seconds) // 3600, int(seconds) // 60 % 60, int(seconds) % 60)
+            compare(big, last, whole, max(1, runs // 3))
+            compare(big, "0", whole, 1, peers=False)  # memory whatever the size of the selection
         finally:
             os.remove(big)
 
