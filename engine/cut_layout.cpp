@@ -7,30 +7,6 @@
 
 namespace {
 
-// The samples of the selection that the source itself plays, as a range of
-// the source's decoded samples (before any gapless trimming): [start, end).
-struct SampleRange {
-    int64_t start;
-    int64_t end;
-};
-
-// The selected frames' samples, less what the source's encoder delay and
-// padding keep from playing. The padding is believed only when the source's
-// frame count agrees with the index (a cut-off or grown file has none at its
-// end). Where nothing would be left, the frames' samples whole.
-SampleRange PlayedSamples(int32_t nFrames, int32_t i, int32_t j, int32_t samplesPerFrame, const InfoFrameFacts& info)
-{
-    const int64_t spf = samplesPerFrame;
-    int64_t sourceStart = 0, sourceEnd = nFrames * spf;
-    if (info.bLame) {
-        sourceStart = info.nDelay + kDecoderDelaySamples;
-        if (info.nFrames == nFrames) sourceEnd = nFrames * spf - info.nPadding + kDecoderDelaySamples;
-    }
-    SampleRange range = {std::max(i * spf, sourceStart), std::min(j * spf, sourceEnd)};
-    if (range.end <= range.start) range = {i * spf, j * spf};
-    return range;
-}
-
 // The first index entry a cut of entries from i on may need bytes of: the
 // one before it, and before that as many as hold the largest reservoir.
 int32_t FirstNeeded(const FrameEntry* frames, int32_t i)
@@ -79,7 +55,8 @@ void BuildInfoFrame(CutLayout& layout)
 
 CutHead MP3CutHead(const FrameEntry* frames, int32_t i, int32_t j)
 {
-    CutHead head = {FirstNeeded(frames, i), i};
+    // Two frames before the selection may be primed from.
+    CutHead head = {FirstNeeded(frames, std::max(0, i - 1)), i};
     for (int64_t bytes = 0; head.nEnd < j && bytes < kCutHeadBytes; ++head.nEnd) bytes += frames[head.nEnd].nLength;
     return head;
 }
@@ -91,7 +68,7 @@ std::vector<uint8_t> MP3SilentCopy(const uint8_t* frame, int32_t length, int32_t
     return copy;
 }
 
-bool MP3LayOutCut(const FrameEntry* frames, int32_t nFrames, int32_t i, int32_t j, int64_t sourceBytes,
+bool MP3LayOutCut(const FrameEntry* frames, int32_t i, int32_t j, const SampleRange& played, int64_t sourceBytes,
                   const SourceBytes& head, const InfoFrameFacts& sourceInfo, CutLayout& layout)
 {
     layout = CutLayout();
@@ -101,11 +78,12 @@ bool MP3LayOutCut(const FrameEntry* frames, int32_t nFrames, int32_t i, int32_t 
     const uint8_t* first = i < layout.nEndCopied ? head.Bytes(frames[i].nOffset, frames[i].nLength) : nullptr;
     if (!first) return false;
     // How far the played samples start into the first selected frame and
-    // end before the end of the last one.
+    // end before the end of the last one written.
     const int32_t headEnd = std::min(MP3CutHead(frames, i, j).nEnd, layout.nEndCopied);
     const int32_t spf = MP3SamplesPerFrame(first);
-    const SampleRange played = PlayedSamples(nFrames, i, j, spf, sourceInfo);
-    int64_t lead = played.start - int64_t(i) * spf, tail = int64_t(j) * spf - played.end;
+    int64_t lead = std::max<int64_t>(0, played.nStart - int64_t(i) * spf);
+    int64_t tail = std::max<int64_t>(0, int64_t(layout.nEndCopied) * spf - played.nEnd);
+    if (lead + tail >= int64_t(layout.nEndCopied - i) * spf) lead = tail = 0;
     // A decoder drops delay + 529 samples: without frames ahead of the
     // first selected one, that is at least 529 of its own.
     layout.priming = MP3PrimeCut(frames, i, headEnd, head, lead < kDecoderDelaySamples);

@@ -24,7 +24,8 @@
 #include <vector>
 
 // The index entries whose bytes the layout of a cut reads: the frames before
-// the selection that its priming may draw on, and its first frames, as far
+// the selection that its priming may draw on (two, and those their reservoir
+// may reach), and its first frames, as far
 // as kCutHeadBytes of them or to the end of the selection.
 struct CutHead {
     int32_t nFirst = 0;  // first entry
@@ -53,14 +54,22 @@ struct CutLayout {
     uint64_t nMusicDigest = 0;       // ByteDigest of the same bytes (MP3EmitCut)
 };
 
-// Lays out the cut of index entries i to j - 1 of the index frames (nFrames
-// audio entries) of a source of sourceBytes bytes; head holds the bytes of
-// the entries MP3CutHead names, each found where the index says (the caller
-// checks), and sourceInfo is what the source's describing frame says (kind
-// None when it has none). A last frame cut off by the end of the file is left
-// out. False, and layout empty, when no frame is to be written (i >= j, or
-// none whole).
-bool MP3LayOutCut(const FrameEntry* frames, int32_t nFrames, int32_t i, int32_t j, int64_t sourceBytes,
+// Decoded samples of the source, [nStart, nEnd).
+struct SampleRange {
+    int64_t nStart = 0;
+    int64_t nEnd = 0;
+};
+
+// Lays out the cut of index entries i to j - 1 of the index frames that
+// plays their decoded samples played (within them) and no other, from a
+// source of sourceBytes bytes; head holds the bytes of the entries
+// MP3CutHead names, each found where the index says (the caller checks), and
+// sourceInfo is what the source's describing frame says (kind None when it
+// has none). A last frame cut off by the end of the file is left out. False,
+// and layout empty, when no frame is to be written (i >= j, or none whole).
+// Where the delay or padding to state would not fit in the LAME extension,
+// the cut plays its frames' samples whole.
+bool MP3LayOutCut(const FrameEntry* frames, int32_t i, int32_t j, const SampleRange& played, int64_t sourceBytes,
                   const SourceBytes& head, const InfoFrameFacts& sourceInfo, CutLayout& layout);
 
 // The frame of the given length at frame as the cut writes a copied frame

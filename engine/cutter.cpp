@@ -16,6 +16,7 @@
 #include "wide_paths.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <cstdint>
 #include <memory>
@@ -25,23 +26,6 @@
 namespace {
 
 CutWrittenHook g_cutWrittenHook = nullptr;
-
-// n × t ÷ duration in double precision, product first; 0 when the duration
-// is not positive or the result is not a number.
-double Proportion(int32_t n, float t, float duration)
-{
-    if (!(duration > 0)) return 0.0;
-    const double q = static_cast<double>(n) * static_cast<double>(t) / static_cast<double>(duration);
-    return q == q ? q : 0.0;
-}
-
-// Truncation toward zero, held inside the range of the result type.
-int32_t Truncate(double value)
-{
-    if (value >= static_cast<double>(INT32_MAX)) return INT32_MAX;
-    if (value <= static_cast<double>(INT32_MIN)) return INT32_MIN;
-    return static_cast<int32_t>(value);
-}
 
 // What the source's describing frame says, read from the bytes held of
 // it; false when the entry no longer holds one.
@@ -88,8 +72,8 @@ Plan LayOutFromFile(SourceFile& file, const FrameIndex& index, const FrameSpan& 
         const uint8_t* frame = bytes.Bytes(frames[k].nOffset, frames[k].nLength);
         if (!frame || memcmp(frame, frames[k].abHeader, 4) != 0) return Plan::Stale;
     }
-    const int32_t n = static_cast<int32_t>(index.frames.size());
-    return MP3LayOutCut(frames, n, span.i, span.j, file.Size(), bytes, info, layout) ? Plan::Laid : Plan::NoAudio;
+    const SampleRange played = {span.nFirstSample, span.nEndSample};
+    return MP3LayOutCut(frames, span.i, span.j, played, file.Size(), bytes, info, layout) ? Plan::Laid : Plan::NoAudio;
 }
 
 // Maps the selection and lays out its cut: from the index as loaded when
@@ -100,7 +84,7 @@ Plan PlanCut(SourceFile& file, const CutJob& job, FrameIndex& index, bool fresh,
              const WorkProgress& progress)
 {
     auto map = [&] {
-        return MP3MapSelection(static_cast<int32_t>(index.frames.size()), job.fStart, job.fEnd, job.fDuration);
+        return MP3MapSelection(index, job.fStart, job.fEnd, job.fDuration);
     };
     span = map();
     if (!fresh && file.Size() == index.nBytes && !index.frames.empty()) {
@@ -166,33 +150,46 @@ void OfferToOpenAnother(const char* text, UINT icon)
 
 }  // namespace
 
-FrameSpan MP3MapSelection(int32_t nFrames, float fStart, float fEnd, float fDuration)
+FrameSpan MP3MapSelection(const FrameIndex& index, float fStart, float fEnd, float fDuration)
 {
-    FrameSpan span;
-    span.i = Truncate(Proportion(nFrames, fStart, fDuration) - 1.0);
-    span.j = Truncate(Proportion(nFrames, fEnd, fDuration));
-    if (span.i < 0) span.i = 0;
-    if (span.j >= nFrames) span.j = nFrames - 1;
-    // A source too short to leave a frame by proportion, selected whole,
-    // still gives all of its frames.
-    if (span.i >= span.j && nFrames > 0 && !(fStart > 0) && !(fEnd < fDuration) && fDuration > 0) {
-        span.i = 0;
-        span.j = nFrames;
-    }
+    FrameSpan span = {0, 0};
+    const SourceTimeline& timeline = index.timeline;
+    const int64_t spf = timeline.nSamplesPerFrame;
+    if (index.frames.empty() || timeline.nRate <= 0 || spf <= 0) return span;
+    // A time in samples from the first one played, held within those played.
+    const int64_t played = timeline.nEndSample - timeline.nFirstSample;
+    const auto sample = [&](float t) -> int64_t {
+        const double at = std::nearbyint(static_cast<double>(t) * timeline.nRate);
+        return at > 0 ? static_cast<int64_t>(std::min(at, static_cast<double>(played))) : 0;
+    };
+    const int64_t first = sample(fStart), end = fEnd >= fDuration && fDuration > 0 ? played : sample(fEnd);
+    if (end <= first) return span;
+    span.nFirstSample = timeline.nFirstSample + first;
+    span.nEndSample = timeline.nFirstSample + end;
+    // A last frame cut off by the end of the file is not written.
+    int64_t n = static_cast<int64_t>(index.frames.size());
+    const FrameEntry& last = index.frames.back();
+    if (last.nOffset + last.nLength > index.nBytes && index.nBytes > 0) --n;
+    span.nEndSample = std::min(span.nEndSample, n * spf);
+    if (span.nEndSample <= span.nFirstSample) return FrameSpan{0, 0};
+    span.i = static_cast<int32_t>(span.nFirstSample / spf);
+    span.j = static_cast<int32_t>(std::min<int64_t>((span.nEndSample + spf - 1) / spf, n));
     return span;
 }
 
 double MP3SelectionSize()
 {
-    if (!g_state.pFrames) return 0.0;
-    const FrameSpan span = MP3MapSelection(g_state.nFrames, g_state.fStart, g_state.fEnd, g_state.fDuration);
+    const FrameIndex& index = StateIndex();
+    const FrameSpan span = MP3MapSelection(index, g_state.fStart, g_state.fEnd, g_state.fDuration);
     if (span.i >= span.j) return 0.0;
     int64_t bytes = 0;
-    for (int32_t k = span.i; k < span.j; ++k) bytes += g_state.pFrames[k].nLength;
+    for (int32_t k = span.i; k < span.j; ++k) bytes += index.frames[size_t(k)].nLength;
     // The frames the cut puts before them, about the size of the first
-    // selected frame (its Xing/Info frame) and of the one before (priming).
-    bytes += g_state.pFrames[span.i].nLength;
-    if (span.i > 0) bytes += g_state.pFrames[span.i - 1].nLength;
+    // selected frame (its Xing/Info frame) and of those before (priming: two
+    // of one granule each, or one).
+    bytes += index.frames[size_t(span.i)].nLength;
+    const int32_t lead = MP3Granules(index.frames[size_t(span.i)].abHeader) == 1 ? 2 : 1;
+    for (int32_t k = std::max(0, span.i - lead); k < span.i; ++k) bytes += index.frames[size_t(k)].nLength;
     return static_cast<double>(bytes) / 1024.0;
 }
 
@@ -253,6 +250,9 @@ CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log, 
         }
         log("新文件: " + made.path);
         log("i=" + std::to_string(result.span.i) + ", j=" + std::to_string(result.span.j));
+        // Where the source leaves too little before the selection (junk, another stream, a frame too full to
+        // rebuild), its first samples differ from the source's.
+        if (!layout.priming.bExact) log("开头与原文件不完全相同");
         if (!written) {
             OsDeleteFile(made.Path());
             result.status = emitted == CutEmitted::WriteFailed || emitted == CutEmitted::Done ? CutStatus::CannotWrite

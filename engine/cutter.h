@@ -11,25 +11,29 @@
 #include <functional>
 #include <string>
 
-// The frames a selection takes: index entries i to j - 1 (none when i >= j).
+// What a selection takes: index entries i to j - 1 (none when i >= j), and
+// of their decoded samples those from nFirstSample to nEndSample - 1, the
+// source's samples of the selection on its timeline (SourceTimeline).
 struct FrameSpan {
     int32_t i;
     int32_t j;
+    int64_t nFirstSample = 0;
+    int64_t nEndSample = 0;
 };
 
-// Maps a selection to frames by proportion: i = trunc(n * fStart / fDuration
-// - 1), j = trunc(n * fEnd / fDuration), in double precision, products first;
-// then i is raised to 0 and j lowered to n - 1, so the last entry of the index
-// is never taken. A duration that is not positive, and times that are not
-// numbers, count as 0: with n >= 1 the result is i = 0, j = 0 (no frame).
-// Only a source selected whole (start 0, end at the duration) that would
-// give no frame this way gives all n of them: a source of one frame.
-FrameSpan MP3MapSelection(int32_t nFrames, float fStart, float fEnd, float fDuration);
+// Maps a selection to samples and frames: the source's samples from
+// round(fStart x rate) to round(fEnd x rate), counted from the first sample
+// the source plays and held within those it plays (a start at or before 0
+// is the first, an end at or after fDuration the last; times that are not
+// numbers count as 0), and the frames that hold them, the one of the end
+// included. No frame when that leaves no sample (or the index has none).
+FrameSpan MP3MapSelection(const FrameIndex& index, float fStart, float fEnd, float fDuration);
 
 // The size in kilobytes (bytes / 1024) of what a cut of the current selection
 // of g_state writes: the frames it takes, and an estimate of the frames put
-// before them (the Xing/Info frame and a priming frame, counted as the first
-// selected frame and the one before it). 0 with no source or no frame.
+// before them (the Xing/Info frame and the priming frames, counted as the
+// first selected frame and the one or two before it). 0 with no source or no
+// frame.
 double MP3SelectionSize();
 
 // What a cut takes: the source (rule.source and its original), its

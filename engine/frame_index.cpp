@@ -3,6 +3,7 @@
 #include "app_state.h"
 #include "diag_log.h"
 #include "engine_ui.h"
+#include "frame_header.h"
 #include "frame_scan.h"
 #include "info_frame.h"
 #include "wide_paths.h"
@@ -82,11 +83,15 @@ bool IndexFile(SourceFile& file, FrameIndex& index, int32_t* counted, const Work
     // An encoder's describing frame at the start is not audio: the index
     // keeps it apart.
     FrameEntry info = {0, 0, {}};
+    InfoFrameFacts facts;
     if (found > 0) {
         const FrameEntry first = scanner.Entry(0);
         const int64_t held = std::min<int64_t>(first.nLength, size - first.nOffset);
         const uint8_t* bytes = held > 0 ? read(first.nOffset, first.nOffset + held) : nullptr;
-        if (bytes && MP3IsInfoFrame(bytes, static_cast<int32_t>(held))) info = first;
+        if (bytes && MP3IsInfoFrame(bytes, static_cast<int32_t>(held))) {
+            info = first;
+            facts = MP3ReadInfoFrame(bytes, static_cast<int32_t>(held));
+        }
     }
     if (info.nLength > 0) --found;
     *counted = found;
@@ -94,10 +99,34 @@ bool IndexFile(SourceFile& file, FrameIndex& index, int32_t* counted, const Work
     if (info.nLength > 0) index.frames.erase(index.frames.begin());
     index.info = info;
     index.nBytes = size;
+    index.timeline = MP3TimelineOf(index.frames, facts);
     return true;
 }
 
 }  // namespace
+
+SourceTimeline MP3TimelineOf(const std::vector<FrameEntry>& frames, const InfoFrameFacts& info)
+{
+    SourceTimeline timeline;
+    if (frames.empty()) return timeline;
+    const uint8_t* header = frames.front().abHeader;
+    timeline.nRate = MP3SampleRate(header);
+    timeline.nSamplesPerFrame = MP3SamplesPerFrame(header);
+    const int64_t n = static_cast<int64_t>(frames.size()), spf = timeline.nSamplesPerFrame;
+    timeline.nEndSample = n * spf;
+    if (info.bLame) {
+        // The padding is believed only when the frame count agrees with the
+        // index (a cut-off or grown file has none at its end).
+        const int64_t first = info.nDelay + kDecoderDelaySamples;
+        const int64_t padded = info.nFrames == n ? info.nPadding - kDecoderDelaySamples : 0;
+        const int64_t end = std::min(n * spf, n * spf - padded);
+        if (first < end) {
+            timeline.nFirstSample = first;
+            timeline.nEndSample = end;
+        }
+    }
+    return timeline;
+}
 
 bool MP3IndexFile(SourceFile& file, FrameIndex& index, int32_t* counted, const WorkProgress& progress)
 {

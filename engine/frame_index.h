@@ -5,17 +5,32 @@
 #pragma once
 
 #include "frame_entry.h"
+#include "info_frame.h"
 #include "source_file.h"
 
 #include <cstdint>
 #include <functional>
 #include <vector>
 
+// The source's samples as a gapless decoder plays them: its decoded samples
+// nFirstSample to nEndSample - 1 (an encoder's delay and padding, where its
+// LAME header states them, left out; else all of them), nRate a second.
+struct SourceTimeline {
+    int32_t nRate = 0;             // of the first frame; 0 without frames
+    int32_t nSamplesPerFrame = 0;  // of the first frame
+    int64_t nFirstSample = 0;
+    int64_t nEndSample = 0;
+};
+
 struct FrameIndex {
     std::vector<FrameEntry> frames;  // the audio frames, in file order
     FrameEntry info = {0, 0, {}};        // the Xing/Info/VBRI frame, not audio; nLength 0 = none
     int64_t nBytes = 0;              // size of the file it was built from; 0 = none
+    SourceTimeline timeline;         // what a gapless decoder plays of the frames
 };
+
+// The timeline of the frames of an index whose describing frame says info.
+SourceTimeline MP3TimelineOf(const std::vector<FrameEntry>& frames, const InfoFrameFacts& info);
 
 // Reads the whole of an open file in chunks, each scanned for frames as it
 // arrives (holding a chunk and the file's last FrameScanner::kTailBytes at

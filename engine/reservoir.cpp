@@ -29,12 +29,14 @@ int32_t AreaBytes(const uint8_t* frame, int32_t length)
 }
 
 // Whether the main data stream runs on from entry m to entry m + 1: both
-// held, of one stream, nothing between them.
+// held, of one version, layer and sample rate (decoders keep their reservoir
+// across a change of mode), nothing between them.
 bool RunsOn(const FrameEntry* frames, int32_t m, const SourceBytes& source)
 {
     const uint8_t* a = FrameBytes(frames, m, source);
     const uint8_t* b = FrameBytes(frames, m + 1, source);
-    return a && b && MP3SameStream(a, b) && frames[m].nOffset + static_cast<int64_t>(frames[m].nLength) == frames[m + 1].nOffset;
+    return a && b && MP3SameFormat(a, b) &&
+           frames[m].nOffset + static_cast<int64_t>(frames[m].nLength) == frames[m + 1].nOffset;
 }
 
 // Copies into out (when not null) the last count bytes of the main data
@@ -177,33 +179,56 @@ Priming MP3PrimeCut(const FrameEntry* frames, int32_t i, int32_t j, const Source
     ReservoirUse use = UseOfReservoir(frames, i, j, source, available);
     if (!leadIn && i == 0) {
         priming.silenced = std::move(use.silenced);
+        priming.bExact = true;
         return priming;
     }
-    if (i > 0) {
-        for (Rebuild how : {Rebuild::Whole, Rebuild::SecondHalf}) {
-            std::vector<uint8_t> rebuilt = Rebuilt(frames, i, source, use.reach, how);
-            if (!rebuilt.empty()) {
-                priming.frames.push_back(std::move(rebuilt));
-                priming.silenced = std::move(use.silenced);
-                return priming;
-            }
+    const bool oneGranule = MP3Granules(FrameBytes(frames, i, source)) == 1;
+    // The frames copied from entry k on, after available bytes of the stream
+    // before it: those before the selection must run on to it and sound.
+    const auto useFrom = [&](int32_t k, ReservoirUse& from) {
+        if (k == i) {
+            from = use;
+            return true;
         }
-        if (RunsOn(frames, i - 1, source)) {
-            const int32_t before = StreamBefore(frames, i - 1, source, MaxMainDataBegin(FrameBytes(frames, i - 1, source)), nullptr);
-            ReservoirUse withBefore = UseOfReservoir(frames, i - 1, j, source, before);
-            std::vector<uint8_t> carrier = Carrier(frames, i - 1, source, withBefore.reach);
-            const bool beforeSounds = withBefore.silenced.empty() || withBefore.silenced.front() != i - 1;
-            if (beforeSounds && !carrier.empty()) {
-                priming.frames.push_back(std::move(carrier));
-                priming.nFirstCopied = i - 1;
-                priming.silenced = std::move(withBefore.silenced);
-                return priming;
-            }
-        }
+        for (int32_t m = k; m < i; ++m)
+            if (!RunsOn(frames, m, source)) return false;
+        from = UseOfReservoir(frames, k, j, source, MP3StreamAvailable(frames, k, source));
+        return from.silenced.empty() || from.silenced.front() >= i;
+    };
+    const auto take = [&](std::vector<uint8_t> made, int32_t k, ReservoirUse& from, bool exact) {
+        priming.frames.push_back(std::move(made));
+        priming.nFirstCopied = k;
+        priming.silenced = std::move(from.silenced);
+        priming.bExact = exact;
+        return true;
+    };
+    // The frame before entry k rebuilt, copying from k on. Its last granule
+    // hands on the overlap of the source; whole, and with two granules, it
+    // also decodes as in the source.
+    const auto rebuild = [&](int32_t k, Rebuild how) {
+        ReservoirUse from;
+        if (k < 1 || !useFrom(k, from)) return false;
+        std::vector<uint8_t> rebuilt = Rebuilt(frames, k, source, from.reach, how);
+        const int32_t decoded = how == Rebuild::Whole && !oneGranule ? 0 : 1;
+        return !rebuilt.empty() && take(std::move(rebuilt), k, from, i - k >= decoded);
+    };
+    // A frame of silence carrying what entries from k on point to, copying
+    // from k on: the frame at k then hands on the overlap of the source, as
+    // does a decoder starting on the file's first frame.
+    const auto carry = [&](int32_t k) {
+        ReservoirUse from;
+        if (k < 0 || !useFrom(k, from)) return false;
+        std::vector<uint8_t> carrier = Carrier(frames, k, source, from.reach);
+        const int32_t decoded = oneGranule ? 2 : 1;
+        return !carrier.empty() && take(std::move(carrier), k, from, k == 0 || i - k >= decoded);
+    };
+    if (oneGranule ? rebuild(i - 1, Rebuild::Whole) || carry(i - 2) || rebuild(i, Rebuild::Whole) || carry(i - 1)
+                   : rebuild(i, Rebuild::Whole) || carry(i - 1) || rebuild(i, Rebuild::SecondHalf))
+        return priming;
+    if (!carry(i)) {
+        priming.silenced = std::move(use.silenced);
+        priming.bExact = i == 0;
     }
-    std::vector<uint8_t> carrier = Carrier(frames, i, source, use.reach);
-    if (!carrier.empty()) priming.frames.push_back(std::move(carrier));
-    priming.silenced = std::move(use.silenced);
     return priming;
 }
 
@@ -219,7 +244,7 @@ bool ReservoirWalk::Take(const FrameEntry* frames, int32_t k, const uint8_t* byt
         bPrevious_ = false;
         return false;
     }
-    const bool runsOn = bPrevious_ && MP3SameStream(previous_, bytes) &&
+    const bool runsOn = bPrevious_ && MP3SameFormat(previous_, bytes) &&
                         frames[k - 1].nOffset + static_cast<int64_t>(frames[k - 1].nLength) == frames[k].nOffset;
     if (k > first_ && !runsOn) runs_ = 0;
     bool silenced = false;

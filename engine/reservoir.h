@@ -30,6 +30,9 @@ struct Priming {
     // Copied entries, in order, written as frames of silence: their audio
     // data was never there (it lay before the start or across a break).
     std::vector<int32_t> silenced;
+    // The selected frames decode exactly as in the source, from their first
+    // sample on.
+    bool bExact = false;
 
     // Frames of the cut ahead of the first selected one.
     int32_t Lead(int32_t firstSelected) const
@@ -39,20 +42,27 @@ struct Priming {
 };
 
 // Plans the start of a cut of index entries i to j - 1 (i < j) whose bytes are
-// held in source. Tried in turn:
+// held in source. A frame rebuilt to need no earlier byte (its main data area
+// ending with the bytes the frames after it point to) decodes its last
+// granule as in the source and hands on the overlap of its transform; so does
+// the first frame copied after a frame of silence that carries those bytes.
+// A whole granule after that decodes as in the source and gives the filter
+// bank the memory it has there (under 512 samples): from then on the frames
+// decode exactly as in the source. Tried in turn, with two granules a frame
+// (MPEG 1) and with one (MPEG 2 and 2.5):
 //  - nothing, for a cut from the first frame when leadIn is false;
-//  - the frame before the selection, rebuilt to need no earlier byte, its
-//    main data area ending with the bytes the selected frames point to:
-//    whole, or (MPEG 1, when the whole does not fit in one frame) with its
-//    granule 0 reduced to its scale factors;
-//  - a frame of silence carrying the bytes that the frame before the
-//    selection and the selected ones point to, then that frame as it is;
-//  - a frame of silence carrying the bytes the selected frames point to.
-// The second makes the selected frames decode exactly as in the source
-// (whole) or but for the filter bank's memory of under 512 samples; so does
-// the third, with one frame more. Made frames have the header of the frame
-// they stand for, no CRC, and the lowest bitrate not below that frame's that
-// holds what they carry. Frame i must be held.
+//  - MPEG 1: the frame before the selection rebuilt whole; the frame of
+//    silence, then the frame before the selection; the frame before rebuilt
+//    with its granule 0 reduced to its scale factors;
+//  - MPEG 2: the frame before the selection after the one before it rebuilt;
+//    the frame of silence, then the two frames before the selection; the
+//    frame before rebuilt; the frame of silence, then the frame before;
+//  - the frame of silence before the selection (none when it cannot be made).
+// bExact tells whether the selected frames decode exactly as in the source
+// (always from the file's first frame); otherwise they differ as far as the
+// overlap and the filter bank remember. Made frames have the header of the
+// frame they stand for, no CRC, and the lowest bitrate not below that frame's
+// that holds what they carry. Frame i must be held.
 Priming MP3PrimeCut(const FrameEntry* frames, int32_t i, int32_t j, const SourceBytes& source, bool leadIn);
 
 // Bytes of the main data stream before entry k, as far as it runs on to it,

@@ -394,7 +394,12 @@ TEST(UserRun, AFirstRunWalksEveryCommandAndTheRestartReadsWhatItLeft)
         // same-as-input switch beside the source, with the next free number.
         TypeTime(w.Item(IDC_TIME_END), 0, 10);
         TypeTime(w.Item(IDC_TIME_START), 0, 5);
-        const FrameSpan span = MP3MapSelection(AudioFrames("cut_song.mp3"), 5.0f, 10.0f, bSeconds);
+        FrameIndex index;  // the fixture's, as the window indexes its copy
+        SourceFile file;
+        int32_t counted = 0;
+        ASSERT_TRUE(file.Open(OsPath(ZDV_FIXTURE_DIR "/cut_song.mp3")) == SourceRead::Ok);
+        ASSERT_TRUE(MP3IndexFile(file, index, &counted));
+        const FrameSpan span = MP3MapSelection(index, 5.0f, 10.0f, bSeconds);
         const std::string ij = "        i=" + std::to_string(span.i) + ", j=" + std::to_string(span.j);
         const std::vector<std::string> split = {"    Button: SPLIT", "    MP3Split", "        mp3 文件: " + bPath,
                                                 "        大小: " + std::to_string(bBytes.size())};

@@ -17,17 +17,25 @@
 
 namespace {
 
-TEST(SelectionMap, ByProportionNeverTheLastFrameAndNoFrameOutsideTheDesign)
+// Times to the samples a gapless decoder plays (here after 1,634 of delay, or all) and the frames that hold them.
+TEST(SelectionMap, TimesToSamplesOnTheSourcesTimelineAndTheFramesThatHoldThem)
 {
-    const std::tuple<int32_t, float, float, float, int32_t, int32_t> cases[] = {  // n, start, end, duration: i, j
-        {1000, 5.0f, 10.0f, 26.122f, 190, 382}, {1000, 0, 26.122f, 26.122f, 0, 999}, {100, 10.4f, 50, 100, 9, 50},
-        {100, 5, 5, 100, 4, 5},   {100, 0.5f, 0.5f, 100, 0, 0}, {100, 50, 10, 100, 49, 10},
-        {0, 0, 10, 10, 0, -1},    {100, 1, 50, 0, 0, 0},        {100, 1, 50, -5, 0, 0},
-        {100, 1, 50, NAN, 0, 0},  {100, NAN, INFINITY, 10, 0, 99},  {100, 1e30f, -1e30f, 1e-30f, INT32_MAX, INT32_MIN},
-        {1, 0, 0.02f, 0.02f, 0, 1}, {1, 0, 0.01f, 0.02f, 0, 0}};
-    for (const auto& [n, start, end, duration, i, j] : cases) {
-        const FrameSpan span = MP3MapSelection(n, start, end, duration);
-        EXPECT_EQ(std::make_pair(span.i, span.j), std::make_pair(i, j)) << n << " " << start << " " << end;
+    FrameIndex lame, plain, none;
+    lame.frames.resize(1000);
+    lame.timeline = {44100, 1152, 1634, 1150000};
+    plain.frames.resize(100);
+    plain.timeline = {22050, 576, 0, 57600};
+    const std::tuple<const FrameIndex*, float, float, float, int32_t, int32_t, int64_t, int64_t> cases[] = {
+        // index, start, end, duration: i, j, first sample, end sample
+        {&lame, 0, 10, 26.04f, 1, 385, 1634, 442634},       {&lame, 0, 26.04f, 26.04f, 1, 999, 1634, 1150000},
+        {&lame, -3, 1e30f, 30, 1, 999, 1634, 1150000},      {&lame, NAN, 1, NAN, 1, 40, 1634, 45734},
+        {&plain, 1, 2, 2.6f, 38, 77, 22050, 44100},         {&plain, 0.5f, 2.6f, 2.6f, 19, 100, 11025, 57600},
+        {&lame, 5, 5, 26, 0, 0, 0, 0},                      {&lame, 10, 5, 26, 0, 0, 0, 0},
+        {&lame, 27, 30, 26.04f, 0, 0, 0, 0},                {&none, 0, 10, 10, 0, 0, 0, 0}};
+    for (const auto& [index, start, end, duration, i, j, first, last] : cases) {
+        const FrameSpan span = MP3MapSelection(*index, start, end, duration);
+        const auto got = std::make_tuple(span.i, span.j, span.nFirstSample, span.nEndSample);
+        EXPECT_EQ(got, std::make_tuple(i, j, first, last)) << start << " " << end;
     }
 }
 
@@ -50,7 +58,7 @@ TEST_F(CutTest, NamesAndTheLogOfCuts)
                                                           "    大小: " + std::to_string(ReadFileBytes(source).size()),
                                                           tried + "1).mp3", tried + "2).mp3", tried + "3).mp3",
                                                           "    新文件: " + out + "50% off(3).mp3",
-                                                          "    i=0, j=" + std::to_string(g_state.nFrames - 1)}));
+                                                          "    i=0, j=" + std::to_string(g_state.nFrames)}));
 
     Load(FixturePath("cbr_v1_44100_128k.mp3"), "track.wav");
     g_state.fEnd = 0;
@@ -70,12 +78,14 @@ TEST_F(CutTest, NamesAndTheLogOfCuts)
     MP3Split();
     EXPECT_EQ(messages, std::vector<std::string>{Box("错误: 8001\n不支持的文件格式.", kMessageCaption, MB_ICONWARNING)});
 
-    // The size estimate: the selected frames, and as many bytes again as the first and the one before.
+    // The size estimate: the selected frames, and as many bytes again as the first and the one before (MPEG 1).
     ASSERT_TRUE(ReplaceFrameIndex(4));
-    const FrameEntry frames[] = {{0, 417, {}}, {417, 418, {}}, {835, 417, {}}, {1252, 417, {}}};
+    const FrameEntry frames[] = {{0, 417, {0xFF, 0xFB, 0x90, 0}}, {417, 418, {0xFF, 0xFB, 0x92, 0}},
+                                 {835, 417, {0xFF, 0xFB, 0x90, 0}}, {1252, 417, {0xFF, 0xFB, 0x90, 0}}};
     std::copy(frames, frames + 4, g_state.pFrames);
+    StateIndex().timeline = {1152, 1152, 0, 4 * 1152};  // a frame a second
     const std::tuple<float, float, float, double> sizes[] = {
-        {0, 4, 4, 417 + 418 + 417 + 417}, {2.5f, 4, 4, 418 + 417 + 418 + 417}, {0.5f, 0.5f, 4, 0}, {0, 4, 0, 0}};
+        {0, 4, 4, 417 + 418 + 417 + 417 + 417}, {2.5f, 4, 4, 417 + 417 + 417 + 418}, {0.5f, 0.5f, 4, 0}};
     for (const auto& [start, end, duration, bytes] : sizes) {
         std::tie(g_state.fStart, g_state.fEnd, g_state.fDuration) = std::tie(start, end, duration);
         EXPECT_EQ(MP3SelectionSize(), bytes / 1024.0) << start;
@@ -273,7 +283,7 @@ TEST_F(CutTest, AFolderCodePage936CannotHoldGetsTheSameCuts)
     ExpectDone(3);
     for (const char* name : {"/song.mp3", "/song(1).mp3"})
         EXPECT_EQ(ReadFileBytes(folder + name), ReadFileBytes(out + "song.mp3")) << name;
-    EXPECT_EQ(LogLines().back(), "    i=0, j=" + std::to_string(g_state.nFrames - 1));
+    EXPECT_EQ(LogLines().back(), "    i=0, j=" + std::to_string(g_state.nFrames));
     EXPECT_NE(LogLines(LogLines().size() - 2)[0].find("/?" "?/song(1).mp3"), std::string::npos) << "as code page 936 has it";
     const std::string artist = g_state.szArtist;
     Load(folder + "/song.mp3", "again.mp3");
@@ -340,7 +350,9 @@ TEST_P(JudgedCuts, CopyTheSelectedFramesAndPlayExactlyTheirSamples)
             // The whole file by its bytes; the first cut of lame's also by ffprobe.
             const int judges = end - start == 1 ? 0 : (level && jobs.empty() && !others ? 2 : level);
             const FrameSpan span = Span();
-            if (done) jobs.push_back({g_state.szSourcePath, g_state.szScratch, span.i, span.j, judges});
+            if (done)
+                jobs.push_back({g_state.szSourcePath, g_state.szScratch, span.i, span.j, judges, span.nFirstSample,
+                                span.nEndSample});
         }
     }
     const std::vector<std::string> judged = JudgeCuts(jobs);

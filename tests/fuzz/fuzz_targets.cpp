@@ -6,6 +6,8 @@
 #include "app_state.h"
 #include "cut_check.h"
 #include "cut_layout.h"
+#include "cutter.h"
+#include "frame_index.h"
 #include "frame_scan.h"
 #include "id3v2_text.h"
 #include "info_frame.h"
@@ -34,9 +36,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t bytes)
                                                               frames[0].nLength, size - frames[0].nOffset)));
         frames.erase(frames.begin());
     }
+    FrameIndex index;
+    index.frames = frames;
+    index.timeline = MP3TimelineOf(frames, info);
     const int32_t n = static_cast<int32_t>(frames.size());
-    const int32_t i = n > 1 ? (input[0] | input[1] << 8) % n : 0;
-    const int32_t j = std::min(i + 1 + (input[2] | input[3] << 8), n - 1);
+    const float seconds = n * 1152.0f / 8000;  // the first two bytes choose the start, the next two the length
+    const float start = seconds * (input[0] | input[1] << 8) / 65536.0f;
+    const float end = start + seconds * (input[2] | input[3] << 8) / 65536.0f;
+    const FrameSpan span = MP3MapSelection(index, start, end, seconds);
+    const int32_t i = span.i, j = span.j;
     SourceBytes source;
     CutLayout layout;
     if (n > 1) {
@@ -44,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t bytes)
         memcpy(source.pData.get(), data, static_cast<size_t>(size));
         source.nSize = static_cast<int32_t>(size);
     }
-    if (n > 1 && MP3LayOutCut(frames.data(), n, i, j, size, source, info, layout)) {
+    if (n > 1 && MP3LayOutCut(frames.data(), i, j, {span.nFirstSample, span.nEndSample}, size, source, info, layout)) {
         std::vector<uint8_t> cut;
         const auto read = [&](int64_t from, int64_t to) { return source.Bytes(from, to - from); };
         const CutEmitted emitted = MP3EmitCut(layout, frames.data(), read, [&](const uint8_t* p, size_t c) {

@@ -56,7 +56,8 @@ std::vector<std::string> JudgeCuts(const std::vector<JudgeJob>& jobs)
     TempDir dir;
     std::ofstream list(dir.File("cuts.tsv"));
     for (const JudgeJob& job : jobs)
-        list << job.source << '\t' << job.cut << '\t' << job.i << '\t' << job.j << '\t' << job.level << '\n';
+        list << job.source << '\t' << job.cut << '\t' << job.i << '\t' << job.j << '\t' << job.level << '\t'
+             << job.first << '\t' << job.end << '\n';
     list.close();
     std::system(("/usr/bin/python3 " ZDV_JUDGE " cut --list " + dir.File("cuts.tsv") + " >" + dir.File("out")).c_str());
     std::ifstream out(dir.File("out"));

@@ -71,6 +71,7 @@ inline std::vector<FrameEntry> Scan(const Bytes& file)  // MP3ScanFrames over th
 struct JudgeJob {
     std::string source, cut;
     int i, j, level;
+    int64_t first = -1, end = -1;  // the source's samples the cut is to play exactly, if known
 };
 std::vector<std::string> JudgeCuts(const std::vector<JudgeJob>& jobs);
 
@@ -136,7 +137,7 @@ protected:
         g_state.fStart = 0;
         return dir.File(name);
     }
-    FrameSpan Span() const { return MP3MapSelection(g_state.nFrames, g_state.fStart, g_state.fEnd, g_state.fDuration); }
+    FrameSpan Span() const { return MP3MapSelection(StateIndex(), g_state.fStart, g_state.fEnd, g_state.fDuration); }
     void ExpectDone(size_t cuts = 1)  // only the question after each cut that succeeded
     {
         const std::string done = Box("完成!\n文件已经分割.\n\n打开新文件进行分割吗?", kMessageCaption, MB_ICONQUESTION | MB_YESNO);
