@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -49,6 +50,34 @@ bool ReplaceFrameIndex(int32_t count)
 
 namespace {
 
+// The bytes of the file held while it is scanned, in a block not cleared
+// when taken: each byte used is read into it first.
+class ScanBuffer {
+public:
+    // planned: the size of the block the first Reserve takes (unless it asks
+    // for more).
+    explicit ScanBuffer(size_t planned) : planned_(planned) {}
+    uint8_t* Data() const { return block_.get(); }
+    // Room for bytes, the first kept of those held staying where they are.
+    // False when the memory cannot be had.
+    bool Reserve(size_t bytes, size_t kept)
+    {
+        if (bytes <= capacity_) return true;
+        const size_t capacity = std::max(bytes, planned_);
+        std::unique_ptr<uint8_t[], OsBufferFree> block(static_cast<uint8_t*>(OsAllocBuffer(capacity)));
+        if (!block) return false;
+        if (kept > 0) memcpy(block.get(), block_.get(), kept);
+        block_ = std::move(block);
+        capacity_ = capacity;
+        return true;
+    }
+
+private:
+    size_t planned_;
+    std::unique_ptr<uint8_t[], OsBufferFree> block_;
+    size_t capacity_ = 0;
+};
+
 bool IndexFile(SourceFile& file, FrameIndex& index, int32_t* counted, const WorkProgress& progress)
 {
     index = FrameIndex();
@@ -56,26 +85,33 @@ bool IndexFile(SourceFile& file, FrameIndex& index, int32_t* counted, const Work
     const int64_t size = file.Size();
     FrameScanner scanner(size);
     // Chunk by chunk, each read after the bytes of the one before that the
-    // scan still needs.
-    std::vector<uint8_t> buffer;
-    int64_t start = 0;      // file offset of buffer[0]
+    // scan still needs, until the file's last kTailBytes begin: from there on
+    // every byte stays, so that Finish finds them held. A chunk that holds
+    // the tail's start is read in two, the progress told once.
+    const int64_t tailStart = std::max<int64_t>(0, size - FrameScanner::kTailBytes);
+    ScanBuffer buffer(static_cast<size_t>(std::min<int64_t>(size, FrameScanner::kTailBytes + kReadChunkBytes)));
+    int64_t start = 0;      // file offset of buffer.Data()[0]
     int64_t available = 0;  // the end of the bytes read
     while (available < size) {
-        const int64_t keep = std::min(std::max(scanner.Needed(), start), available);
+        const int64_t keep = available > tailStart ? start : std::min(std::max(scanner.Needed(), start), available);
         const size_t kept = static_cast<size_t>(available - keep);
-        if (kept > 0) memmove(buffer.data(), buffer.data() + (keep - start), kept);
-        const int64_t chunk = std::min<int64_t>(kReadChunkBytes, size - available);
-        buffer.resize(kept + static_cast<size_t>(chunk));
-        if (!file.ReadInto(buffer.data() + kept, available, chunk, [](int64_t) {})) return false;
+        if (kept > 0 && keep > start) memmove(buffer.Data(), buffer.Data() + (keep - start), kept);
+        const int64_t chunkEnd = std::min<int64_t>(size, (available / kReadChunkBytes + 1) * kReadChunkBytes);
+        const int64_t end = available < tailStart ? std::min(chunkEnd, tailStart) : chunkEnd;
+        if (!buffer.Reserve(kept + static_cast<size_t>(end - available), kept)) return false;
+        if (!file.ReadInto(buffer.Data() + kept, available, end - available, [](int64_t) {})) return false;
         start = keep;
-        available += chunk;
-        scanner.Advance(buffer.data(), start, available);
-        if (progress) progress("读取", static_cast<int>(available * 100 / size));
+        available = end;
+        scanner.Advance(buffer.Data(), start, available);
+        if (progress && available == chunkEnd) progress("读取", static_cast<int>(available * 100 / size));
     }
-    buffer = std::vector<uint8_t>();
+    // Bytes outside those held (the first frame of a file longer than the
+    // tail) are read again.
+    std::vector<uint8_t> other;
     const auto read = [&](int64_t from, int64_t to) -> const uint8_t* {
-        buffer.resize(static_cast<size_t>(std::max<int64_t>(1, to - from)));
-        return file.ReadInto(buffer.data(), from, to - from, [](int64_t) {}) ? buffer.data() : nullptr;
+        if (buffer.Data() && from >= start && from <= to && to <= available) return buffer.Data() + (from - start);
+        other.resize(static_cast<size_t>(std::max<int64_t>(1, to - from)));
+        return file.ReadInto(other.data(), from, to - from, [](int64_t) {}) ? other.data() : nullptr;
     };
     int32_t found = scanner.Finish(read);
     if (found < 0) return false;
