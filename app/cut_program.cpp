@@ -11,6 +11,8 @@
 
 #include <cstdio>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #ifdef _WIN32
@@ -68,19 +70,38 @@ std::string Shown(const TagText& text)
 }
 
 // What the window learns of a source when it loads it: the frame index, the
-// duration from the decoder and the tag texts ("-" for none).
+// duration from the decoder and the tag texts ("-" for none). The decoder's
+// measure reads the whole file, as the index does: it runs on a thread of
+// its own meanwhile, with its own copy of the path and its own handle on the
+// file; the decoder and its result are looked at only once that thread has
+// been joined.
 bool LoadSource(const PathArgument& source, FrameIndex& index, float& duration, TagTexts& texts, std::string& error)
 {
     SourceFile file;
     int32_t counted = 0;
     const SourceRead opened = file.Open(source.Path());
     if (opened == SourceRead::TooLarge) error = "larger than the program supports";
-    if (opened != SourceRead::Ok || !MP3IndexFile(file, index, &counted)) {
+    if (opened != SourceRead::Ok) {
         if (error.empty()) error = "cannot be read: " + PathArgument::ShownText(OsErrorText(OsLastError()));
         return false;
     }
     Mp3Decoder decoder;
-    if (decoder.Open(source.Path()) != DecoderOpenResult::Ok || index.frames.empty()) {
+    DecoderOpenResult decoded = DecoderOpenResult::FileNotOpened;
+    const auto measure = [&decoder, &decoded, path = source] { decoded = decoder.Open(path.Path()); };
+    std::thread measuring;
+    try {
+        measuring = std::thread(measure);
+    } catch (const std::system_error&) {  // no second thread: one after the other
+        measure();
+    }
+    const bool indexed = MP3IndexFile(file, index, &counted);
+    const uint32_t reason = OsLastError();
+    if (measuring.joinable()) measuring.join();
+    if (!indexed) {
+        if (error.empty()) error = "cannot be read: " + PathArgument::ShownText(OsErrorText(reason));
+        return false;
+    }
+    if (decoded != DecoderOpenResult::Ok || index.frames.empty()) {
         error = "holds no MPEG audio a decoder can play";
         return false;
     }

@@ -210,4 +210,38 @@ TEST(Id3v2Text, EncodingsVersionsFlagsAndBrokenTags)
     for (const auto& [bad, replaced] : utf8) EXPECT_EQ(Utf8ToUtf16(bad), replaced) << bad;
 }
 
+// A file longer than the scan's tail and a few chunks, indexed as it is read
+// (the tail kept from the chunks, where it begins inside one and where at
+// one's start; the first frame read again): the frames of the whole scan,
+// the Info frame apart, and the progress told once a chunk.
+TEST(FrameIndex, AFileLongerThanTheTailIsIndexedAsTheWholeScanFindsIt)
+{
+    const Bytes song = ReadFileBytes(FixturePath("cbr_v1_44100_128k.mp3"));  // its Info frame first
+    const TempDir dir;
+    for (const int64_t size : {FrameScanner::kTailBytes + 2 * kReadChunkBytes + 1001,
+                               FrameScanner::kTailBytes + kReadChunkBytes}) {
+        Bytes bytes = Tag(3, Text(3, "TIT2", "t"));
+        while (int64_t(bytes.size()) < size) bytes.insert(bytes.end(), song.begin(), song.end());
+        bytes.resize(size_t(size) - 128);  // the last frame cut off by an ID3v1 tag
+        bytes = Cat({bytes, Str("TAG"), Bytes(125, 0)});
+        WriteFileBytes(dir.File("long.mp3"), bytes);
+        SourceFile file;
+        FrameIndex index;
+        int32_t counted = 0;
+        std::vector<int> told;
+        ASSERT_EQ(file.Open(dir.File("long.mp3").c_str()), SourceRead::Ok);
+        ASSERT_TRUE(MP3IndexFile(file, index, &counted, [&](const char*, int percent) { told.push_back(percent); }));
+        const std::vector<FrameEntry> whole = Scan(bytes);
+        ASSERT_TRUE(index.info.nLength > 0 && index.frames.size() + 1 == whole.size()) << size;
+        EXPECT_EQ(counted, int32_t(index.frames.size()));
+        EXPECT_TRUE(index.info.nOffset == whole[0].nOffset && index.info.nLength == whole[0].nLength);
+        for (size_t k = 0; k < index.frames.size(); ++k) {
+            const FrameEntry& a = index.frames[k];
+            ASSERT_TRUE(a.nOffset == whole[k + 1].nOffset && a.nLength == whole[k + 1].nLength) << size << " " << k;
+        }
+        EXPECT_EQ(int64_t(told.size()), (size + kReadChunkBytes - 1) / kReadChunkBytes);
+        EXPECT_TRUE(std::is_sorted(told.begin(), told.end()) && told.back() == 100);
+    }
+}
+
 }  // namespace
