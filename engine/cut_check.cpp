@@ -118,14 +118,15 @@ bool CheckFile(OsFile file, const CutLayout& layout, const WorkProgress& progres
 
     // The frames after it, chunk by chunk.
     const int64_t music = start + static_cast<int64_t>(layout.infoFrame.size());
-    std::unique_ptr<uint8_t[], OsBufferFree> buffer(static_cast<uint8_t*>(OsAllocBuffer(kChunkBytes)));
+    std::unique_ptr<uint8_t[], OsBufferFree> buffer(static_cast<uint8_t*>(OsAllocBuffer(kChunkBytes + 2 * kPageBytes)));
     if (!buffer || OsSeek(file, music, SEEK_SET) != music) return false;
     FrameCounter counter(music);
     ByteDigest digest;
     for (int64_t at = music; at < end;) {
         const size_t count = static_cast<size_t>(std::min<int64_t>(end - at, static_cast<int64_t>(kChunkBytes)));
-        if (!OsReadExact(file, buffer.get(), count) || !counter.Take(buffer.get(), at, count)) return false;
-        digest.Add(buffer.get(), count);
+        uint8_t* const placed = PagePlaced(buffer.get(), at);
+        if (!OsReadExact(file, placed, count) || !counter.Take(placed, at, count)) return false;
+        digest.Add(placed, count);
         at += static_cast<int64_t>(count);
         if (progress) progress("校验", static_cast<int>((at - music) * 100 / std::max<int64_t>(1, end - music)));
     }

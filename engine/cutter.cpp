@@ -105,10 +105,11 @@ CutEmitted WriteNewFile(OsFile file, SourceFile& source, const FrameEntry* frame
 {
     const std::vector<uint8_t> placeholder = CutTagPlaceholder(texts);
     if (!OsWriteExact(file, placeholder.data(), placeholder.size())) return CutEmitted::WriteFailed;
-    std::unique_ptr<uint8_t[], OsBufferFree> buffer(static_cast<uint8_t*>(OsAllocBuffer(kReadChunkBytes)));
+    std::unique_ptr<uint8_t[], OsBufferFree> buffer(static_cast<uint8_t*>(OsAllocBuffer(kReadChunkBytes + 2 * kPageBytes)));
     if (!buffer) return CutEmitted::ReadFailed;
     const auto read = [&](int64_t from, int64_t to) -> const uint8_t* {
-        return source.ReadInto(buffer.get(), from, to - from, [](int64_t) {}) ? buffer.get() : nullptr;
+        uint8_t* const placed = PagePlaced(buffer.get(), from);
+        return source.ReadInto(placed, from, to - from, [](int64_t) {}) ? placed : nullptr;
     };
     int64_t written = 0;
     const auto write = [&](const uint8_t* bytes, size_t count) {

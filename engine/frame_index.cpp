@@ -52,9 +52,6 @@ bool ReplaceFrameIndex(int32_t count)
 
 namespace {
 
-// Memory pages and the pages of a file the system reads are this long.
-constexpr int64_t kPageBytes = 4096;
-
 // The bytes of the file held while it is scanned, from Start() on, in a
 // block not cleared when taken (each byte used is read into it first). Each
 // byte lies where it lies within a page of the file within a page of the
@@ -81,8 +78,7 @@ public:
             std::unique_ptr<uint8_t[], OsBufferFree> block(
                 static_cast<uint8_t*>(OsAllocBuffer(static_cast<size_t>(room + kPageBytes))));
             if (!block) return false;
-            const int64_t past = static_cast<int64_t>(reinterpret_cast<uintptr_t>(block.get()) % kPageBytes);
-            uint8_t* const page = block.get() + (kPageBytes - past) % kPageBytes;
+            uint8_t* const page = PagePlaced(block.get(), 0);
             if (kept > 0) memcpy(page + lead, from, kept);
             block_ = std::move(block);
             page_ = page;

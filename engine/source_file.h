@@ -71,6 +71,19 @@ private:
     int64_t nSize = 0;
 };
 
+// Memory pages and the pages of a file the system reads are this long. A
+// read is copied fastest where each byte lands at the place within a page of
+// memory that it has within a page of the file.
+constexpr int64_t kPageBytes = 4096;
+
+// Where in block, a buffer with a page to spare, the bytes of the file from
+// offset on are to be read to land so.
+inline uint8_t* PagePlaced(uint8_t* block, int64_t offset)
+{
+    const int64_t past = static_cast<int64_t>(reinterpret_cast<uintptr_t>(block) % kPageBytes);
+    return block + (kPageBytes - past) % kPageBytes + offset % kPageBytes;
+}
+
 // Chunks of this size are read one at a time, so that what looks at them
 // finds them in the processor's caches.
 constexpr int32_t kReadChunkBytes = 4 << 20;
