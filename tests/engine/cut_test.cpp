@@ -307,8 +307,10 @@ TEST_F(CutTest, InputsTheFuzzersFoundLoadAndCutWithoutHarm)
 
 #ifndef ZDV_SANITIZED
 // Parts of every lame file and every file made by others, judged by
-// tests/judge.py: the selected frames after a Xing/Info frame and at most two
-// priming frames, a gapless decode of exactly their samples.
+// tests/judge.py: the selected frames after a Xing/Info frame and at most
+// three priming frames; a gapless decode of exactly the selection's samples,
+// by mpg123 (but for its rounding, which follows its filter bank's phase) and
+// by ffmpeg (to the bit).
 class JudgedCuts : public CutTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(JudgedCuts, CopyTheSelectedFramesAndPlayExactlyTheirSamples)
