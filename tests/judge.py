@@ -215,7 +215,7 @@ def source_facts(path, decoders):
         f = lame_fields(b, *src["info"]) if src["info"] else None
         skip = f["delay"] + 529 if f and "delay" in f else 0
         spf = 1152 if head(b, frames[0][0])[1] == 3 else 576
-        if len(src["full"]) == 2 * spf * len(frames) and played and len({head(b, at)[1:] for at, _ in frames}) == 1 \
+        if len(src["full"]) == 2 * spf * len(frames) and played and len({head(b, at)[1::3] for at, _ in frames}) == 1 \
                 and src["full"][2 * skip:2 * skip + len(played)] == played:
             src["played"] = [skip, skip + len(played) // 2]
     return src

@@ -30,6 +30,7 @@ TEST(SelectionMap, TimesToSamplesOnTheSourcesTimelineAndTheFramesThatHoldThem)
         {&lame, 0, 10, 26.04f, 1, 385, 1634, 442634},       {&lame, 0, 26.04f, 26.04f, 1, 999, 1634, 1150000},
         {&lame, -3, 1e30f, 30, 1, 999, 1634, 1150000},      {&lame, NAN, 1, NAN, 1, 40, 1634, 45734},
         {&plain, 1, 2, 2.6f, 38, 77, 22050, 44100},         {&plain, 0.5f, 2.6f, 2.6f, 19, 100, 11025, 57600},
+        {&plain, 1.75f / 22050, 1, 2.6f, 0, 39, 2, 22050},  // the nearest sample, not the one before
         {&lame, 5, 5, 26, 0, 0, 0, 0},                      {&lame, 10, 5, 26, 0, 0, 0, 0},
         {&lame, 27, 30, 26.04f, 0, 0, 0, 0},                {&none, 0, 10, 10, 0, 0, 0, 0}};
     for (const auto& [index, start, end, duration, i, j, first, last] : cases) {
