@@ -1,5 +1,6 @@
 #include "cut_command_line.h"
 
+#include "split_plan.h"
 #include "time_fields.h"
 
 #include <cstdlib>
@@ -7,6 +8,9 @@
 const char kCutCommandHelp[] =
     "Usage: vodizaro-cut SOURCE START END [START END ...] [-o FOLDER]\n"
     "       vodizaro-cut --info SOURCE\n"
+    "       vodizaro-cut --split-cue SHEET.cue [SOURCE] [-o FOLDER]\n"
+    "       vodizaro-cut --split-every DURATION SOURCE [-o FOLDER]\n"
+    "       vodizaro-cut --split-parts N SOURCE [-o FOLDER]\n"
     "       vodizaro-cut -h\n"
     "\n"
     "Cuts each range START..END out of the MP3 file SOURCE into a new MP3 file,\n"
@@ -19,6 +23,11 @@ const char kCutCommandHelp[] =
     "\n"
     "Times are seconds (95.5) or [[h:]m:]s[.f] (1:35.5, 1:01:35).\n"
     "--info prints the frames, duration, stream and tag texts of SOURCE.\n"
+    "--split-cue cuts each track of the sheet, from its INDEX 01 to the next one's,\n"
+    "out of the sheet's FILE (or SOURCE) into \"NN - TITLE.mp3\", tagged from the sheet.\n"
+    "--split-every and --split-parts cut SOURCE into parts of DURATION (the last\n"
+    "shorter) or into N parts of equal length, split on frame boundaries.\n"
+    "A split that fails removes the files it wrote.\n"
     "Exit status 0 when every file was written and checked; otherwise 1, with a\n"
     "line naming the file and the reason for each failure (nothing left behind),\n"
     "or 2 for words that make no command.\n";
@@ -74,6 +83,8 @@ bool ParseCutCommandLine(const std::vector<std::string>& words, CutCommandLine& 
 {
     command = CutCommandLine();
     if (words.empty() || words[0] == "-h" || words[0] == "--help") return words.size() <= 1;
+    if (words[0] == "--split-cue" || words[0] == "--split-every" || words[0] == "--split-parts")
+        return ParseSplitWords(words, command, error);
     if (words[0] == "--info") {
         command.kind = CutCommandLine::Kind::Info;
         if (words.size() != 2) error = "--info takes one SOURCE";

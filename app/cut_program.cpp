@@ -3,20 +3,26 @@
 // does, so that the same times give the same file. Paths are UTF-8 on Linux
 // and UTF-16 on Windows.
 #include "cut_command_line.h"
+#include "split_plan.h"
 #include "cutter.h"
 #include "frame_header.h"
 #include "mp3_decoder.h"
 #include "path_text.h"
 #include "wide_paths.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <system_error>
 #include <thread>
 #include <vector>
 
 #ifdef _WIN32
+#include <io.h>
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace {
@@ -145,6 +151,173 @@ const char* ReasonOf(const CutResult& result)
     return "";
 }
 
+// The UTF-16 of UTF-8 text (valid, as a sheet's text is once read).
+std::u16string Utf16Of(const std::string& text)
+{
+    std::u16string wide;
+    for (size_t k = 0; k < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[k]);
+        const size_t tail = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
+        uint32_t code = tail ? c & (0x3F >> tail) : c;
+        for (size_t n = 1; n <= tail && k + n < text.size(); ++n) code = code << 6 | (text[k + n] & 0x3F);
+        k += tail + 1;
+        if (code >= 0x10000) {
+            wide += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+            code = 0xDC00 + (code & 0x3FF);
+        }
+        wide += static_cast<char16_t>(code);
+    }
+    return wide;
+}
+
+// A text of a sheet as a tag text: in code page 936, with the Unicode
+// original where it is not plain ASCII; "-" for none when always.
+TagText TagTextOf(const std::string& utf8, bool always)
+{
+    TagText text;
+    text.bPresent = always || !utf8.empty();
+    if (utf8.empty()) {
+        text.text = always ? "-" : "";
+        return text;
+    }
+    bool ascii = true;
+    for (const char c : utf8) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    text.text = ascii ? utf8 : OsUtf16ToAnsi(Utf16Of(utf8).c_str(), Utf16Of(utf8).size());
+    if (!ascii) text.wide = Utf16Of(utf8);
+    return text;
+}
+
+// The bytes of a small file (a cue sheet); false when it cannot be read.
+bool ReadSmallFile(const OsPath& path, std::string& bytes)
+{
+    OsFile file = OsOpenForReading(path);
+    const int64_t size = file ? OsFileSize(file) : -1;
+    bytes.assign(size > 0 && size < (4 << 20) ? static_cast<size_t>(size) : 0, '\0');
+    const bool read = file && size >= 0 && size < (4 << 20) && OsReadExact(file, &bytes[0], bytes.size());
+    if (file) OsCloseFile(file);
+    return read;
+}
+
+// Per cent of a split on a terminal: the parts done and how far the one
+// being written is.
+void ShowSplitProgress(double done)
+{
+#ifdef _WIN32
+    const bool terminal = _isatty(_fileno(stderr));
+#else
+    const bool terminal = isatty(fileno(stderr));
+#endif
+    if (terminal) fprintf(stderr, done < 1 ? "\r%3d%%" : "\r    \r", static_cast<int>(done * 100));
+}
+
+// A split: the sheet read and its source found, or the source of the words;
+// the parts planned in full before the first is cut, each cut as the window
+// cuts; a failure removes what this run wrote.
+int RunSplit(const CutCommandLine& command)
+{
+    std::string error;
+    CueSheet sheet;
+    int entry = -1;
+    std::string sourceName = command.source;
+    if (command.kind == CutCommandLine::Kind::SplitCue) {
+        const PathArgument sheetPath = PathOf(command.sheet);
+        std::string bytes;
+        if (!ReadSmallFile(sheetPath.Path(), bytes)) error = "cannot be read";
+        if (error.empty() && !ParseCueSheet(bytes, sheet, error)) error = error.empty() ? "not a cue sheet" : error;
+        if (error.empty()) entry = ChooseCueFile(sheet, command.source, error);
+        if (!error.empty()) {
+            fprintf(stderr, "vodizaro-cut: %s: %s\n", sheetPath.Shown().c_str(), error.c_str());
+            return 1;
+        }
+        if (sourceName.empty()) {
+            std::string name = sheet.files[size_t(entry)].name;
+            const bool absolute = name[0] == '/' || name[0] == '\\' || (name.size() > 1 && name[1] == ':');
+            const size_t slash = command.sheet.find_last_of("/\\");
+            if (!absolute && slash != std::string::npos) name = command.sheet.substr(0, slash + 1) + name;
+            sourceName = name;
+        }
+    }
+    const PathArgument source = PathOf(sourceName);
+    FrameIndex index;
+    float duration = 0;
+    TagTexts texts;
+    if (!LoadSource(source, index, duration, texts, error)) {
+        fprintf(stderr, "vodizaro-cut: %s: %s\n", source.Shown().c_str(), error.c_str());
+        return 1;
+    }
+    const SourceTimeline& timeline = index.timeline;
+    SplitTimeline plan;
+    plan.played = timeline.nEndSample - timeline.nFirstSample;
+    plan.delay = timeline.nFirstSample;
+    plan.perFrame = timeline.nSamplesPerFrame;
+    plan.rate = timeline.nRate;
+    std::vector<SplitPart> parts;
+    const bool planned =
+        command.kind == CutCommandLine::Kind::SplitCue
+            ? PlanCueSplit(sheet, size_t(entry), plan, parts, error)
+            : PlanEvenSplit(plan, std::llround(double(command.every) * plan.rate), command.parts, parts, error);
+    if (!planned) {
+        const std::string named =
+            command.kind == CutCommandLine::Kind::SplitCue ? PathOf(command.sheet).Shown() : source.Shown();
+        fprintf(stderr, "vodizaro-cut: %s: %s\n", named.c_str(), error.c_str());
+        return 1;
+    }
+
+    CutJob job;
+    job.fDuration = duration;
+    job.rule.source = source.text;
+    job.rule.sourceOriginal = source.original;
+    const char* title = FindLastSeparator(source.text.c_str(), kOsPathSeparator);
+    job.rule.title = title ? title + 1 : source.text;
+    job.rule.bBesideSource = command.folder.empty() && parts[0].name.empty();
+    std::string folder = command.folder;
+    if (folder.empty() && !parts[0].name.empty()) {
+        const size_t slash = sourceName.find_last_of("/\\");
+        folder = slash == std::string::npos ? "." : sourceName.substr(0, slash + 1);
+    }
+    if (!folder.empty()) {
+        const PathArgument at = FolderOf(folder);
+        job.rule.folder = at.text;
+        job.rule.folderOriginal = at.original;
+    }
+    std::vector<PathArgument> made;
+    const double total = static_cast<double>(plan.played);
+    for (const SplitPart& part : parts) {
+        job.nFirstSample = part.first;
+        job.nEndSample = part.end;
+        job.texts = texts;
+        if (!part.name.empty()) {
+            const PathArgument name = PathOf(part.name);
+            job.rule.title = name.text;
+            job.rule.titleOriginal = name.original;
+            for (int k = 0; k < 3; ++k) job.texts.texts[k] = TagTextOf(part.texts[k], true);
+            for (int k = 0; k < 3; ++k) job.texts.extras[k] = TagTextOf(part.texts[3 + k], false);
+        }
+        const auto progress = [&](const char* what, int percent) {
+            if (what && strcmp(what, "写入") == 0)
+                ShowSplitProgress((part.first + double(part.end - part.first) * percent / 100) / total);
+        };
+        const CutResult result = MP3CutSource(job, index, [](const std::string&) {}, progress);
+        const PathArgument path = {result.made.path, result.made.original};
+        if (result.status == CutStatus::Done) {
+            made.push_back(path);
+            ShowSplitProgress(double(part.end) / total);
+            printf("%s\n", path.Shown().c_str());
+            fflush(stdout);
+            continue;
+        }
+        ShowSplitProgress(1);
+        const bool named = !result.made.path.empty();
+        const std::string reason = result.nReason ? ": " + PathArgument::ShownText(OsErrorText(result.nReason)) : "";
+        fprintf(stderr, "vodizaro-cut: %s: %s%s\n", (named ? path : source).Shown().c_str(), ReasonOf(result),
+                reason.c_str());
+        for (const PathArgument& written : made) OsDeleteFile(written.Path());
+        return 1;
+    }
+    ShowSplitProgress(1);
+    return 0;
+}
+
 int Run(const std::vector<std::string>& words)
 {
     CutCommandLine command;
@@ -157,6 +330,8 @@ int Run(const std::vector<std::string>& words)
         fputs(kCutCommandHelp, stdout);
         return 0;
     }
+    if (command.kind != CutCommandLine::Kind::Cut && command.kind != CutCommandLine::Kind::Info)
+        return RunSplit(command);
     const PathArgument source = PathOf(command.source);
     FrameIndex index;
     float duration = 0;

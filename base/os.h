@@ -162,6 +162,16 @@ inline CreateNewResult OsCreateNewFile(const OsPath& path)
     return result;
 }
 
+// True when a file or folder of that name exists.
+bool OsPathExists(const OsPath& path);
+// Renames a closed file, never replacing one: Created when from now has the
+// name to, Exists when a file or folder of that name is there (nothing
+// moved), Failed for any other reason (OsLastError tells).
+CreateNewResult OsRenameNoReplace(const OsPath& from, const OsPath& to);
+// Has the system put the file's bytes on the disk (fsync, FlushFileBuffers);
+// false when the file cannot be opened or the system refuses.
+bool OsFlushToDisk(const OsPath& path);
+
 // A block of memory for a whole file's bytes, not cleared; null when it
 // cannot be had. Large blocks come in large pages where the system gives them
 // on request (Linux), which spares most of the cost of touching them first.

@@ -357,6 +357,34 @@ OsFile OsOpenForWriting(const OsPath& path)
     return fd < 0 ? nullptr : FromDescriptor(fd);
 }
 
+bool OsPathExists(const OsPath& path)
+{
+    struct stat st;
+    return lstat(NativePath(path).c_str(), &st) == 0;
+}
+
+CreateNewResult OsRenameNoReplace(const OsPath& from, const OsPath& to)
+{
+    const std::string source = NativePath(from), target = NativePath(to);
+    if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+        return CreateNewResult::Created;
+    if (errno == EEXIST) return CreateNewResult::Exists;
+    if (errno != EINVAL && errno != ENOSYS) return CreateNewResult::Failed;
+    // A file system without the flag: a second name made exclusively, then the first one gone.
+    if (link(source.c_str(), target.c_str()) != 0) return errno == EEXIST ? CreateNewResult::Exists
+                                                                          : CreateNewResult::Failed;
+    unlink(source.c_str());
+    return CreateNewResult::Created;
+}
+
+bool OsFlushToDisk(const OsPath& path)
+{
+    const int fd = open(NativePath(path).c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool flushed = fsync(fd) == 0;
+    return close(fd) == 0 && flushed;
+}
+
 CreateNewResult OsCreateNewFileForWriting(const OsPath& path, OsFile* file)
 {
     *file = nullptr;

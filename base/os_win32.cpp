@@ -203,6 +203,34 @@ bool OsCloseFile(OsFile file)
     return file && CloseHandle(Handle(file));
 }
 
+bool OsPathExists(const OsPath& path)
+{
+    const DWORD attributes =
+        path.wide ? GetFileAttributesW(reinterpret_cast<LPCWSTR>(path.wide)) : GetFileAttributesA(path.ansi);
+    return attributes != INVALID_FILE_ATTRIBUTES;
+}
+
+CreateNewResult OsRenameNoReplace(const OsPath& from, const OsPath& to)
+{
+    // Without MOVEFILE_REPLACE_EXISTING the move fails where the name is taken.
+    const std::u16string source = from.wide ? std::u16string(from.wide) : OsAnsiToUtf16(from.ansi);
+    const std::u16string target = to.wide ? std::u16string(to.wide) : OsAnsiToUtf16(to.ansi);
+    if (MoveFileExW(reinterpret_cast<LPCWSTR>(source.c_str()), reinterpret_cast<LPCWSTR>(target.c_str()), 0))
+        return CreateNewResult::Created;
+    const DWORD err = GetLastError();
+    if (err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS || OsPathExists(to)) return CreateNewResult::Exists;
+    SetLastError(err);
+    return CreateNewResult::Failed;
+}
+
+bool OsFlushToDisk(const OsPath& path)
+{
+    HANDLE h = CreateFileOf(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    const bool flushed = FlushFileBuffers(h) != 0;
+    return CloseHandle(h) && flushed;
+}
+
 CreateNewResult OsCreateNewFileForWriting(const OsPath& path, OsFile* file)
 {
     *file = nullptr;

@@ -5,7 +5,8 @@
 
 Cuts 30:00-60:00 out of the 60-minute CBR and VBR files that zdv_engine_bench makes (build/native/bench-data),
 and, with --big, 60:00-60:10 and the last minute out of a 3 GiB file of the CBR file's frames repeated (made once
-in the bench folder, removed after), and the whole of it with our command line alone. Each tool runs N times
+in the bench folder, removed after), and the whole of it with our command line alone; and the CBR file split by a
+20-track cue sheet, against mp3splt -c. Each tool runs N times
 (default 7), the tools in turn, and the table gives the median wall time, its ratio to the I/O floor (reading the
 source once and writing the cut once, with cat and head) and the peak memory (/usr/bin/time); under it, whether
 mpg123 decodes our cut without a complaint and our memory budget. A peer that is not installed (mp3splt, ffmpeg)
@@ -118,6 +119,34 @@ def compare(source, start, end, runs, peers=True):
             print("  %-16s missing (not installed)" % peer)
 
 
+def compare_cue_split(source, runs):
+    """A 20-track sheet over the 60-minute file: our --split-cue against mp3splt -c, and the I/O floor (reading the
+    source and writing all parts: one copy of it)."""
+    print("\n%s by a 20-track cue sheet (%.0f MB)" % (os.path.basename(source), os.path.getsize(source) / 1e6))
+    results = {}
+    for _ in range(runs):
+        with tempfile.TemporaryDirectory(dir=os.path.dirname(source)) as out:
+            sheet = os.path.join(out, "set.cue")
+            with open(sheet, "w") as cue:
+                cue.write('TITLE "Set"\nFILE "%s" MP3\n' % source)
+                for k in range(20):
+                    cue.write('  TRACK %02d AUDIO\n    TITLE "Track %d"\n    INDEX 01 %02d:00:00\n' % (k + 1, k + 1, k * 3))
+            tools = {"I/O floor": ["sh", "-c", "cat \"$0\" >\"$1\"/floor.mp3", source, out],
+                     "vodizaro-cut": [OURS, "--split-cue", sheet, source, "-o", os.path.join(out, "ours")]}
+            os.mkdir(os.path.join(out, "ours"))
+            if shutil.which("mp3splt"):
+                os.mkdir(os.path.join(out, "splt"))
+                tools["mp3splt -c"] = ["mp3splt", "-q", "-c", sheet, "-d", os.path.join(out, "splt"), source]
+            for name, command in tools.items():
+                results.setdefault(name, []).append(measure(command))
+    floor = statistics.median(r[0] for r in results["I/O floor"])
+    print("  %-16s %9s %9s %10s" % ("tool", "median s", "x floor", "peak MiB"))
+    for name, rows in results.items():
+        wall = statistics.median(r[0] for r in rows)
+        print("  %-16s %9.3f %9.2f %10.1f%s" % (name, wall, wall / floor, max(r[1] for r in rows) / 1024,
+                                                "" if all(r[2] for r in rows) else "  (failed)"))
+
+
 def make_big(path, model, size=3 << 30):
     """A file of size bytes of model's frames (its tags left out), repeated."""
     data = open(model, "rb").read()
@@ -138,6 +167,7 @@ def main():
         subprocess.run([os.path.join(ROOT, "build", "native", "bench", "zdv_engine_bench")], check=True)
     for source in (cbr, vbr):
         compare(source, "30:00", "60:00", runs)
+    compare_cue_split(cbr, runs)
     if "--big" in sys.argv:
         big = os.path.join(DATA, "big_3gib.mp3")
         make_big(big, cbr)

@@ -84,6 +84,7 @@ Plan PlanCut(SourceFile& file, const CutJob& job, FrameIndex& index, bool fresh,
              const WorkProgress& progress)
 {
     auto map = [&] {
+        if (job.nEndSample > 0) return MP3MapSamples(index, job.nFirstSample, job.nEndSample);
         return MP3MapSelection(index, job.fStart, job.fEnd, job.fDuration);
     };
     span = map();
@@ -164,6 +165,17 @@ FrameSpan MP3MapSelection(const FrameIndex& index, float fStart, float fEnd, flo
         return at > 0 ? static_cast<int64_t>(std::min(at, static_cast<double>(played))) : 0;
     };
     const int64_t first = sample(fStart), end = fEnd >= fDuration && fDuration > 0 ? played : sample(fEnd);
+    return MP3MapSamples(index, first, end);
+}
+
+FrameSpan MP3MapSamples(const FrameIndex& index, int64_t nFirst, int64_t nEnd)
+{
+    FrameSpan span = {0, 0};
+    const SourceTimeline& timeline = index.timeline;
+    const int64_t spf = timeline.nSamplesPerFrame;
+    if (index.frames.empty() || timeline.nRate <= 0 || spf <= 0) return span;
+    const int64_t played = timeline.nEndSample - timeline.nFirstSample;
+    const int64_t first = std::max<int64_t>(0, nFirst), end = std::min(nEnd, played);
     if (end <= first) return span;
     span.nFirstSample = timeline.nFirstSample + first;
     span.nEndSample = timeline.nFirstSample + end;
@@ -246,7 +258,7 @@ CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log, 
         }
         made.file = nullptr;
         if (emitted == CutEmitted::Changed && !fresh) {
-            OsDeleteFile(made.Path());
+            OsDeleteFile(made.TempPath());
             continue;
         }
         log("新文件: " + made.path);
@@ -255,18 +267,27 @@ CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log, 
         // rebuild), its first samples differ from the source's.
         if (!layout.priming.bExact) log("开头与原文件不完全相同");
         if (!written) {
-            OsDeleteFile(made.Path());
+            OsDeleteFile(made.TempPath());
             result.status = emitted == CutEmitted::WriteFailed || emitted == CutEmitted::Done ? CutStatus::CannotWrite
                                                                                                : CutStatus::Unreadable;
             return result;
         }
-        WriteCutTag(made.Path(), job.texts);
+        WriteCutTag(made.TempPath(), job.texts);
         // Whatever went wrong on the way to the disk (the tag library included)
         // shows in the file as it reads back now.
-        if (g_cutWrittenHook) g_cutWrittenHook(made.path.c_str());
-        if (!MP3CheckCutFile(made.Path(), layout, progress)) {
-            OsDeleteFile(made.Path());
+        if (g_cutWrittenHook) g_cutWrittenHook(made.temp.c_str());
+        if (!MP3CheckCutFile(made.TempPath(), layout, progress)) {
+            OsDeleteFile(made.TempPath());
             result.status = CutStatus::CheckFailed;
+            return result;
+        }
+        // Only a whole, checked file takes its name.
+        lines.clear();
+        const OutputFile named = MP3CommitNewFile(made, &result.nReason, tried);
+        for (const std::string& line : lines) log(line);
+        if (named != OutputFile::Created) {
+            OsDeleteFile(made.TempPath());
+            result.status = named == OutputFile::NotMp3 ? CutStatus::NotMp3 : CutStatus::CannotCreate;
             return result;
         }
         result.status = CutStatus::Done;

@@ -28,6 +28,9 @@ struct FrameSpan {
 // numbers count as 0), and the frames that hold them, the one of the end
 // included. No frame when that leaves no sample (or the index has none).
 FrameSpan MP3MapSelection(const FrameIndex& index, float fStart, float fEnd, float fDuration);
+// The same for the source's samples nFirst to nEnd - 1 counted from the
+// first sample it plays, held within those it plays.
+FrameSpan MP3MapSamples(const FrameIndex& index, int64_t nFirst, int64_t nEnd);
 
 // The size in kilobytes (bytes / 1024) of what a cut of the current selection
 // of g_state writes: the frames it takes, and an estimate of the frames put
@@ -37,12 +40,15 @@ FrameSpan MP3MapSelection(const FrameIndex& index, float fStart, float fEnd, flo
 double MP3SelectionSize();
 
 // What a cut takes: the source (rule.source and its original), its
-// selection in seconds, where the new file goes and the texts of its tag.
+// selection in seconds, or exactly in samples when nEndSample is above 0
+// (MP3MapSamples), where the new file goes and the texts of its tag.
 struct CutJob {
     OutputRule rule;
     float fStart = 0;
     float fEnd = 0;
     float fDuration = 0;
+    int64_t nFirstSample = 0;
+    int64_t nEndSample = 0;
     TagTexts texts;
 };
 
@@ -71,7 +77,9 @@ using CutLog = std::function<void(const std::string& line)>;
 // index is the source's frame index as loaded; it is built anew when the
 // file has changed since. The lines, in order: "大小: %d" once the source
 // opens, "(?) 文件: %s" for each numbered name tried, "新文件: %s" and
-// "i=%d, j=%d" once the new file exists. progress hears how far the reading
+// "i=%d, j=%d" once the new file exists (under its temporary name; it takes
+// its name once it reads back as written, the next free one where a file
+// took that name meanwhile, each tried told as before). progress hears how far the reading
 // of the frames and the writing of the new file are.
 CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log, const WorkProgress& progress = nullptr);
 

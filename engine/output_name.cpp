@@ -12,14 +12,22 @@ std::u16string NumberedOriginal(const std::u16string& original, int number)
     return original.substr(0, original.size() - 4) + OsAnsiToUtf16(NumberedName(".mp3", number).c_str());
 }
 
-// Tries to create the candidate: Created, Exists, or Failed with its reason.
+// Tries to create the candidate under its temporary name: Created, Exists
+// (the name is taken), or Failed with its reason.
 CreateNewResult TryCandidate(NewFile& made, uint32_t* reason)
 {
     // A name that does not fit the program's text buffers would name another file.
     if (made.path.size() >= kTextBufferBytes) return CreateNewResult::Failed;
-    const CreateNewResult result = OsCreateNewFileForWriting(made.Path(), &made.file);
-    if (result == CreateNewResult::Failed) *reason = OsLastError();
-    return result;
+    if (OsPathExists(made.Path())) return CreateNewResult::Exists;
+    for (int leftover = 0; leftover <= kMaxNumberedNames; ++leftover) {
+        const std::string tail = (leftover ? "." + std::to_string(leftover) : std::string()) + kPartialSuffix;
+        made.temp = made.path + tail;
+        made.tempOriginal = made.original.empty() ? u"" : made.original + OsAnsiToUtf16(tail.c_str());
+        const CreateNewResult result = OsCreateNewFileForWriting(made.TempPath(), &made.file);
+        if (result == CreateNewResult::Failed) *reason = OsLastError();
+        if (result != CreateNewResult::Exists) return result;
+    }
+    return CreateNewResult::Failed;
 }
 
 // The outcome of a creation that did not find the name taken.
@@ -28,36 +36,80 @@ OutputFile Outcome(CreateNewResult result)
     return result == CreateNewResult::Created ? OutputFile::Created : OutputFile::Failed;
 }
 
+// The first candidate of a rule and its original.
+void FirstCandidate(const OutputRule& rule, std::string& first, std::u16string& firstOriginal)
+{
+    first = rule.bBesideSource ? rule.source : rule.folder + rule.title;
+    firstOriginal = rule.bBesideSource ? rule.sourceOriginal : u"";
+    if (!rule.bBesideSource && !rule.titleOriginal.empty()) {
+        firstOriginal = (rule.folderOriginal.empty() ? OsAnsiToUtf16(rule.folder.c_str()) : rule.folderOriginal) +
+                        rule.titleOriginal;
+    } else if (!rule.bBesideSource && (!rule.folderOriginal.empty() || !rule.sourceOriginal.empty())) {
+        const std::u16string folder =
+            rule.folderOriginal.empty() ? OsAnsiToUtf16(rule.folder.c_str()) : rule.folderOriginal;
+        firstOriginal = folder + (rule.sourceOriginal.empty() ? OsAnsiToUtf16(rule.title.c_str())
+                                                              : FileTitleOf(rule.sourceOriginal));
+    }
+}
+
+// Names made the numbered name after its own, numbered from the first
+// candidate; false when none is left.
+bool NextNumberedName(NewFile& made, const std::string& first, const std::u16string& firstOriginal)
+{
+    if (++made.number > kMaxNumberedNames) return false;
+    made.path = NumberedName(first, made.number);
+    made.original = firstOriginal.empty() ? u"" : NumberedOriginal(firstOriginal, made.number);
+    return made.path.size() < kTextBufferBytes;
+}
+
 }  // namespace
+
+const char kPartialSuffix[] = ".partial";
 
 OutputFile MP3CreateNewFile(const OutputRule& rule, NewFile& made, uint32_t* reason,
                             const std::function<void(const std::string&)>& tried)
 {
     made = NewFile();
     *reason = 0;
-    const std::string first = rule.bBesideSource ? rule.source : rule.folder + rule.title;
-    std::u16string firstOriginal = rule.bBesideSource ? rule.sourceOriginal : u"";
-    if (!rule.bBesideSource && (!rule.folderOriginal.empty() || !rule.sourceOriginal.empty())) {
-        const std::u16string folder =
-            rule.folderOriginal.empty() ? OsAnsiToUtf16(rule.folder.c_str()) : rule.folderOriginal;
-        firstOriginal = folder + (rule.sourceOriginal.empty() ? OsAnsiToUtf16(rule.title.c_str())
-                                                              : FileTitleOf(rule.sourceOriginal));
-    }
+    std::string first;
+    std::u16string firstOriginal;
+    FirstCandidate(rule, first, firstOriginal);
+    made.first = first;
+    made.firstOriginal = firstOriginal;
     made.path = first;
     made.original = firstOriginal;
     CreateNewResult result = TryCandidate(made, reason);
     if (result != CreateNewResult::Exists) return Outcome(result);
     if (!HasMp3Extension(first)) return OutputFile::NotMp3;
 
-    for (int number = 1; number <= kMaxNumberedNames; ++number) {
-        made.path = NumberedName(first, number);
-        if (!firstOriginal.empty()) made.original = NumberedOriginal(firstOriginal, number);
-        if (made.path.size() >= kTextBufferBytes) return OutputFile::Failed;
+    while (NextNumberedName(made, first, firstOriginal)) {
         tried(made.path);
         result = TryCandidate(made, reason);
         if (result != CreateNewResult::Exists) return Outcome(result);
     }
     return OutputFile::Failed;
+}
+
+OutputFile MP3CommitNewFile(NewFile& made, uint32_t* reason, const std::function<void(const std::string&)>& tried)
+{
+    *reason = 0;
+    if (!OsFlushToDisk(made.TempPath())) {
+        *reason = OsLastError();
+        return OutputFile::Failed;
+    }
+    const std::string first = made.first;
+    const std::u16string firstOriginal = made.firstOriginal;
+    for (;;) {
+        const CreateNewResult result = OsRenameNoReplace(made.TempPath(), made.Path());
+        if (result == CreateNewResult::Created) return OutputFile::Created;
+        if (result == CreateNewResult::Failed) {
+            *reason = OsLastError();
+            return OutputFile::Failed;
+        }
+        if (!HasMp3Extension(first)) return OutputFile::NotMp3;
+        if (!NextNumberedName(made, first, firstOriginal)) return OutputFile::Failed;
+        tried(made.path);
+    }
 }
 
 bool StateOutputRule(OutputRule& rule)

@@ -28,27 +28,50 @@ struct OutputRule {
     std::u16string folderOriginal;
     std::string source;              // the source's path
     std::u16string sourceOriginal;
-    std::string title;               // the source's file name
+    std::string title;               // the source's file name, or the name to give
+    std::u16string titleOriginal;    // the name's original, when it is not the source's
 };
 
-// A new file: open for writing (the caller closes it), its path and the
-// path's UTF-16 original (empty when code page 936 holds it).
+// A new file: written under a name of its own that is no ".mp3" (its
+// temporary name, temp), open for writing (the caller closes it), and given
+// its final name, path, only once it is complete (MP3CommitNewFile); each path
+// with its UTF-16 original (empty when code page 936 holds it). number is the
+// numbered name path is (0: the first candidate).
 struct NewFile {
     OsFile file = nullptr;
     std::string path;
     std::u16string original;
-    // The path as the file functions take it.
+    std::string temp;
+    std::u16string tempOriginal;
+    int number = 0;
+    std::string first;  // the first candidate, which the numbered names count from
+    std::u16string firstOriginal;
+    // The paths as the file functions take them.
     OsPath Path() const { return OsPath(path, original); }
+    OsPath TempPath() const { return OsPath(temp, tempOriginal); }
 };
 
-// Finds and creates the new file of a cut: the first candidate is the source
-// itself with bBesideSource, otherwise the folder followed by the title;
-// when that is taken, the numbered names in turn, each handed to tried
-// before it is tried. On Created, made holds the file; otherwise its file is
-// null and, on Failed, *reason is the system's code of the creation that
-// failed (OsLastError), 0 when no name fitted (64 KB) or was free.
+// What a file left behind by a cut that did not end carries after its name.
+extern const char kPartialSuffix[];
+
+// Finds the name of the new file of a cut and creates the file under its
+// temporary name (that name followed by ".partial", or by ".N.partial" when
+// such a leftover is there). The first candidate is the source itself with
+// bBesideSource, otherwise the folder followed by the title; when a file or
+// folder has that name, the numbered names in turn, each handed to tried
+// before it is tried. Leftovers (".partial") take no name. On Created, made
+// holds the file; otherwise its file is null and, on Failed, *reason is the
+// system's code of the creation that failed (OsLastError), 0 when no name
+// fitted (64 KB) or was free.
 OutputFile MP3CreateNewFile(const OutputRule& rule, NewFile& made, uint32_t* reason,
                             const std::function<void(const std::string&)>& tried);
+
+// Gives the new file (closed, complete) its final name: on the disk first
+// (flushed), then by a rename that never replaces a file; where a file took
+// the name meanwhile, the next free numbered name (each handed to tried).
+// Created when made.path names it now; otherwise Failed (with *reason; the
+// file keeps its temporary name for the caller to delete) or NotMp3.
+OutputFile MP3CommitNewFile(NewFile& made, uint32_t* reason, const std::function<void(const std::string&)>& tried);
 
 // The rule of g_state: bFolder, szOutputFolder (given a trailing separator,
 // kept in szOutputFolder), szSourcePath and szFileTitle, with their

@@ -270,6 +270,7 @@ namespace {
 
 // The three frames of a new file's tag, in the order artist, album, title.
 const ID3_FrameID kCutFrameIds[] = {ID3FID_LEADARTIST, ID3FID_ALBUM, ID3FID_TITLE};
+const ID3_FrameID kExtraFrameIds[] = {ID3FID_TRACKNUM, ID3FID_YEAR, ID3FID_CONTENTTYPE};
 
 // Sets a frame's text: the ANSI text, or with unicode the Unicode original
 // when there is one.
@@ -302,11 +303,20 @@ void AttachCutFrames(ID3_Tag& tag, const TagTexts& texts, bool unicode)
         SetFrameText(*frame, texts.texts[k], unicode);
         tag.AttachFrame(frame);
     }
+    for (size_t k = 0; k < 3; ++k) {
+        if (!texts.extras[k].bPresent) continue;
+        ID3_Frame* frame = new ID3_Frame;
+        frame->SetID(kExtraFrameIds[k]);
+        SetFrameText(*frame, texts.extras[k], unicode);
+        tag.AttachFrame(frame);
+    }
 }
 
 bool AnyUnicodeText(const TagTexts& texts)
 {
     for (const TagText& text : texts.texts)
+        if (!text.wide.empty()) return true;
+    for (const TagText& text : texts.extras)
         if (!text.wide.empty()) return true;
     return false;
 }
@@ -324,6 +334,10 @@ std::vector<uint8_t> CutTagPlaceholder(const TagTexts& texts)
     for (const TagText& from : texts.texts) {
         const size_t text = from.wide.empty() ? strlen(from.text.c_str()) : 2 + 2 * from.wide.size();
         bytes += kId3v2HeaderSize + 1 + text + 2;
+    }
+    for (const TagText& from : texts.extras) {
+        const size_t text = from.wide.empty() ? strlen(from.text.c_str()) : 2 + 2 * from.wide.size();
+        if (from.bPresent) bytes += kId3v2HeaderSize + 1 + text + 2;
     }
 
     // id3lib keeps an existing tag's size when the new one fits in it with
@@ -356,6 +370,8 @@ void WriteCutTagTo(const char* path, const TagTexts& texts)
     for (size_t k = 0; k < 3; ++k) {
         ID3_Frame* frame = tag.Find(kCutFrameIds[k]);
         if (frame) SetFrameText(*frame, texts.texts[k], false);
+        frame = texts.extras[k].bPresent ? tag.Find(kExtraFrameIds[k]) : nullptr;
+        if (frame) SetFrameText(*frame, texts.extras[k], false);
     }
     tag.Update(ID3TT_ID3V1);
 }

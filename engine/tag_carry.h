@@ -25,9 +25,11 @@ struct TagText {
     std::u16string wide;
 };
 
-// The texts a cut carries: artist, album and title, in that order.
+// The texts a cut carries: artist, album and title, in that order; a split
+// adds, where it has them, the track ("n/N"), the year and the genre.
 struct TagTexts {
     TagText texts[3];
+    TagText extras[3];
 };
 
 // The id3lib tag of one load step: constructed empty (no file) when the step

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """Judges cuts by their bytes and by real readers (mpg123, ffprobe, mutagen), and what the null sink heard.
     judge.py cut SOURCE CUT
+    judge.py split SOURCE PART...   (the parts' audio frames joined, priming left out, are the source's)
     judge.py cut --list FILE      (lines: SOURCE CUT I J LEVEL, tab-separated; the selection took frames I..J-1)
     judge.py listen FROM TO WAV -- COMMAND...   (the sink recorded into WAV while COMMAND plays seconds FROM to TO of
         tone_steps.mp3, second k 300 + 100 (k mod 30) Hz: each heard 1 s, the outer ones 0.8 s, nothing else, ±0.1 s)
@@ -374,6 +375,27 @@ def listen(first, end, wav, command):
     return problems + judge_recording(wav, int(first), int(end))
 
 
+def judge_split(source, parts):
+    """Problems of parts split from source: their audio frames joined, without the Xing/Info frame and the priming
+    before each part's first selected frame, must be the source's audio frames."""
+    sb = open(source, "rb").read()
+    sf = scan(sb)[0]
+    sf = sf[1:] if sf and lame_fields(sb, *sf[0]) else sf
+    where, problems, done = {}, [], 0
+    for k, (at, n) in enumerate(sf):
+        where.setdefault(sb[at:at + n], []).append(k)
+    for part in parts:
+        b = open(part, "rb").read()
+        fr = scan(b, True)[0][1:]
+        last = [e + 1 for e in where.get(b[fr[-1][0]:sum(fr[-1])], []) if e >= done] if fr else []
+        match = [e for e in last if e - done <= len(fr) and all(
+            b[a:a + n] == sb[sf[s][0]:sum(sf[s])] for (a, n), s in zip(fr[len(fr) - (e - done):], range(done, e)))]
+        if not match:
+            return problems + ["%s does not go on from source frame %d" % (part, done)]
+        done = match[0]
+    return problems + (["the parts end at source frame %d of %d" % (done, len(sf))] if done != len(sf) else [])
+
+
 def main(args):
     if args[:2] == ["cut", "--list"]:
         rows = [line.rstrip(b"\n").split(b"\t") for line in open(args[2], "rb")]
@@ -381,6 +403,10 @@ def main(args):
                  [int(r[5]), int(r[6])] if len(r) > 6 and int(r[5]) >= 0 else None) for r in rows]
     elif args[:1] == ["cut"] and len(args) == 3:
         jobs = [(args[1], args[2], (-1, -1), 2)]
+    elif args[:1] == ["split"] and len(args) > 2:
+        problems = judge_split(args[1], args[2:])
+        print("\n".join("FAILED: " + problem for problem in problems))
+        sys.exit(1 if problems else 0)
     elif args[:1] == ["listen"] and args[4:5] == ["--"]:
         problems = listen(*args[1:4], args[5:])
         print("\n".join("FAILED: " + problem for problem in problems))

@@ -60,6 +60,20 @@ TEST_F(CutTest, NamesAndTheLogOfCuts)
                                                           tried + "1).mp3", tried + "2).mp3", tried + "3).mp3",
                                                           "    新文件: " + out + "50% off(3).mp3",
                                                           "    i=0, j=" + std::to_string(g_state.nFrames)}));
+    // A leftover of a run that did not end takes no name; a file that takes the name while the cut is being
+    // written stays as it is, and the cut takes the next free one.
+    WriteFileBytes(out + "50% off(4).mp3.partial", {2});
+    SetCutWrittenHook([](const char* path) {
+        WriteFileBytes(std::string(path).substr(0, std::string(path).find(".mp3") + 4), {3});
+    });
+    MP3Split();
+    SetCutWrittenHook(nullptr);
+    ExpectDone();
+    EXPECT_EQ(LogLines().back(), tried + "5).mp3");
+    EXPECT_EQ(ReadFileBytes(out + "50% off(4).mp3"), Bytes{3});
+    EXPECT_EQ(ReadFileBytes(out + "50% off(4).mp3.partial"), Bytes{2});
+    EXPECT_FALSE(std::filesystem::exists(out + "50% off(4).mp3.1.partial"));
+    EXPECT_EQ(Scan(ReadFileBytes(out + "50% off(5).mp3")).size(), size_t(g_state.nFrames + 1));
 
     Load(FixturePath("cbr_v1_44100_128k.mp3"), "track.wav");
     g_state.fEnd = 0;

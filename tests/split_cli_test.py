@@ -1,0 +1,116 @@
+#!/usr/bin/env python3
+"""The splits of the command line, end to end: split_cli_test.py PROGRAM FIXTURES [HOUR_FILE]
+
+A cue sheet in code page 936, UTF-8 with a BOM and UTF-16 over a lame-made file: the same files, named, tagged
+(mutagen), each the exact samples of its track (mpg123); bad input: its message, a non-zero exit, the folder as it
+was. With HOUR_FILE: --split-every 10:00 and --split-parts 4 judged by judge.py split, and --split-every 1:00
+killed at several moments: every .mp3 left decodes to its full minute and a rerun completes the set."""
+import os, signal, subprocess, sys, tempfile, time
+import mutagen.id3
+
+PROGRAM, FIXTURES = sys.argv[1], sys.argv[2]
+JUDGE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "judge.py")
+SHEET = ('REM DATE 1999\nREM GENRE "民谣"\nPERFORMER "歌手甲"\nTITLE "专辑·一"\nFILE "tone_steps.mp3" MP3\n'
+         '  TRACK 01 AUDIO\n    TITLE "第一首"\n    INDEX 01 00:00:00\n'
+         '  TRACK 02 AUDIO\n    TITLE "第二首: 慢?"\n    PERFORMER "歌手乙"\n    INDEX 00 00:19:00\n    INDEX 01 00:20:37\n'
+         '  TRACK 03 AUDIO\n    TITLE "第三首"\n    INDEX 01 00:50:00\n')
+STARTS, END = [0, 20 * 75 + 37, 50 * 75], None
+failures = []
+
+
+def check(ok, what):
+    if not ok:
+        failures.append(what)
+
+
+def run(*words):
+    return subprocess.run([PROGRAM] + list(words), capture_output=True, text=True)
+
+
+def samples(path):
+    pcm = subprocess.run(["mpg123", "-q", "-s", path], capture_output=True)
+    check(pcm.returncode == 0 and not pcm.stderr, "mpg123 complains of %s: %s" % (path, pcm.stderr[:200]))
+    return len(pcm.stdout) // 4
+
+
+work = tempfile.mkdtemp()
+source = os.path.join(work, "tone_steps.mp3")
+open(source, "wb").write(open(os.path.join(FIXTURES, "tone_steps.mp3"), "rb").read())
+total = samples(source)
+names = ["01 - 第一首.mp3", "02 - 第二首_ 慢_.mp3", "03 - 第三首.mp3"]
+made = {}
+for encoding, bytes_ in (("gbk", SHEET.encode("gbk")), ("utf-8-bom", b"\xef\xbb\xbf" + SHEET.encode()),
+                         ("utf-16", SHEET.encode("utf-16"))):
+    out = os.path.join(work, encoding)
+    os.mkdir(out)
+    sheet = os.path.join(work, encoding + ".cue")
+    open(sheet, "wb").write(bytes_)
+    result = run("--split-cue", sheet, "-o", out)
+    check(result.returncode == 0 and result.stdout.splitlines() == [os.path.join(out, n) for n in names],
+          "%s: %s %s" % (encoding, result.stdout, result.stderr))
+    check(sorted(os.listdir(out)) == names, "%s: %s" % (encoding, os.listdir(out)))
+    made[encoding] = [open(os.path.join(out, n), "rb").read() for n in names if os.path.exists(os.path.join(out, n))]
+check(made["gbk"] == made["utf-8-bom"] == made["utf-16"], "the encodings give other files")
+ends = [round(s * 44100 / 75) for s in STARTS[1:]] + [total]
+for k, name in enumerate(names):
+    path = os.path.join(work, "gbk", name)
+    if not os.path.exists(path):
+        continue
+    check(samples(path) == ends[k] - round(STARTS[k] * 44100 / 75), "%s: not the samples of its track" % name)
+    tag = mutagen.id3.ID3(path)
+    want = {"TIT2": ["第一首", "第二首: 慢?", "第三首"][k], "TPE1": "歌手乙" if k == 1 else "歌手甲", "TALB": "专辑·一",
+            "TRCK": "%d/3" % (k + 1), "TDRC": "1999", "TCON": "民谣"}
+    check({key: str(tag.get(key)) for key in want} == want, "%s: tags %s" % (name, tag.pprint()))
+
+# Bad input: one line naming the file and the reason, exit non-zero, nothing written.
+bad_sheets = [("FILE \"tone_steps.mp3\" MP3\n  TRACK 01 AUDIO\n    INDEX 01 00:61:00\n", "line 3: expected INDEX"),
+              ("TRACK 01 AUDIO\n", "line 1: expected FILE before TRACK"),
+              ("FILE \"tone_steps.mp3\" MP3\n  TRACK 01 AUDIO\n  TRACK 02 AUDIO\n", "line 3: expected INDEX 01"),
+              ("FILE \"tone_steps.mp3\" MP3\n  TRACK 01 AUDIO\n    INDEX 01 00:10:00\n  TRACK 02 AUDIO\n"
+               "    INDEX 01 00:05:00\n", "line 4: TRACK 2 starts before"),
+              ("FILE \"tone_steps.mp3\" MP3\n  TRACK 01 AUDIO\n    INDEX 01 00:10:00\n  TRACK 02 AUDIO\n"
+               "    INDEX 01 00:10:00\n", "line 2: TRACK 1 has no length"),
+              ("FILE \"tone_steps.mp3\" MP3\n  TRACK 01 AUDIO\n    INDEX 01 01:20:00\n", "past the end of the audio"),
+              ("FILE \"gone.mp3\" MP3\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n", "gone.mp3: cannot be read"),
+              ("FILE \"a.mp3\" MP3\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\nFILE \"b.mp3\" MP3\n  TRACK 02 AUDIO\n"
+               "    INDEX 01 00:00:00\n", "tracks of several files (a.mp3, b.mp3)")]
+bad = os.path.join(work, "bad")
+os.mkdir(bad)
+cases = [(["--split-cue", os.path.join(work, "bad%d.cue" % k), "-o", bad], text, sheet)
+         for k, (sheet, text) in enumerate(bad_sheets)]
+cases += [(["--split-parts", n, source, "-o", bad], "N out of range", None) for n in ("0", "3000", "x")]
+cases += [(["--split-every", d, source, "-o", bad], text, None)
+          for d, text in (("0", "not a duration: 0"), ("0.01", "DURATION out of range"), ("1:61", "not a duration"))]
+cases += [(["--split-every", "10", os.path.join(work, "none.mp3"), "-o", bad], "none.mp3: cannot be read", None)]
+for words, text, sheet in cases:
+    if sheet:
+        open(words[1], "w").write(sheet)
+    result = run(*words)
+    check(result.returncode != 0 and text in result.stderr and len(result.stderr.splitlines()) == 1
+          and not os.listdir(bad), "%s: %d %s %s" % (words[:2], result.returncode, result.stderr, os.listdir(bad)))
+
+if len(sys.argv) > 3 and os.path.exists(sys.argv[3]):  # the hour-long file
+    hour = sys.argv[3]
+    for words, count in ((["--split-every", "10:00"], 6), (["--split-parts", "4"], 4)):
+        out = tempfile.mkdtemp(dir=work)
+        parts = run(*words, hour, "-o", out).stdout.splitlines()
+        judged = subprocess.run([sys.executable, JUDGE, "split", hour] + parts, capture_output=True, text=True)
+        check(len(parts) == count and judged.returncode == 0, "%s: %s" % (words, judged.stdout))
+    minute = 44100 * 60
+    out = tempfile.mkdtemp(dir=work)
+    for delay in (0.05, 0.15, 0.3):
+        process = subprocess.Popen([PROGRAM, "--split-every", "1:00", hour, "-o", out], stdout=subprocess.DEVNULL)
+        time.sleep(delay)
+        process.send_signal(signal.SIGKILL)
+        process.wait()
+        for name in os.listdir(out):
+            if name.endswith(".mp3"):
+                check(abs(samples(os.path.join(out, name)) - minute) <= 1152, "killed: %s is not a minute" % name)
+            else:
+                check(name.endswith(".partial"), "killed: %s left" % name)
+    for name in os.listdir(out):
+        os.remove(os.path.join(out, name))
+    check(len(run("--split-every", "1:00", hour, "-o", out).stdout.splitlines()) == 60, "the rerun: not 60 parts")
+
+print("\n".join("FAILED: " + f for f in failures) or "split: all checks passed")
+sys.exit(1 if failures else 0)
