@@ -1,5 +1,6 @@
 // Tag carry-over: artist, album and title of the source, read when it is
-// loaded and written into each new file the cut makes, through id3lib.
+// loaded (through id3lib and our own reader), and the source's whole tags,
+// read again when it is cut, carried into each new file with those texts.
 //
 // The texts live in g_state: szArtist, szAlbum, szTitle in code page 936
 // (shown in the tag box), and wszArtist, wszAlbum, wszTitle, the Unicode
