@@ -4,6 +4,7 @@
 
 #include "frame_header.h"
 #include "frame_scan.h"
+#include "id3v2_text.h"
 #include "info_frame.h"
 #include "os.h"
 #include "source_file.h"
@@ -108,10 +109,13 @@ bool CheckFile(OsFile file, const CutLayout& layout, const WorkProgress& progres
 {
     const int64_t size = OsFileSize(file);
     if (size <= 0 || layout.nFrames < 1) return false;
-    // The leading tags: the cut writes one small ID3v2 tag.
-    const std::vector<uint8_t> head = ReadAt(file, 0, static_cast<size_t>(std::min<int64_t>(size, kChunkBytes)));
-    if (head.empty()) return false;
-    const int64_t start = MP3FindAudioRange(head.data(), static_cast<int64_t>(head.size())).nStart;
+    // The leading tags, by their headers: the cut writes one ID3v2 tag, of any size.
+    LeadingId3v2Tags tags(size);
+    while (!tags.Done()) {
+        const std::vector<uint8_t> header = ReadAt(file, tags.End(), kId3v2HeaderSize);
+        if (header.empty() || tags.Take(header.data()) < 0) break;
+    }
+    const int64_t start = tags.End();
     const int64_t end = start + layout.nBytes;
     if (end > size) return false;
     if (!layout.infoFrame.empty() && ReadAt(file, start, layout.infoFrame.size()) != layout.infoFrame) return false;

@@ -98,13 +98,13 @@ Plan PlanCut(SourceFile& file, const CutJob& job, FrameIndex& index, bool fresh,
     return LayOutFromFile(file, index, span, layout);
 }
 
-// Writes the new file: the room for its tag, then the frames of the layout
-// (MP3EmitCut), read from the source a run at a time, and their Xing/Info
-// frame again once it is final.
+// Writes the new file: its leading tag, then the frames of the layout
+// (MP3EmitCut), read from the source a run at a time, its tags at the end,
+// and their Xing/Info frame again once it is final.
 CutEmitted WriteNewFile(OsFile file, SourceFile& source, const FrameEntry* frames, CutLayout& layout,
-                        const TagTexts& texts, const WorkProgress& progress)
+                        const CutTags& tags, const WorkProgress& progress)
 {
-    const std::vector<uint8_t> placeholder = CutTagPlaceholder(texts);
+    const std::vector<uint8_t>& placeholder = tags.front;
     if (!OsWriteExact(file, placeholder.data(), placeholder.size())) return CutEmitted::WriteFailed;
     std::unique_ptr<uint8_t[], OsBufferFree> buffer(static_cast<uint8_t*>(OsAllocBuffer(kReadChunkBytes + 2 * kPageBytes)));
     if (!buffer) return CutEmitted::ReadFailed;
@@ -123,7 +123,9 @@ CutEmitted WriteNewFile(OsFile file, SourceFile& source, const FrameEntry* frame
         return true;
     };
     const CutEmitted emitted = MP3EmitCut(layout, frames, read, write);
-    if (emitted != CutEmitted::Done || layout.infoFrame.empty()) return emitted;
+    if (emitted != CutEmitted::Done) return emitted;
+    if (!OsWriteExact(file, tags.back.data(), tags.back.size())) return CutEmitted::WriteFailed;
+    if (layout.infoFrame.empty()) return emitted;
     const int64_t at = static_cast<int64_t>(placeholder.size());
     if (OsSeek(file, at, SEEK_SET) != at || !OsWriteExact(file, layout.infoFrame.data(), layout.infoFrame.size()))
         return CutEmitted::WriteFailed;
@@ -248,8 +250,11 @@ CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log, 
             result.status = CutStatus::CannotCreate;
             return result;
         }
-        const CutEmitted emitted =
-            WriteNewFile(made.file, sourceFile, index.frames.data(), layout, job.texts, progress);
+        // The tags of the source as they are now, with the length the cut plays.
+        const int64_t rate = std::max<int64_t>(1, index.timeline.nRate);
+        const int64_t lengthMs = ((result.span.nEndSample - result.span.nFirstSample) * 1000 + rate / 2) / rate;
+        const CutTags tags = MakeCutTags(OsPath(job.rule.source, job.rule.sourceOriginal), job.texts, lengthMs);
+        const CutEmitted emitted = WriteNewFile(made.file, sourceFile, index.frames.data(), layout, tags, progress);
         result.nReason = emitted == CutEmitted::WriteFailed ? OsLastError() : 0;
         bool written = emitted == CutEmitted::Done;
         if (!OsCloseFile(made.file) && written) {
@@ -266,15 +271,14 @@ CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log, 
         // Where the source leaves too little before the selection (junk, another stream, a frame too full to
         // rebuild), its first samples differ from the source's.
         if (!layout.priming.bExact) log("开头与原文件不完全相同");
+        if (!tags.dropped.empty()) log("舍弃的标签帧: " + tags.dropped);
         if (!written) {
             OsDeleteFile(made.TempPath());
             result.status = emitted == CutEmitted::WriteFailed || emitted == CutEmitted::Done ? CutStatus::CannotWrite
                                                                                                : CutStatus::Unreadable;
             return result;
         }
-        WriteCutTag(made.TempPath(), job.texts);
-        // Whatever went wrong on the way to the disk (the tag library included)
-        // shows in the file as it reads back now.
+        // Whatever went wrong on the way to the disk shows in the file as it reads back now.
         if (g_cutWrittenHook) g_cutWrittenHook(made.temp.c_str());
         if (!MP3CheckCutFile(made.TempPath(), layout, progress)) {
             OsDeleteFile(made.TempPath());

@@ -130,23 +130,23 @@ int64_t Id3v2TagSize(const uint8_t* header, const char* mark)
     return static_cast<int64_t>(kId3v2HeaderSize) + ReadSyncsafe(header + 6) + (footer ? kId3v2HeaderSize : 0);
 }
 
-Id3v2Info ReadId3v2(const uint8_t* data, size_t size)
+Id3v2Frames ReadId3v2Frames(const uint8_t* data, size_t size)
 {
-    Id3v2Info info;
-    if (size < kId3v2HeaderSize) return info;
+    Id3v2Frames tag;
+    if (size < kId3v2HeaderSize) return tag;
     const int64_t tagBytes = Id3v2TagSize(data);
-    if (tagBytes < 0) return info;
-    info.nMajor = data[3];
-    info.nTagBytes = tagBytes;
+    if (tagBytes < 0) return tag;
+    tag.nMajor = data[3];
+    tag.nTagBytes = tagBytes;
     const uint8_t tagFlags = data[5];
-    if (info.nMajor == 2 && (tagFlags & kId3v2ExtendedHeader)) return info;
+    tag.bUnsync = tag.nMajor == 4 && (tagFlags & kId3v2Unsync);
+    if (tag.nMajor == 2 && (tagFlags & kId3v2ExtendedHeader)) return tag;
 
     // The body: between the header and the footer, as far as data reaches.
     size_t bodySize = static_cast<size_t>(ReadSyncsafe(data + 6));
     if (bodySize > size - kId3v2HeaderSize) bodySize = size - kId3v2HeaderSize;
     std::vector<uint8_t> body;
-    const bool wholeTagUnsync = (tagFlags & kId3v2Unsync) && info.nMajor < 4;
-    if (wholeTagUnsync)
+    if ((tagFlags & kId3v2Unsync) && tag.nMajor < 4)
         body = Resync(data + kId3v2HeaderSize, bodySize);
     else
         body.assign(data + kId3v2HeaderSize, data + kId3v2HeaderSize + bodySize);
@@ -154,23 +154,20 @@ Id3v2Info ReadId3v2(const uint8_t* data, size_t size)
     size_t at = 0;
     if ((tagFlags & kId3v2ExtendedHeader) && body.size() >= 4) {
         // v2.3: the size excludes its own four bytes; v2.4: syncsafe, includes them.
-        const size_t extended = info.nMajor == 3 ? ReadBe(body.data(), 4) + 4u : ReadSyncsafe(body.data());
-        if (extended > body.size()) return info;
+        const size_t extended = tag.nMajor == 3 ? ReadBe(body.data(), 4) + 4u : ReadSyncsafe(body.data());
+        if (extended > body.size()) return tag;
         at = extended;
     }
 
-    TextCollector texts(info, info.nMajor == 2 ? kIdsV2 : kIdsV3);
-    const size_t idBytes = info.nMajor == 2 ? 3 : 4;
-    const size_t headerBytes = info.nMajor == 2 ? 6 : 10;
-    info.bWellFormed = true;
+    const size_t idBytes = tag.nMajor == 2 ? 3 : 4;
+    const size_t headerBytes = tag.nMajor == 2 ? 6 : 10;
+    tag.bReadable = tag.bSizesFit = true;
     while (at + headerBytes <= body.size() && body[at] != 0) {
         const uint8_t* frame = body.data() + at;
-        char id[5] = {};
-        memcpy(id, frame, idBytes);
         size_t frameSize;
-        if (info.nMajor == 2) {
+        if (tag.nMajor == 2) {
             frameSize = ReadBe(frame + 3, 3);
-        } else if (info.nMajor == 3) {
+        } else if (tag.nMajor == 3) {
             frameSize = ReadBe(frame + 4, 4);
         } else {
             // Some writers put plain numbers here in v2.4: a byte with its top
@@ -179,34 +176,68 @@ Id3v2Info ReadId3v2(const uint8_t* data, size_t size)
             frameSize = plain ? ReadBe(frame + 4, 4) : ReadSyncsafe(frame + 4);
         }
         if (frameSize > body.size() - at - headerBytes) {
-            info.bWellFormed = false;
+            tag.bSizesFit = false;
             break;
         }
-        const uint8_t* content = frame + headerBytes;
-        size_t contentSize = frameSize;
+        Id3v2Frame read;
+        read.id.assign(reinterpret_cast<const char*>(frame), idBytes);
+        if (tag.nMajor > 2) memcpy(read.abFlags, frame + 8, 2);
+        read.data.assign(frame + headerBytes, frame + headerBytes + frameSize);
+        tag.frames.push_back(std::move(read));
         at += headerBytes + frameSize;
+    }
+    return tag;
+}
 
-        std::vector<uint8_t> resynced;
-        if (info.nMajor == 2 && strcmp(id, "CDM") == 0) info.bPackedFrames = true;
-        if (info.nMajor >= 3) {
-            const uint8_t flags = frame[9];
-            const bool v4 = info.nMajor == 4;
-            if (flags & (v4 ? kV4Compressed | kV4Encrypted : kV3Compressed | kV3Encrypted)) {
-                info.bPackedFrames = true;
-                continue;
-            }
-            size_t skip = (flags & (v4 ? kV4Grouped : kV3Grouped)) ? 1 : 0;
-            if (v4 && (flags & kV4DataLength)) skip += 4;
-            if (skip > contentSize) continue;
-            content += skip;
-            contentSize -= skip;
-            if (v4 && ((flags & kV4Unsync) || (tagFlags & kId3v2Unsync))) {
-                resynced = Resync(content, contentSize);
-                content = resynced.data();
-                contentSize = resynced.size();
-            }
-        }
-        texts.Take(id, content, contentSize);
+bool Id3v2FramePacked(int major, const Id3v2Frame& frame)
+{
+    const uint8_t flags = frame.abFlags[1];
+    return (major == 2 && frame.id == "CDM") ||
+           (flags & (major == 4 ? kV4Compressed | kV4Encrypted : major == 3 ? kV3Compressed | kV3Encrypted : 0));
+}
+
+bool Id3v2FrameContent(const Id3v2Frames& tag, const Id3v2Frame& frame, std::vector<uint8_t>& content)
+{
+    content.clear();
+    if (Id3v2FramePacked(tag.nMajor, frame)) return false;
+    const uint8_t flags = frame.abFlags[1];
+    const bool v4 = tag.nMajor == 4;
+    size_t skip = (tag.nMajor == 3 && (flags & kV3Grouped)) || (v4 && (flags & kV4Grouped)) ? 1 : 0;
+    const bool sized = v4 && (flags & kV4DataLength);
+    if (skip + (sized ? 4 : 0) > frame.data.size()) return false;
+    const uint8_t* from = frame.data.data() + skip;
+    int64_t length = -1;
+    if (sized) {
+        length = ReadSyncsafe(from);
+        from += 4;
+    }
+    const uint8_t* end = frame.data.data() + frame.data.size();
+    if (v4 && ((flags & kV4Unsync) || tag.bUnsync))
+        content = Resync(from, static_cast<size_t>(end - from));
+    else
+        content.assign(from, end);
+    return length < 0 || static_cast<int64_t>(content.size()) == length;
+}
+
+Id3Text DecodeId3v2Text(const uint8_t* data, size_t size)
+{
+    return DecodeText(data, size);
+}
+
+Id3v2Info ReadId3v2(const uint8_t* data, size_t size)
+{
+    Id3v2Info info;
+    const Id3v2Frames tag = ReadId3v2Frames(data, size);
+    info.nMajor = tag.nMajor;
+    info.nTagBytes = tag.nTagBytes;
+    info.bWellFormed = tag.bReadable && tag.bSizesFit;
+    TextCollector texts(info, info.nMajor == 2 ? kIdsV2 : kIdsV3);
+    std::vector<uint8_t> content;
+    for (const Id3v2Frame& frame : tag.frames) {
+        if (Id3v2FramePacked(tag.nMajor, frame)) info.bPackedFrames = true;
+        // A frame whose length indicator does not hold is read as before: as far as it goes.
+        if (Id3v2FrameContent(tag, frame, content) || !content.empty() || frame.data.empty())
+            texts.Take(frame.id.c_str(), content.data(), content.size());
     }
     return info;
 }

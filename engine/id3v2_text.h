@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // One text of a tag.
 struct Id3Text {
@@ -96,6 +97,41 @@ int64_t WalkLeadingId3v2Tags(const uint8_t* data, int64_t size, Tag tag)
     }
     return tags.End();
 }
+
+// One frame of an ID3v2 tag as the tag holds it.
+struct Id3v2Frame {
+    std::string id;             // three characters (v2.2) or four, as they stand
+    uint8_t abFlags[2] = {};    // the two flag bytes of v2.3 and v2.4; zeros in v2.2
+    std::vector<uint8_t> data;  // the bytes after the frame header (in a v2.2 or v2.3 tag unsynchronised as a
+                                // whole, those of the tag resynchronised)
+};
+
+// The frames of the ID3v2 tag at the start of some bytes, in their order.
+struct Id3v2Frames {
+    int nMajor = 0;          // 2, 3 or 4; 0 when the bytes start with no ID3v2 tag
+    int64_t nTagBytes = 0;   // header, body and footer, as the header gives them
+    bool bUnsync = false;    // v2.4: the header says every frame is unsynchronised
+    bool bReadable = false;  // the frames could be walked (not a compressed v2.2 tag, an extended header that fits)
+    bool bSizesFit = false;  // every frame's header and size fit in the tag up to its padding
+    std::vector<Id3v2Frame> frames;
+};
+
+// Walks the frames of the ID3v2 tag at the start of data (size bytes, which
+// may end before the tag does), up to its padding or to the first frame
+// whose size does not fit. Never reads outside data[0, size).
+Id3v2Frames ReadId3v2Frames(const uint8_t* data, size_t size);
+
+// What a reader takes of a frame: its content with the bytes its flags add
+// (group, encryption method, sizes) passed over and unsynchronisation
+// undone. False when it is compressed or encrypted, when those bytes do not
+// fit, or when its content resynchronised is not the length it gives.
+bool Id3v2FrameContent(const Id3v2Frames& tag, const Id3v2Frame& frame, std::vector<uint8_t>& content);
+
+// Whether a frame is compressed or encrypted (v2.3, v2.4).
+bool Id3v2FramePacked(int major, const Id3v2Frame& frame);
+
+// The first value of a text frame's content, decoded by its encoding byte.
+Id3Text DecodeId3v2Text(const uint8_t* data, size_t size);
 
 // Reads the ID3v2 tag at the start of data (size bytes, which may end before
 // the tag does: the missing part counts as absent). Each text is the frame's

@@ -268,152 +268,272 @@ void ClearTagTexts()
 
 namespace {
 
-// The three frames of a new file's tag, in the order artist, album, title.
-const ID3_FrameID kCutFrameIds[] = {ID3FID_LEADARTIST, ID3FID_ALBUM, ID3FID_TITLE};
-const ID3_FrameID kExtraFrameIds[] = {ID3FID_TRACKNUM, ID3FID_YEAR, ID3FID_CONTENTTYPE};
+// The ID3v1 tag: "TAG", title, artist and album of 30 bytes each, then year,
+// comment, track and genre.
+constexpr size_t kId3v1Bytes = 128;
+constexpr size_t kId3v1TextBytes = 30;
+// APEv2's header and footer.
+constexpr size_t kApeFooterBytes = 32;
+constexpr uint32_t kApeHasHeader = 0x80000000u;
+// The cut's tags at the end are read back from the last MiB of the new file.
+constexpr size_t kMaxBackBytes = size_t(1) << 20;
 
-// Sets a frame's text: the ANSI text, or with unicode the Unicode original
-// when there is one.
-void SetFrameText(ID3_Frame& frame, const TagText& from, bool unicode)
-{
-    ID3_Field* text = frame.GetField(ID3FN_TEXT);
-    if (unicode && !from.wide.empty()) {
-        std::u16string swapped;
-        for (const char16_t w : from.wide) swapped += SwapBytes(w);
-        frame.GetField(ID3FN_TEXTENC)->Set(ID3TE_UTF16);
-        text->SetEncoding(ID3TE_UTF16);
-        text->Set(reinterpret_cast<const unicode_t*>(swapped.c_str()));
-    } else {
-        frame.GetField(ID3FN_TEXTENC)->Set(ID3TE_ISO8859_1);
-        text->SetEncoding(ID3TE_ISO8859_1);
-        text->Set(from.text.c_str());
-    }
-}
+// The frame ids of a version: artist, album, title and length.
+struct CutFrameIds {
+    const char* ids[4];
+};
+constexpr CutFrameIds kCutIdsV2 = {{"TP1", "TAL", "TT2", "TLE"}};
+constexpr CutFrameIds kCutIdsV3 = {{"TPE1", "TALB", "TIT2", "TLEN"}};
+constexpr size_t kLengthFrame = 3;
 
-// Gives the tag its three frames, artist, album and title, in that order,
-// with the ANSI texts or, with unicode, the Unicode originals where there are
-// any. The tag owns them: AddFrame would copy each through an assignment in
-// which id3lib deletes an iterator through a base without a virtual
-// destructor.
-void AttachCutFrames(ID3_Tag& tag, const TagTexts& texts, bool unicode)
+// Frames tied to the old audio: its length and size, and what points into it
+// by time or by byte (v2.2 ids of three characters, v2.3 and v2.4 of four).
+bool TiedToOldAudio(const std::string& id)
 {
-    for (size_t k = 0; k < 3; ++k) {
-        ID3_Frame* frame = new ID3_Frame;
-        frame->SetID(kCutFrameIds[k]);
-        SetFrameText(*frame, texts.texts[k], unicode);
-        tag.AttachFrame(frame);
-    }
-    for (size_t k = 0; k < 3; ++k) {
-        if (!texts.extras[k].bPresent) continue;
-        ID3_Frame* frame = new ID3_Frame;
-        frame->SetID(kExtraFrameIds[k]);
-        SetFrameText(*frame, texts.extras[k], unicode);
-        tag.AttachFrame(frame);
-    }
-}
-
-bool AnyUnicodeText(const TagTexts& texts)
-{
-    for (const TagText& text : texts.texts)
-        if (!text.wide.empty()) return true;
-    for (const TagText& text : texts.extras)
-        if (!text.wide.empty()) return true;
+    static const char* const kIds[] = {"TLE", "TSI", "SLT", "STC", "ETC", "MLL",  "TLEN", "TSIZ", "SYLT", "SYTC",
+                                       "ETCO", "MLLT", "SEEK", "ASPI", "POSS", "CHAP", "CTOC"};
+    for (const char* tied : kIds)
+        if (id == tied) return true;
     return false;
 }
 
-}  // namespace
-
-std::vector<uint8_t> CutTagPlaceholder(const TagTexts& texts)
+// Frame flags: "discard this frame when the audio is altered".
+bool DiscardedWithNewAudio(int major, const Id3v2Frame& frame)
 {
-    // The ID3v2.3 tag the cut will write: its header, then per frame a
-    // header, the encoding byte and the text (UTF-16 with its byte-order
-    // mark), counted with room for a terminator. (id3lib's own Render and
-    // Size cannot tell: the one copies the tag through the faulty frame
-    // assignment, the other counts UTF-16 text twice.)
-    size_t bytes = kId3v2HeaderSize;
-    for (const TagText& from : texts.texts) {
-        const size_t text = from.wide.empty() ? strlen(from.text.c_str()) : 2 + 2 * from.wide.size();
-        bytes += kId3v2HeaderSize + 1 + text + 2;
-    }
-    for (const TagText& from : texts.extras) {
-        const size_t text = from.wide.empty() ? strlen(from.text.c_str()) : 2 + 2 * from.wide.size();
-        if (from.bPresent) bytes += kId3v2HeaderSize + 1 + text + 2;
-    }
-
-    // id3lib keeps an existing tag's size when the new one fits in it with
-    // less than 4 KB to spare; round the whole tag up to 1 KB.
-    constexpr size_t kRoundBytes = 1024;
-    const size_t total = (bytes + kRoundBytes - 1) / kRoundBytes * kRoundBytes;
-    const size_t body = total - kId3v2HeaderSize;
-    std::vector<uint8_t> placeholder(total, 0);
-    const uint8_t header[6] = {'I', 'D', '3', 3, 0, 0};  // version 2.3, no flags
-    memcpy(placeholder.data(), header, sizeof header);
-    WriteSyncsafe(placeholder.data() + sizeof header, static_cast<uint32_t>(body));
-    return placeholder;
+    return frame.abFlags[0] & (major == 4 ? 0x20 : major == 3 ? 0x40 : 0);
 }
 
-namespace {
-
-void WriteCutTagTo(const char* path, const TagTexts& texts)
+// Whether the bytes the flags of a compressed or encrypted frame add are
+// there (its content cannot be checked without expanding it): v2.3 a size,
+// a method and a group, v2.4 a group, a method and the size compression
+// needs; v2.2's compressed meta frame a method and a size.
+bool PackedFits(int major, const Id3v2Frame& frame)
 {
-    ID3_Tag tag;
-    tag.Link(path, ID3TT_ALL);
-    AttachCutFrames(tag, texts, true);
-    if (!AnyUnicodeText(texts)) {
-        tag.Update(ID3TT_ALL);
-        return;
+    const uint8_t f = frame.abFlags[1];
+    size_t bytes = 5;
+    if (major == 3) bytes = (f & 0x80 ? 4 : 0) + (f & 0x40 ? 1 : 0) + (f & 0x20 ? 1 : 0);
+    if (major == 4) {
+        if ((f & 0x08) && !(f & 0x01)) return false;
+        bytes = (f & 0x40 ? 1 : 0) + (f & 0x04 ? 1 : 0) + (f & 0x01 ? 4 : 0);
     }
-    // ID3v2 gets the Unicode originals; then ID3v1, which holds single-byte
-    // text, gets the code-page-936 texts, as this program shows them. (In
-    // this order, as id3lib itself goes: ID3v2 is written at the front.)
-    tag.Update(ID3TT_ID3V2);
+    return frame.data.size() > bytes;
+}
+
+// A frame id is capital letters and digits.
+bool ValidFrameId(const std::string& id)
+{
+    for (const char c : id)
+        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
+    return true;
+}
+
+// The content of a text frame holding text: ISO-8859-1 bytes as they are, or
+// the Unicode original as UTF-16 with a little-endian byte-order mark.
+std::vector<uint8_t> TextContent(const TagText& text)
+{
+    std::vector<uint8_t> content;
+    if (text.wide.empty()) {
+        content.push_back(0);
+        content.insert(content.end(), text.text.begin(), text.text.end());
+        return content;
+    }
+    content = {1, 0xFF, 0xFE};
+    for (const char16_t unit : text.wide) {
+        content.push_back(static_cast<uint8_t>(unit & 0xFF));
+        content.push_back(static_cast<uint8_t>(unit >> 8));
+    }
+    return content;
+}
+
+// Whether a frame of the tag reads as text (its first value).
+bool ReadsAs(const Id3v2Frames& tag, const Id3v2Frame& frame, const TagText& text)
+{
+    std::vector<uint8_t> content;
+    if (!Id3v2FrameContent(tag, frame, content)) return false;
+    const Id3Text read = DecodeId3v2Text(content.data(), content.size());
+    return read.bFound && (text.wide.empty() ? !read.bUnicode && read.ansi == text.text : read.wide == text.wide);
+}
+
+void AppendFrame(std::vector<uint8_t>& tag, int major, const Id3v2Frame& frame)
+{
+    const size_t size = frame.data.size();
+    tag.insert(tag.end(), frame.id.begin(), frame.id.end());
+    uint8_t header[6];
+    if (major == 2) {
+        WriteBe(header, 3, static_cast<uint32_t>(size));
+        tag.insert(tag.end(), header, header + 3);
+    } else {
+        if (major == 4)
+            WriteSyncsafe(header, static_cast<uint32_t>(size));
+        else
+            WriteBe(header, 4, static_cast<uint32_t>(size));
+        memcpy(header + 4, frame.abFlags, 2);
+        tag.insert(tag.end(), header, header + 6);
+    }
+    tag.insert(tag.end(), frame.data.begin(), frame.data.end());
+}
+
+// The leading ID3v2 tag of the new file, from the first tag of the source's
+// leading bytes; what is left out is added to dropped.
+std::vector<uint8_t> CutId3v2(const std::vector<uint8_t>& leading, const TagTexts& texts, int64_t lengthMs,
+                              std::vector<std::string>& dropped)
+{
+    Id3v2Frames source = ReadId3v2Frames(leading.data(), leading.size());
+    if (source.nMajor != 0 && !source.bReadable) dropped.push_back("ID3v2(损坏)");
+    if (!source.bReadable) {
+        source = Id3v2Frames();
+        source.nMajor = 3;
+        source.bSizesFit = true;
+    }
+    const int major = source.nMajor;
+    const CutFrameIds& ids = major == 2 ? kCutIdsV2 : kCutIdsV3;
+
+    // The frames: the source's, each of the three texts in place of the first
+    // frame of its id (or in front, in their order), the length anew.
+    std::vector<Id3v2Frame> frames;
+    bool placed[4] = {};
+    const auto made = [&](size_t k) {
+        Id3v2Frame frame;
+        frame.id = ids.ids[k];
+        if (k == kLengthFrame) {
+            const std::string ms = std::to_string(lengthMs);
+            frame.data.push_back(0);
+            frame.data.insert(frame.data.end(), ms.begin(), ms.end());
+        } else {
+            frame.data = TextContent(texts.texts[k]);
+        }
+        placed[k] = true;
+        return frame;
+    };
     for (size_t k = 0; k < 3; ++k) {
-        ID3_Frame* frame = tag.Find(kCutFrameIds[k]);
-        if (frame) SetFrameText(*frame, texts.texts[k], false);
-        frame = texts.extras[k].bPresent ? tag.Find(kExtraFrameIds[k]) : nullptr;
-        if (frame) SetFrameText(*frame, texts.extras[k], false);
+        bool found = false;
+        for (const Id3v2Frame& frame : source.frames) found = found || frame.id == ids.ids[k];
+        if (!found) frames.push_back(made(k));
     }
-    tag.Update(ID3TT_ID3V1);
+    for (Id3v2Frame& frame : source.frames) {
+        std::vector<uint8_t> content;
+        const bool packed = Id3v2FramePacked(major, frame);
+        if (frame.id.size() != (major == 2 ? 3u : 4u) || !ValidFrameId(frame.id) ||
+            !(packed ? PackedFits(major, frame) : Id3v2FrameContent(source, frame, content))) {
+            dropped.push_back(frame.id + "(损坏)");
+            continue;
+        }
+        size_t k = 0;
+        while (k < 4 && frame.id != ids.ids[k]) ++k;
+        if (k < 3 && !placed[k]) {
+            frames.push_back(ReadsAs(source, frame, texts.texts[k]) ? frame : made(k));
+            placed[k] = true;
+        } else if (k == kLengthFrame && !placed[k]) {
+            frames.push_back(made(k));
+        } else if (k < 3) {
+            frames.push_back(frame);  // a second frame of the id, as it stands
+        } else if (TiedToOldAudio(frame.id) || DiscardedWithNewAudio(major, frame)) {
+            if (k != kLengthFrame) dropped.push_back(frame.id);
+        } else {
+            // Every frame of a tag unsynchronised as a whole is, frame by frame.
+            if (source.bUnsync) frame.abFlags[1] |= 0x02;
+            frames.push_back(frame);
+        }
+    }
+    // What a split adds (track, year, genre) stands in place of the source's own.
+    static const char* const kExtraIds[3][3] = {{"TRK", "TYE", "TCO"}, {"TRCK", "TYER", "TCON"}, {"TRCK", "TDRC", "TCON"}};
+    for (size_t k = 0; k < 3; ++k) {
+        if (!texts.extras[k].bPresent) continue;
+        const std::string id = kExtraIds[major == 2 ? 0 : major == 3 ? 1 : 2][k];
+        frames.erase(std::remove_if(frames.begin(), frames.end(), [&](const Id3v2Frame& f) { return f.id == id; }),
+                     frames.end());
+        Id3v2Frame frame;
+        frame.id = id;
+        frame.data = TextContent(texts.extras[k]);
+        frames.push_back(frame);
+    }
+    if (!source.bSizesFit) dropped.push_back("ID3v2(损坏)");
+    // Only the first of several tags in front comes along.
+    if (source.nTagBytes > 0 && static_cast<size_t>(source.nTagBytes) < leading.size()) dropped.push_back("ID3v2");
+
+    std::vector<uint8_t> tag = {'I', 'D', '3', static_cast<uint8_t>(major), 0, 0, 0, 0, 0, 0};
+    for (const Id3v2Frame& frame : frames) AppendFrame(tag, major, frame);
+    // Padding to a whole KB, so that a tag editor has room to change it in place.
+    constexpr size_t kRoundBytes = 1024;
+    tag.resize((tag.size() + kRoundBytes - 1) / kRoundBytes * kRoundBytes, 0);
+    WriteSyncsafe(tag.data() + 6, static_cast<uint32_t>(tag.size() - kId3v2HeaderSize));
+    return tag;
 }
 
-// Writes the tag id3lib writes into a scratch file that begins as the new
-// file begins (the room for the tag and the first frames), then puts the
-// bytes in place: the ID3v2 tag over that room, what id3lib appended (ID3v1)
-// at the end. Nothing is put when id3lib did not write the tag in place.
-void WriteCutTagThroughScratch(const OsPath& path, const TagTexts& texts)
+// The ID3v1 tag of the new file: the three texts in code page 936, the rest
+// from the source's (v1) when it has one.
+std::vector<uint8_t> CutId3v1(const uint8_t* source, const TagTexts& texts)
 {
-    const size_t room = CutTagPlaceholder(texts).size();
-    std::vector<char> head(room + 64 * 1024);
+    std::vector<uint8_t> tag(kId3v1Bytes, 0);
+    memcpy(tag.data(), "TAG", 3);
+    if (source) memcpy(tag.data() + 93, source + 93, kId3v1Bytes - 93);
+    else tag.back() = 0xFF;  // no genre
+    const size_t from[3] = {2, 0, 1};  // title, artist, album of the texts (artist, album, title)
+    for (size_t slot = 0; slot < 3; ++slot) {
+        const std::string& text = texts.texts[from[slot]].text;
+        memcpy(tag.data() + 3 + slot * kId3v1TextBytes, text.data(), std::min(text.size(), kId3v1TextBytes));
+    }
+    return tag;
+}
+
+// The source's tags at its end, read from its last MiB: the ID3v1 tag (or
+// null) and the APEv2 tag (empty when none); Lyrics3 tags are left out.
+void ReadTrailingTags(const OsPath& path, int64_t audioStart, std::vector<uint8_t>& tail, const uint8_t*& id3v1,
+                      std::vector<uint8_t>& ape, std::vector<std::string>& dropped)
+{
+    id3v1 = nullptr;
     OsFile file = OsOpenForReading(path);
-    const int64_t got = file ? OsRead(file, head.data(), head.size()) : -1;
-    if (file) OsCloseFile(file);
-    std::string scratch;
-    if (got < static_cast<int64_t>(room) || !OsNewScratchFile(scratch)) return;
-    head.resize(static_cast<size_t>(got));
-    file = OsOpenForWriting(scratch.c_str());
-    const bool prepared = file && OsWriteExact(file, head.data(), head.size());
-    if (file) OsCloseFile(file);
-    std::vector<char> bytes;
-    if (prepared) WriteCutTagTo(scratch.c_str(), texts);
-    const bool read = prepared && OsReadExistingFile(scratch.c_str(), bytes);
-    OsDeleteFile(scratch.c_str());
-    if (!read || bytes.size() < head.size() ||
-        Id3v2TagSize(reinterpret_cast<const uint8_t*>(bytes.data())) != static_cast<int64_t>(room))
-        return;
-    file = OsOpenForWriting(path);
     if (!file) return;
-    if (OsWriteExact(file, bytes.data(), room) && OsSeek(file, 0, SEEK_END) >= 0)
-        OsWriteExact(file, bytes.data() + head.size(), bytes.size() - head.size());
+    const int64_t size = OsFileSize(file);
+    const int64_t from = std::max<int64_t>(audioStart, size - static_cast<int64_t>(kMaxBackBytes));
+    tail.resize(static_cast<size_t>(std::max<int64_t>(0, size - from)));
+    const bool read = OsSeek(file, from, SEEK_SET) == from && OsReadExact(file, tail.data(), tail.size());
     OsCloseFile(file);
+    if (!read) tail.clear();
+    size_t end = tail.size();
+    if (end >= kId3v1Bytes && memcmp(&tail[end - kId3v1Bytes], "TAG", 3) == 0) {
+        end -= kId3v1Bytes;
+        id3v1 = &tail[end];
+    }
+    for (size_t before = 0; before != end;) {
+        before = end;
+        const uint8_t* at = tail.data() + end;
+        if (end >= kApeFooterBytes && memcmp(at - kApeFooterBytes, "APETAGEX", 8) == 0) {
+            const uint8_t* footer = at - kApeFooterBytes;
+            const uint64_t bytes = uint64_t(ReadLe32(footer + 12)) + (ReadLe32(footer + 20) & kApeHasHeader ? 32 : 0);
+            if (bytes < kApeFooterBytes || bytes > end) {
+                // One that begins before the bytes read is too large to carry.
+                dropped.push_back(bytes > end && from > audioStart ? "APEv2" : "APEv2(损坏)");
+                break;
+            }
+            end -= static_cast<size_t>(bytes);
+            if (ape.empty()) ape.assign(tail.begin() + long(end), tail.begin() + long(end + bytes));
+        } else if (end >= 15 && memcmp(at - 9, "LYRICS200", 9) == 0) {
+            // Its size: six digits before the mark, counting from "LYRICSBEGIN" to them.
+            const std::string digits(at - 15, at - 9);
+            const bool number = digits.find_first_not_of("0123456789") == std::string::npos;
+            const uint64_t bytes = number ? std::stoull(digits) + 15 : 0;
+            if (bytes < 15 + 11 || bytes > end || memcmp(at - bytes, "LYRICSBEGIN", 11) != 0) break;
+            end -= static_cast<size_t>(bytes);
+            dropped.push_back("Lyrics3");
+        }
+    }
 }
 
 }  // namespace
 
-void WriteCutTag(const OsPath& path, const TagTexts& texts)
+CutTags MakeCutTags(const OsPath& path, const TagTexts& texts, int64_t lengthMs)
 {
-    if (path.wide) {
-        WriteCutTagThroughScratch(path, texts);
-        return;
-    }
-    WriteCutTagTo(path.ansi, texts);
+    CutTags tags;
+    std::vector<std::string> dropped;
+    const std::vector<uint8_t> leading = ReadLeadingTags(path);
+    tags.front = CutId3v2(leading, texts, lengthMs, dropped);
+    std::vector<uint8_t> tail, ape;
+    const uint8_t* id3v1 = nullptr;
+    ReadTrailingTags(path, static_cast<int64_t>(leading.size()), tail, id3v1, ape, dropped);
+    tags.back = ape;
+    const std::vector<uint8_t> v1 = CutId3v1(id3v1, texts);
+    tags.back.insert(tags.back.end(), v1.begin(), v1.end());
+    for (const std::string& part : dropped) tags.dropped += (tags.dropped.empty() ? "" : " ") + part;
+    return tags;
 }

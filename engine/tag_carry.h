@@ -1,5 +1,6 @@
 // Tag carry-over: artist, album and title of the source, read when it is
-// loaded and written into each new file the cut makes, through id3lib.
+// loaded (through id3lib and our own reader), and the source's whole tags,
+// read again when it is cut, carried into each new file with those texts.
 //
 // The texts live in g_state: szArtist, szAlbum, szTitle in code page 936
 // (shown in the tag box), and wszArtist, wszAlbum, wszTitle, the Unicode
@@ -44,12 +45,6 @@ public:
 
 private:
     friend void ReadSourceTag(SourceTag& tag);
-// The same reading of the file at path into texts, linked in tag.
-void MP3ReadTagTexts(const OsPath& path, ID3_Tag& tag, TagTexts& texts);
-// The same with a tag of its own.
-void MP3ReadTagTexts(const OsPath& path, TagTexts& texts);
-// The three texts of g_state.
-TagTexts StateTagTexts();
     std::unique_ptr<ID3_Tag> pTag;
 };
 
@@ -75,18 +70,25 @@ void FillMissingTagTexts();
 // cannot be opened).
 void ClearTagTexts();
 
-// The bytes the cut writes at the front of a new file, before its frames: a
-// blank ID3v2 tag just large enough to take the tag WriteCutTag will write,
-// so that id3lib writes that tag in place instead of rewriting the whole file
-// through a temporary one.
-std::vector<uint8_t> CutTagPlaceholder(const TagTexts& texts);
+// The tags of a new file, made from its source's tags and the three texts.
+// At the front, the source's (first) ID3v2 tag in its version, every frame
+// as it stands but those tied to the old audio: its length (TLEN, given anew
+// when the source has one), its size (TSIZ), synchronised lyrics and tempo,
+// event timings, MPEG location lookup, seek frames, audio seek points,
+// position synchronisation, chapters, and any frame flagged to be discarded
+// when the audio changes. Artist, album and title (TPE1, TALB, TIT2) are the
+// three texts: the source's frame where it reads as that text, else a new
+// one (ISO-8859-1 bytes as they are, UTF-16 for a Unicode original); without
+// a source tag the tag is version 2.3. At the end, the source's APEv2 tag as
+// it stands, and an ID3v1 tag of the texts in code page 936 with the year,
+// comment, track and genre of the source's ID3v1 tag. What does not parse is
+// left out, and so are Lyrics3 tags.
+struct CutTags {
+    std::vector<uint8_t> front;  // before the frames: the ID3v2 tag, padded to a whole KB
+    std::vector<uint8_t> back;   // after them: APEv2, then ID3v1
+    std::string dropped;         // what of the source's tags is left out (frame ids, "(损坏)" after those that do
+                                 // not parse), in their order; empty when all comes along
+};
 
-// Writes the three texts into the new file at path (already closed) as the
-// frames TPE1, TALB and TIT2, in ID3v2 and ID3v1. ANSI texts are written as
-// they are; a text the source held in Unicode goes into ID3v2 as UTF-16 and
-// into ID3v1 as its code-page-936 form. The library's results are not
-// examined: a tag that cannot be written leaves the file with its frames.
-// A file whose name code page 936 cannot hold gets the tag id3lib writes
-// into a scratch file of the same first bytes (id3lib names files in that
-// code page).
-void WriteCutTag(const OsPath& path, const TagTexts& texts);
+// The tags of a cut of the source at path that plays lengthMs milliseconds.
+CutTags MakeCutTags(const OsPath& path, const TagTexts& texts, int64_t lengthMs);

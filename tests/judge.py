@@ -21,6 +21,7 @@ import time
 import wave
 from array import array
 
+import mutagen.id3
 import mutagen.mp3
 
 KBPS = [[0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320],  # MPEG 1
@@ -290,6 +291,19 @@ def judge(source, cut, selected, level, want=None):
         seconds["mutagen"] = mp3.info.length
         for frame in (mp3.tags or {}).values():
             result["tags"][frame.FrameID] = "/".join(map(str, frame.text)) if hasattr(frame, "text") else ""
+        # Every frame is the source's, but for the texts the cut sets and the length it gives anew; "dropped": the
+        # source's frames the cut left out.
+        ours = {f.HashKey: repr(f) for f in (mp3.tags or {}).values()}
+        try:  # the source's tags only: mutagen finds no audio in some sources
+            theirs = {f.HashKey: repr(f) for f in mutagen.id3.ID3(source).values()}
+        except mutagen.id3.ID3NoHeaderError:
+            theirs = {}
+        problems += ["tag frame %s is not the source's" % k for k, r in ours.items()
+                     if theirs.get(k) != r and k not in ("TPE1", "TALB", "TIT2", "TLEN")]
+        length, played = mp3.tags and mp3.tags.get("TLEN"), result.get("played")  # the length of what it plays
+        if length and played and abs(int(str(length)) - (played[1] - played[0]) * 1000 / result["rate"]) > 1:
+            problems.append("TLEN %s ms" % length)
+        result["dropped"] = sorted(set(theirs) - set(ours))
     except Exception as error:
         problems.append("mutagen: %s" % error)
     if level and result["span"]:
