@@ -49,6 +49,14 @@ bool ReplaceFrameIndex(int32_t count)
 
 namespace {
 
+// The levels of the frames the scanner found, but for a describing frame
+// (dropInfo) that the index keeps apart.
+void TakeLevels(FrameScanner& scanner, FrameIndex& index, bool dropInfo)
+{
+    index.levels = scanner.TakeLevels();
+    if (dropInfo && !index.levels.empty()) index.levels.erase(index.levels.begin());
+}
+
 bool IndexFile(SourceFile& file, FrameIndex& index, int32_t* counted, const WorkProgress& progress)
 {
     index = FrameIndex();
@@ -92,6 +100,7 @@ bool IndexFile(SourceFile& file, FrameIndex& index, int32_t* counted, const Work
     *counted = found;
     index.frames = scanner.Take();
     if (info.nLength > 0) index.frames.erase(index.frames.begin());
+    TakeLevels(scanner, index, info.nLength > 0);
     index.info = info;
     index.nBytes = size;
     return true;

@@ -15,6 +15,7 @@ struct FrameIndex {
     std::vector<FrameEntry> frames;  // the audio frames, in file order
     FrameEntry info = {0, 0, {}};        // the Xing/Info/VBRI frame, not audio; nLength 0 = none
     int64_t nBytes = 0;              // size of the file it was built from; 0 = none
+    std::vector<uint8_t> levels;     // the level of each frame (sound_level.h), or none
 };
 
 // Reads the whole of an open file in chunks, each scanned for frames as it

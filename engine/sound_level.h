@@ -1,0 +1,47 @@
+// The loudness of a source along its frames, from each frame's side
+// information alone (no decoding): the level overview of the slider and the
+// silences of the command line.
+//
+// A level is one byte a frame: 0 for a frame that codes no audio bits (it
+// decodes to silence), else the estimated RMS level of its loudest granule
+// and channel in half decibels, kLevelZeroDb standing for full scale.
+// The estimate takes the quantizer step of global_gain and the largest
+// quantized value the chosen Huffman tables can code; fitted to the decoded
+// RMS of lame encodings, it is off by about 10 dB for a single granule, and
+// much less over the many frames a pixel column or a second covers.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+constexpr uint8_t kLevelSilent = 0;
+constexpr int32_t kLevelZeroDb = 192;
+constexpr int32_t kLevelStepsPerDb = 2;
+
+// The level of the frame of the given length whose first four bytes are an
+// accepted header; kLevelSilent when it is too short to hold its side
+// information.
+uint8_t MP3FrameLevel(const uint8_t* frame, int32_t length);
+
+// The decibels a level stands for (relative to full scale); about -96 dB or
+// below for kLevelSilent.
+double LevelDb(uint8_t level);
+
+// The levels of frames [first, end) of levels taken together (their mean
+// power), as a level; kLevelSilent when all are silent or the span is empty.
+uint8_t SpanLevel(const std::vector<uint8_t>& levels, int64_t first, int64_t end);
+
+// One level for each of columns equal spans of the frames: span c holds
+// frames [c n / columns, (c + 1) n / columns), at least one when there are
+// frames. Empty with no frames or no columns.
+std::vector<uint8_t> ColumnLevels(const std::vector<uint8_t>& levels, int32_t columns);
+
+// A run of quiet frames: [first, end).
+struct SilentSpan {
+    int32_t first;
+    int32_t end;
+};
+
+// The runs of at least minFrames frames (1 or more) each below thresholdDb
+// (silent frames always count), in file order.
+std::vector<SilentSpan> FindSilences(const std::vector<uint8_t>& levels, double thresholdDb, int32_t minFrames);
