@@ -7,8 +7,10 @@
 #include "frame_header.h"
 #include "mp3_decoder.h"
 #include "path_text.h"
+#include "sound_level.h"
 #include "wide_paths.h"
 
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -110,6 +112,33 @@ int PrintInfo(const PathArgument& source, const FrameIndex& index, float duratio
     return 0;
 }
 
+// A time as the command line takes it: h:mm:ss.fff.
+std::string TimeText(double seconds)
+{
+    const long long ms = std::llround(seconds * 1000);
+    char text[40];
+    snprintf(text, sizeof text, "%lld:%02lld:%02lld.%03lld", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60, ms % 1000);
+    return text;
+}
+
+// The silences of a source by the options of the command, as frames.
+std::vector<SilentSpan> SilencesOf(const FrameIndex& index, float duration, const CutCommandLine& command)
+{
+    const double frames = static_cast<double>(index.frames.size());
+    const int32_t minFrames = static_cast<int32_t>(std::ceil(command.minSeconds * frames / duration));
+    return FindSilences(index.levels, command.thresholdDb, minFrames);
+}
+
+int PrintSilences(const FrameIndex& index, float duration, const CutCommandLine& command)
+{
+    const double secondsPerFrame = duration / static_cast<double>(index.frames.size());
+    for (const SilentSpan& silence : SilencesOf(index, duration, command)) {
+        printf("%s %s\n", TimeText(silence.first * secondsPerFrame).c_str(),
+               TimeText(silence.end * secondsPerFrame).c_str());
+    }
+    return 0;
+}
+
 const char* ReasonOf(const CutResult& result)
 {
     switch (result.status) {
@@ -145,6 +174,11 @@ int Run(const std::vector<std::string>& words)
         return 1;
     }
     if (command.kind == CutCommandLine::Kind::Info) return PrintInfo(source, index, duration, texts);
+    if (command.kind == CutCommandLine::Kind::Silences) return PrintSilences(index, duration, command);
+    if (command.kind == CutCommandLine::Kind::Split) {
+        const int32_t frames = static_cast<int32_t>(index.frames.size());
+        command.ranges = SplitAtSilences(SilencesOf(index, duration, command), frames, duration);
+    }
 
     CutJob job;
     job.texts = texts;

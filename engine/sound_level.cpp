@@ -158,3 +158,22 @@ std::vector<SilentSpan> FindSilences(const std::vector<uint8_t>& levels, double 
     }
     return spans;
 }
+
+std::vector<std::pair<float, float>> SplitAtSilences(const std::vector<SilentSpan>& silences, int32_t n,
+                                                     float duration)
+{
+    // A selection starting half a frame past frame a + 1 takes frames from a
+    // on (the one before is the priming frame); one ending half a frame past
+    // frame b takes them up to b.
+    const auto at = [n, duration](double frame) { return static_cast<float>(frame * duration / n); };
+    std::vector<std::pair<float, float>> parts;
+    float start = 0;
+    for (const SilentSpan& silence : silences) {
+        if (silence.first == 0 || silence.end >= n) continue;
+        const int32_t middle = silence.first + (silence.end - silence.first) / 2;
+        parts.emplace_back(start, at(middle + 0.5));
+        start = at(middle + 1.5);
+    }
+    parts.emplace_back(start, duration);
+    return parts;
+}

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 constexpr uint8_t kLevelSilent = 0;
@@ -45,3 +46,14 @@ struct SilentSpan {
 // The runs of at least minFrames frames (1 or more) each below thresholdDb
 // (silent frames always count), in file order.
 std::vector<SilentSpan> FindSilences(const std::vector<uint8_t>& levels, double thresholdDb, int32_t minFrames);
+
+// The selections (start and end in seconds, as MP3MapSelection maps them to
+// frames) that cut a source of n frames lasting duration seconds into its
+// parts at the middle of each silence that lies inside it (not touching
+// its first or last frame): part k takes the frames from the middle of
+// silence k on to the middle of silence k + 1, so that the parts follow each
+// other without a frame taken twice or left out (but for the last frame of
+// the source, which no selection takes). One selection of the whole source
+// when there is no such silence.
+std::vector<std::pair<float, float>> SplitAtSilences(const std::vector<SilentSpan>& silences, int32_t n,
+                                                     float duration);
