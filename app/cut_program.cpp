@@ -10,6 +10,7 @@
 #include "sound_level.h"
 #include "wide_paths.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -125,8 +126,8 @@ std::string TimeText(double seconds)
 std::vector<SilentSpan> SilencesOf(const FrameIndex& index, float duration, const CutCommandLine& command)
 {
     const double frames = static_cast<double>(index.frames.size());
-    const int32_t minFrames = static_cast<int32_t>(std::ceil(command.minSeconds * frames / duration));
-    return FindSilences(index.levels, command.thresholdDb, minFrames);
+    const double minFrames = duration > 0 ? std::ceil(command.minSeconds * frames / duration) : 1;
+    return FindSilences(index.levels, command.thresholdDb, static_cast<int32_t>(std::min(minFrames, frames)));
 }
 
 int PrintSilences(const FrameIndex& index, float duration, const CutCommandLine& command)
