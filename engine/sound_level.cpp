@@ -107,11 +107,6 @@ uint8_t MP3FrameLevel(const uint8_t* frame, int32_t length)
     const int32_t at = kFirstGranuleAt[mpeg1][mono], step = kGranuleBits[mpeg1];
     int32_t loudest = GranuleLevel(side, at, mpeg1);
     if (!mono) loudest = std::max(loudest, GranuleLevel(side, at + step, mpeg1));
-    if (mpeg1) {
-        const int32_t second = at + (mono ? 1 : 2) * step;
-        loudest = std::max(loudest, GranuleLevel(side, second, mpeg1));
-        if (!mono) loudest = std::max(loudest, GranuleLevel(side, second + step, mpeg1));
-    }
     if (loudest == 0) return kLevelSilent;
     // Rounded to whole half decibels; the sum above is positive.
     const int32_t halfDb = (loudest + 50) / 100 + kFloorCentiHalfDb / 100;

@@ -2,13 +2,15 @@
 // information alone (no decoding): the level overview of the slider and the
 // silences of the command line.
 //
-// A level is one byte a frame: 0 for a frame that codes no audio bits (it
-// decodes to silence), else the estimated RMS level of its loudest granule
-// and channel in half decibels, kLevelZeroDb standing for full scale.
-// The estimate takes the quantizer step of global_gain and the largest
-// quantized value the chosen Huffman tables can code; fitted to the decoded
-// RMS of lame encodings, it is off by about 10 dB for a single granule, and
-// much less over the many frames a pixel column or a second covers.
+// A level is one byte a frame: 0 when the first granule of the frame codes
+// no audio bits (that granule decodes to silence), else the estimated RMS of the
+// louder channel of that granule in half decibels, kLevelZeroDb standing for
+// full scale. The second granule of an MPEG 1 frame is left out: reading it
+// would double what the levels add to the frame scan, and a pixel column or a
+// second spans many frames. The estimate takes the quantizer step of
+// global_gain and the largest quantized value the chosen Huffman tables can
+// code; fitted to the decoded RMS of lame encodings, it is off by about 10 dB
+// for a single granule, and much less over many frames.
 #pragma once
 
 #include <cstdint>
@@ -19,9 +21,9 @@ constexpr uint8_t kLevelSilent = 0;
 constexpr int32_t kLevelZeroDb = 192;
 constexpr int32_t kLevelStepsPerDb = 2;
 
-// The level of the frame of the given length whose first four bytes are an
-// accepted header; kLevelSilent when it is too short to hold its side
-// information.
+// The level of the frame of the given length (the bytes held of it) whose
+// first four bytes are an accepted header; kLevelSilent when it is too short
+// to hold its side information.
 uint8_t MP3FrameLevel(const uint8_t* frame, int32_t length);
 
 // The decibels a level stands for (relative to full scale); about -96 dB or
