@@ -11,6 +11,8 @@ const char kCutCommandHelp[] =
     "       vodizaro-cut --split-cue SHEET.cue [SOURCE] [-o FOLDER]\n"
     "       vodizaro-cut --split-every DURATION SOURCE [-o FOLDER]\n"
     "       vodizaro-cut --split-parts N SOURCE [-o FOLDER]\n"
+    "       vodizaro-cut --silences SOURCE [--threshold DB] [--min-length TIME]\n"
+    "       vodizaro-cut --split-at-silences SOURCE [-o FOLDER] [--threshold DB] [--min-length TIME]\n"
     "       vodizaro-cut -h\n"
     "\n"
     "Cuts each range START..END out of the MP3 file SOURCE into a new MP3 file,\n"
@@ -28,6 +30,11 @@ const char kCutCommandHelp[] =
     "--split-every and --split-parts cut SOURCE into parts of DURATION (the last\n"
     "shorter) or into N parts of equal length, split on frame boundaries.\n"
     "A split that fails removes the files it wrote.\n"
+    "--silences prints the start and end of each silence of SOURCE, a line each:\n"
+    "a stretch of at least TIME (default 1 s) quieter than DB (default -50 dB),\n"
+    "as told by the frames' own levels (no decoding). --split-at-silences cuts\n"
+    "SOURCE into its parts at the middle of each silence inside it, each part\n"
+    "a cut as above.\n"
     "Exit status 0 when every file was written and checked; otherwise 1, with a\n"
     "line naming the file and the reason for each failure (nothing left behind),\n"
     "or 2 for words that make no command.\n";
@@ -41,6 +48,8 @@ bool ParseCount(const std::string& text, long& value)
     value = std::strtol(text.c_str(), nullptr, 10);
     return true;
 }
+
+bool ParseSilenceWords(const std::vector<std::string>& words, CutCommandLine& command, std::string& error);
 
 }  // namespace
 
@@ -91,6 +100,7 @@ bool ParseCutCommandLine(const std::vector<std::string>& words, CutCommandLine& 
         command.source = words.size() > 1 ? words[1] : "";
         return words.size() == 2;
     }
+    if (words[0] == "--silences" || words[0] == "--split-at-silences") return ParseSilenceWords(words, command, error);
     command.kind = CutCommandLine::Kind::Cut;
     std::vector<std::string> times;
     for (size_t k = 0; k < words.size(); ++k) {
@@ -117,3 +127,40 @@ bool ParseCutCommandLine(const std::vector<std::string>& words, CutCommandLine& 
     }
     return true;
 }
+
+namespace {
+
+// --silences and --split-at-silences, with SOURCE and their options.
+bool ParseSilenceWords(const std::vector<std::string>& words, CutCommandLine& command, std::string& error)
+{
+    const bool split = words[0] == "--split-at-silences";
+    command.kind = split ? CutCommandLine::Kind::SplitSilences : CutCommandLine::Kind::Silences;
+    for (size_t k = 1; k < words.size(); ++k) {
+        const bool valued = k + 1 < words.size();
+        if (valued && words[k] == "-o" && split && command.folder.empty()) {
+            command.folder = words[++k];
+        } else if (valued && words[k] == "--threshold") {
+            char* end = nullptr;
+            const std::string& value = words[++k];
+            command.thresholdDb = std::strtof(value.c_str(), &end);
+            if (value.empty() || *end || !(command.thresholdDb <= 0 && command.thresholdDb >= -96)) {
+                error = "not a threshold from -96 to 0 dB: " + value;
+                return false;
+            }
+        } else if (valued && words[k] == "--min-length") {
+            if (!ParseCutTime(words[++k], command.minSeconds) || !(command.minSeconds > 0)) {
+                error = "not a length: " + words[k];
+                return false;
+            }
+        } else if (command.source.empty() && !words[k].empty() && words[k][0] != '-') {
+            command.source = words[k];
+        } else {
+            error = "not understood: " + words[k] + " (vodizaro-cut -h)";
+            return false;
+        }
+    }
+    if (command.source.empty()) error = words[0] + " takes a SOURCE";
+    return !command.source.empty();
+}
+
+}  // namespace

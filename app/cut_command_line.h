@@ -7,13 +7,15 @@
 #include <vector>
 
 struct CutCommandLine {
-    enum class Kind { Cut, Info, Help, SplitCue, SplitEvery, SplitParts } kind = Kind::Help;
+    enum class Kind { Cut, Info, Help, SplitCue, SplitEvery, SplitParts, Silences, SplitSilences } kind = Kind::Help;
     std::string source;                             // UTF-8
     std::vector<std::pair<float, float>> ranges;    // start and end, seconds
     std::string folder;                             // -o FOLDER (UTF-8); empty: beside the source
     std::string sheet;                              // --split-cue SHEET (UTF-8)
     float every = 0;                                // --split-every DURATION, seconds
     long parts = 0;                                 // --split-parts N
+    float thresholdDb = -50;                        // --threshold: quieter frames are silent
+    float minSeconds = 1;                           // --min-length: the shortest silence
 };
 
 // Reads a time, seconds ("95.5") or "[[h:]m:]s[.f]" ("1:35.5", "1:01:35"),

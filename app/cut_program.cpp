@@ -8,14 +8,17 @@
 #include "frame_header.h"
 #include "mp3_decoder.h"
 #include "path_text.h"
+#include "sound_level.h"
 #include "wide_paths.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <system_error>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #ifdef _WIN32
@@ -134,6 +137,36 @@ int PrintInfo(const PathArgument& source, const FrameIndex& index, float duratio
     printf("stream: MPEG %s Layer III, %d Hz, %s\n", version, MP3SampleRate(header), channels);
     printf("artist: %s\nalbum: %s\ntitle: %s\n", Shown(texts.texts[0]).c_str(), Shown(texts.texts[1]).c_str(),
            Shown(texts.texts[2]).c_str());
+    return 0;
+}
+
+// A time as the command line takes it: h:mm:ss.fff.
+std::string TimeText(double seconds)
+{
+    const long long ms = std::llround(seconds * 1000);
+    char text[40];
+    snprintf(text, sizeof text, "%lld:%02lld:%02lld.%03lld", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60, ms % 1000);
+    return text;
+}
+
+// The silences of a source by the options of the command, as frames.
+std::vector<SilentSpan> SilencesOf(const FrameIndex& index, float duration, const CutCommandLine& command)
+{
+    const double frames = static_cast<double>(index.frames.size());
+    const double minFrames = duration > 0 ? std::ceil(command.minSeconds * frames / duration) : 1;
+    return FindSilences(index.levels, command.thresholdDb, static_cast<int32_t>(std::min(minFrames, frames)));
+}
+
+int PrintSilences(const FrameIndex& index, float duration, const CutCommandLine& command)
+{
+    // Where a frame begins on the timeline the source plays, in seconds.
+    const SourceTimeline& timeline = index.timeline;
+    const auto at = [&timeline](int64_t frame) {
+        const int64_t sample = frame * timeline.nSamplesPerFrame - timeline.nFirstSample;
+        return static_cast<double>(std::max<int64_t>(0, sample)) / std::max(1, timeline.nRate);
+    };
+    for (const SilentSpan& silence : SilencesOf(index, duration, command))
+        printf("%s %s\n", TimeText(at(silence.first)).c_str(), TimeText(at(silence.end)).c_str());
     return 0;
 }
 
@@ -330,7 +363,8 @@ int Run(const std::vector<std::string>& words)
         fputs(kCutCommandHelp, stdout);
         return 0;
     }
-    if (command.kind != CutCommandLine::Kind::Cut && command.kind != CutCommandLine::Kind::Info)
+    if (command.kind == CutCommandLine::Kind::SplitCue || command.kind == CutCommandLine::Kind::SplitEvery ||
+        command.kind == CutCommandLine::Kind::SplitParts)
         return RunSplit(command);
     const PathArgument source = PathOf(command.source);
     FrameIndex index;
@@ -341,6 +375,13 @@ int Run(const std::vector<std::string>& words)
         return 1;
     }
     if (command.kind == CutCommandLine::Kind::Info) return PrintInfo(source, index, duration, texts);
+    if (command.kind == CutCommandLine::Kind::Silences) return PrintSilences(index, duration, command);
+    // The parts between silences, each exactly in samples.
+    std::vector<std::pair<int64_t, int64_t>> samples;
+    if (command.kind == CutCommandLine::Kind::SplitSilences) {
+        samples = SplitAtSilences(SilencesOf(index, duration, command), index);
+        command.ranges.assign(samples.size(), {0.0f, 0.0f});
+    }
 
     CutJob job;
     job.texts = texts;
@@ -356,9 +397,9 @@ int Run(const std::vector<std::string>& words)
         job.rule.folderOriginal = folder.original;
     }
     int status = 0;
-    for (const auto& [start, end] : command.ranges) {
-        job.fStart = start;
-        job.fEnd = end;
+    for (size_t k = 0; k < command.ranges.size(); ++k) {
+        std::tie(job.fStart, job.fEnd) = command.ranges[k];
+        if (!samples.empty()) std::tie(job.nFirstSample, job.nEndSample) = samples[k];
         const CutResult result = MP3CutSource(job, index, [](const std::string&) {});
         const PathArgument made = {result.made.path, result.made.original};
         if (result.status == CutStatus::Done) {

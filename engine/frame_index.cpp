@@ -100,6 +100,14 @@ private:
     int64_t start_ = 0;
 };
 
+// The levels of the frames the scanner found, but for a describing frame
+// (dropInfo) that the index keeps apart.
+void TakeLevels(FrameScanner& scanner, FrameIndex& index, bool dropInfo)
+{
+    index.levels = scanner.TakeLevels();
+    if (dropInfo && !index.levels.empty()) index.levels.erase(index.levels.begin());
+}
+
 bool IndexFile(SourceFile& file, FrameIndex& index, int32_t* counted, const WorkProgress& progress)
 {
     index = FrameIndex();
@@ -151,6 +159,7 @@ bool IndexFile(SourceFile& file, FrameIndex& index, int32_t* counted, const Work
     *counted = found;
     index.frames = scanner.Take();
     if (info.nLength > 0) index.frames.erase(index.frames.begin());
+    TakeLevels(scanner, index, info.nLength > 0);
     index.info = info;
     index.nBytes = size;
     index.timeline = MP3TimelineOf(index.frames, facts);

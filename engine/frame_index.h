@@ -27,6 +27,7 @@ struct FrameIndex {
     FrameEntry info = {0, 0, {}};        // the Xing/Info/VBRI frame, not audio; nLength 0 = none
     int64_t nBytes = 0;              // size of the file it was built from; 0 = none
     SourceTimeline timeline;         // what a gapless decoder plays of the frames
+    std::vector<uint8_t> levels;     // the level of each frame (sound_level.h), or none
 };
 
 // The timeline of the frames of an index whose describing frame says info.

@@ -4,6 +4,7 @@
 #include "frame_header.h"
 #include "id3v2_text.h"
 #include "info_frame.h"
+#include "sound_level.h"
 
 #include <algorithm>
 #include <cstring>
@@ -119,7 +120,8 @@ bool StartsStream(const HeldBytes& data, int64_t p, int32_t length, int64_t end,
 
 // Scans the positions from at.p on while at.p < stop: at each, a header that
 // follows the last frame found or starts a stream (MP3ScanFrames) is a
-// frame, handed to found(offset, length, header), and the scan jumps over it; any
+// frame, handed to found(offset, length, header, frame) (frame: its bytes, as
+// far as the audio range holds them), and the scan jumps over it; any
 // other byte is skipped. Header bytes at or past end read as zero. Reads no
 // byte at or past stop + kLookaheadBytes.
 template <typename Found>
@@ -144,13 +146,18 @@ void ScanSpan(const HeldBytes& data, FrameScanPosition& at, int64_t stop, int64_
             ++p;
             continue;
         }
-        found(p, length, header);
+        found(p, length, header, FrameBytes{data.At(p), static_cast<int32_t>(std::min<int64_t>(length, end - p))});
         memcpy(at.model, header, 4);
         p += length;
         at.streamEnd = p;
         // Frames of varying length defeat the processor's own prefetching:
         // ask for the bytes two frames on while this one is counted.
-        if (p + 2 * kPrefetchFrameBytes < stop) ZDV_PREFETCH(data.At(p + 2 * kPrefetchFrameBytes));
+        // The levels read a frame's side information, which may lie on
+        // the cache line after its header.
+        if (p + 2 * kPrefetchFrameBytes + 64 < stop) {
+            ZDV_PREFETCH(data.At(p + 2 * kPrefetchFrameBytes));
+            ZDV_PREFETCH(data.At(p + 2 * kPrefetchFrameBytes + 64));
+        }
     }
     at.p = p;
 }
@@ -185,7 +192,7 @@ int32_t MP3ScanFrames(const uint8_t* data, int64_t size, FrameEntry* out)
     int32_t count = 0;
     FrameScanPosition at;
     at.p = at.streamEnd = range.nStart;
-    const auto found = [&](int64_t offset, int32_t length, const uint8_t* header) {
+    const auto found = [&](int64_t offset, int32_t length, const uint8_t* header, FrameBytes) {
         if (out) out[count] = FrameEntry{offset, length, {header[0], header[1], header[2], header[3]}};
         ++count;
     };
@@ -193,7 +200,7 @@ int32_t MP3ScanFrames(const uint8_t* data, int64_t size, FrameEntry* out)
     return count;
 }
 
-FrameScanner::FrameScanner(int64_t size) : size_(size), leadingTags_(size) {}
+FrameScanner::FrameScanner(int64_t size, bool levels) : size_(size), leadingTags_(size), levels_(levels) {}
 
 FrameScanner::~FrameScanner() = default;
 
@@ -219,7 +226,9 @@ void FrameScanner::Advance(const uint8_t* bytes, int64_t start, int64_t availabl
     // Positions whose decision reads only bytes that have arrived.
     const int64_t stop = available - kLookaheadBytes;
     ScanSpan(data, at_, stop, size_,
-             [this](int64_t offset, int32_t length, const uint8_t* header) { Store(offset, length, header); });
+             [this](int64_t offset, int32_t length, const uint8_t* header, FrameBytes frame) {
+                 Store(offset, length, header, frame);
+             });
 }
 
 int32_t FrameScanner::Finish(const std::function<const uint8_t*(int64_t from, int64_t to)>& read)
@@ -238,6 +247,7 @@ int32_t FrameScanner::Finish(const std::function<const uint8_t*(int64_t from, in
     // only bytes of the audio, as the whole scan does.)
     const int64_t from = end - kLookaheadBytes;
     while (!frames_.empty() && frames_.back().nOffset > from) frames_.pop_back();
+    if (levels_) frameLevels_.resize(frames_.size());
     at_ = FrameScanPosition();
     at_.streamEnd = start;
     if (!frames_.empty()) {
@@ -252,11 +262,13 @@ int32_t FrameScanner::Finish(const std::function<const uint8_t*(int64_t from, in
     const uint8_t* rest = read(at_.p, end);
     if (!rest) return -1;
     ScanSpan(HeldBytes{rest, at_.p}, at_, end, end,
-             [this](int64_t offset, int32_t length, const uint8_t* header) { Store(offset, length, header); });
+             [this](int64_t offset, int32_t length, const uint8_t* header, FrameBytes frame) {
+                 Store(offset, length, header, frame);
+             });
     return static_cast<int32_t>(frames_.size());
 }
 
-void FrameScanner::Store(int64_t offset, int32_t length, const uint8_t* header)
+void FrameScanner::Store(int64_t offset, int32_t length, const uint8_t* header, FrameBytes frame)
 {
     // Room for the file's frames, at the length of the first ones and a little more.
     constexpr size_t kFirstFrames = 64;
@@ -264,6 +276,8 @@ void FrameScanner::Store(int64_t offset, int32_t length, const uint8_t* header)
         const int64_t bytes = std::max<int64_t>(1, offset - frames_.front().nOffset);
         const int64_t total = (size_ - frames_.front().nOffset) / bytes * int64_t(kFirstFrames) * 21 / 20;
         frames_.reserve(static_cast<size_t>(std::min<int64_t>(total, size_ / 24)) + kFirstFrames);
+        if (levels_) frameLevels_.reserve(frames_.capacity());
     }
+    if (levels_) frameLevels_.push_back(MP3FrameLevel(frame.bytes, frame.length));
     frames_.push_back(FrameEntry{offset, length, {header[0], header[1], header[2], header[3]}});
 }

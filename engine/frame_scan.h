@@ -37,6 +37,13 @@ struct HeldBytes {
     const uint8_t* At(int64_t offset) const { return bytes + (offset - start); }
 };
 
+// The bytes of a frame found, as far as they are held (its whole length but
+// for a last frame cut off).
+struct FrameBytes {
+    const uint8_t* bytes;
+    int32_t length;
+};
+
 struct FrameScanPosition {
     int64_t p = 0;
     int64_t streamEnd = 0;
@@ -79,8 +86,9 @@ public:
     // The bytes of the file's end that Finish looks at for its tags.
     static constexpr int64_t kTailBytes = int64_t(16) << 20;
 
-    // A file of the given size.
-    explicit FrameScanner(int64_t size);
+    // A file of the given size; with levels, the level of each frame found
+    // (sound_level.h) is kept too.
+    explicit FrameScanner(int64_t size, bool levels = true);
     ~FrameScanner();
     FrameScanner(const FrameScanner&) = delete;
     FrameScanner& operator=(const FrameScanner&) = delete;
@@ -100,11 +108,13 @@ public:
     // The frames found, in file order (after Finish: all of them), handed
     // over; the scanner keeps none.
     std::vector<FrameEntry> Take() { return std::move(frames_); }
+    // Their levels, one a frame (none without levels), handed over likewise.
+    std::vector<uint8_t> TakeLevels() { return std::move(frameLevels_); }
     // The k-th frame found (k below the number Finish returned).
     FrameEntry Entry(int64_t k) const { return frames_[static_cast<size_t>(k)]; }
 
 private:
-    void Store(int64_t offset, int32_t length, const uint8_t* header);
+    void Store(int64_t offset, int32_t length, const uint8_t* header, FrameBytes frame);
 
     int64_t size_;
     LeadingId3v2Tags leadingTags_;
@@ -113,4 +123,6 @@ private:
     // The frames found; room for all of them is taken once the first few
     // tell how long frames are, so that they are hardly ever moved.
     std::vector<FrameEntry> frames_;
+    bool levels_;
+    std::vector<uint8_t> frameLevels_;  // beside frames_ (with levels)
 };

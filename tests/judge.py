@@ -3,6 +3,8 @@
     judge.py cut SOURCE CUT
     judge.py split SOURCE PART...   (the parts' audio frames joined, priming left out, are the source's)
     judge.py cut --list FILE      (lines: SOURCE CUT I J LEVEL, tab-separated; the selection took frames I..J-1)
+    judge.py levels SOURCE LEVEL...   (one level a column of equal spans of its frames, in dB: prints Spearman's rank
+        correlation with the RMS of mpg123's decode of the same spans)
     judge.py listen FROM TO WAV -- COMMAND...   (the sink recorded into WAV while COMMAND plays seconds FROM to TO of
         tone_steps.mp3, second k 300 + 100 (k mod 30) Hz: each heard 1 s, the outer ones 0.8 s, nothing else, ±0.1 s)
 print a JSON line per cut: "span" [first, end], the source's frames it copies (as they are or made silent) after
@@ -410,6 +412,37 @@ def judge_split(source, parts):
     return problems + (["the parts end at source frame %d of %d" % (done, len(sf))] if done != len(sf) else [])
 
 
+def ranks(values):
+    order, r = sorted(range(len(values)), key=values.__getitem__), [0.0] * len(values)
+    i = 0
+    while i < len(order):  # ties share their mean rank
+        j = i
+        while j + 1 < len(order) and values[order[j + 1]] == values[order[i]]:
+            j += 1
+        for k in order[i:j + 1]:
+            r[k] = (i + j) / 2
+        i = j + 1
+    return r
+
+
+def level_correlation(path, levels):
+    """Spearman's rho of the columns' levels and the decoded RMS (dB) of the same spans of frames."""
+    b = open(path, "rb").read()
+    frames = scan(b)[0]
+    n, spf = len(frames) - bool(frames and lame_fields(b, *frames[0])), 1152 if head(b, frames[0][0])[1] == 3 else 576
+    pcm = decode(path, False)[0]
+    rms = []
+    for c in range(len(levels)):
+        first = min(n - 1, c * n // len(levels))
+        span = pcm[2 * spf * first:2 * spf * max(first + 1, (c + 1) * n // len(levels))]
+        power = sum(x * x for x in span) / max(1, len(span))
+        rms.append(10 * math.log10(power / 32768.0 ** 2) if power else -200.0)
+    a, r = ranks(levels), ranks(rms)
+    mean = (len(a) - 1) / 2
+    cov = sum((x - mean) * (y - mean) for x, y in zip(a, r))
+    return cov / math.sqrt(sum((x - mean) ** 2 for x in a) * sum((y - mean) ** 2 for y in r) or 1)
+
+
 def main(args):
     if args[:2] == ["cut", "--list"]:
         rows = [line.rstrip(b"\n").split(b"\t") for line in open(args[2], "rb")]
@@ -421,6 +454,8 @@ def main(args):
         problems = judge_split(args[1], args[2:])
         print("\n".join("FAILED: " + problem for problem in problems))
         sys.exit(1 if problems else 0)
+    elif args[:1] == ["levels"] and len(args) > 2:
+        sys.exit(print("%.3f" % level_correlation(args[1], [float(v) for v in args[2:]])))
     elif args[:1] == ["listen"] and args[4:5] == ["--"]:
         problems = listen(*args[1:4], args[5:])
         print("\n".join("FAILED: " + problem for problem in problems))

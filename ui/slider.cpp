@@ -3,14 +3,18 @@
 #include "app_state.h"
 #include "bass.h"
 #include "cutter.h"
+#include "frame_index.h"
 #include "resource.h"
 #include "slider_mapping.h"
+#include "sound_level.h"
 #include "time_editors.h"
 #include "work_progress.h"
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -20,6 +24,58 @@ constexpr int kCaptionFontHeight = 16;
 const COLORREF kChannelColour = RGB(200, 200, 255);
 const COLORREF kSelectionColour = RGB(0, 0, 255);
 const COLORREF kCaptionColour = RGB(255, 255, 255);
+// The level overview: darker than the channel outside the selection, lighter
+// than the selection inside it; full scale fills the channel, kOverviewFloorDb
+// and below leave it empty.
+const COLORREF kOverviewColour = RGB(140, 140, 200);
+const COLORREF kSelectedOverviewColour = RGB(90, 140, 255);
+constexpr double kOverviewFloorDb = -60;
+
+// The overview's levels, one a pixel column of the thumb's travel, made from
+// the source's frame levels (StateIndex) again when they or the travel
+// change, or when a load asks for it.
+struct LevelOverview {
+    std::vector<uint8_t> columns;
+    const uint8_t* levels = nullptr;
+    size_t count = 0;
+    bool stale = true;
+};
+LevelOverview g_overview;
+
+const std::vector<uint8_t>& OverviewColumns(int travelPx)
+{
+    const std::vector<uint8_t>& levels = StateIndex().levels;
+    LevelOverview& o = g_overview;
+    if (o.stale || o.levels != levels.data() || o.count != levels.size() || int(o.columns.size()) != travelPx) {
+        o.columns = ColumnLevels(levels, std::max(0, travelPx));
+        o.levels = levels.data();
+        o.count = levels.size();
+        o.stale = false;
+    }
+    return o.columns;
+}
+
+// The overview over the channel rc: a column of each level's height from the
+// bottom, where the thumb's travel maps the file (as SelectionRect does).
+void PaintLevelOverview(HDC hdc, const RECT& rc, const RECT& selection)
+{
+    const int origin = rc.left + g_state.nThumbMargin;
+    const std::vector<uint8_t>& columns = OverviewColumns(rc.right - rc.left - 2 * g_state.nThumbMargin);
+    if (columns.empty() || g_state.fDuration == 0) return;
+    HBRUSH brush = CreateSolidBrush(kOverviewColour);
+    HBRUSH selectedBrush = CreateSolidBrush(kSelectedOverviewColour);
+    const int heightPx = rc.bottom - rc.top - 2;
+    for (size_t c = 0; c < columns.size(); ++c) {
+        if (columns[c] == kLevelSilent) continue;
+        const double share = 1 - LevelDb(columns[c]) / kOverviewFloorDb;
+        const int barPx = static_cast<int>(std::clamp(share, 0.0, 1.0) * heightPx + 0.5);
+        const int x = origin + static_cast<int>(c);
+        const RECT bar = {x, rc.bottom - 1 - barPx, x + 1, rc.bottom - 1};
+        FillRect(hdc, &bar, x >= selection.left && x < selection.right ? selectedBrush : brush);
+    }
+    DeleteObject(brush);
+    DeleteObject(selectedBrush);
+}
 
 void RepaintSlider()
 {
@@ -46,8 +102,8 @@ LRESULT CALLBACK SliderProc(HWND hSlider, UINT msg, WPARAM wParam, LPARAM lParam
                     : DefWindowProcA(hSlider, msg, wParam, lParam);
 }
 
-// The channel in the channel colour, the selection in blue, and the
-// caption in white over both.
+// The channel in the channel colour, the selection in blue, the level
+// overview over both, and the caption in white over all.
 void PaintChannel(const NMCUSTOMDRAW& draw)
 {
     HBRUSH channelBrush = CreateSolidBrush(kChannelColour);
@@ -68,6 +124,7 @@ void PaintChannel(const NMCUSTOMDRAW& draw)
     const RECT selection =
         SelectionRect(draw.rc, g_state.nThumbMargin, g_state.fStart, g_state.fEnd, g_state.fDuration);
     FillRect(draw.hdc, &selection, selectionBrush);
+    PaintLevelOverview(draw.hdc, draw.rc, selection);
     SetTextColor(draw.hdc, kCaptionColour);
     SetBkMode(draw.hdc, TRANSPARENT);
     HGDIOBJ previousFont = SelectObject(draw.hdc, g_state.hSliderFont);
@@ -168,4 +225,9 @@ void ClearSelection(HWND)
     g_state.fEnd = g_state.fDuration;
     SyncSelectionUI();
     RepaintSlider();
+}
+
+void RefreshLevelOverview()
+{
+    g_overview.stale = true;
 }

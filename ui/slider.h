@@ -21,6 +21,10 @@ void SetUpSlider(HWND hMainDlg);
 // also left in szCaption and szScratch).
 LRESULT OnSliderCustomDraw(HWND hMainDlg, NMCUSTOMDRAW* draw);
 
+// The level overview of the channel is made again from the frame index's
+// levels at the next paint: a load calls it once the index is made or gone.
+void RefreshLevelOverview();
+
 // fPosition = t (not clamped); the slider's thumb (with redraw) and the
 // position editor 2042 show it. Does not move the audio stream.
 void SetPosition(float t);

@@ -46,6 +46,7 @@ void ForgetSource()
     g_state.fEnd = 0;
     ClearTagTexts();
     ReplaceFrameIndex(0);
+    RefreshLevelOverview();
 }
 
 // The stream of the source. Opening it measures the whole file, which takes
@@ -75,6 +76,7 @@ DWORD CreateSourceStream()
 void LoadOpenedSource(HWND hMainDlg, SourceTag& tag)
 {
     MP3GetFrames();
+    RefreshLevelOverview();
     ReadSourceTag(tag);
     ReleaseStream();
     g_state.hChannel = CreateSourceStream();

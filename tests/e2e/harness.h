@@ -286,14 +286,14 @@ inline std::map<int, std::string> Tooltips(HWND dialog)  // control id -> text
     return tips;
 }
 
-// Whether some pixel the window shows now is near colour.
-inline bool ShowsColour(HWND window, COLORREF colour, int tolerance)
+// The pixels the window shows now (0x00RRGGBB, the bottom row first), w by h; saved as a BMP file at path too.
+inline std::vector<DWORD> Pixels(HWND window, int& w, int& h, const std::wstring& path = L"")
 {
     Send(window, WM_NULL);  // what it was asked to paint is painted
     RECT rc;
     GetWindowRect(window, &rc);
-    const int w = rc.right - rc.left;
-    const int h = rc.bottom - rc.top;
+    w = rc.right - rc.left;
+    h = rc.bottom - rc.top;
     std::vector<DWORD> pixels(static_cast<size_t>(w) * h);
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
@@ -306,11 +306,30 @@ inline bool ShowsColour(HWND window, COLORREF colour, int tolerance)
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    return std::any_of(pixels.begin(), pixels.end(), [&](DWORD p) {
-        return abs(static_cast<int>((p >> 16) & 0xFF) - GetRValue(colour)) <= tolerance &&
-               abs(static_cast<int>((p >> 8) & 0xFF) - GetGValue(colour)) <= tolerance &&
-               abs(static_cast<int>(p & 0xFF) - GetBValue(colour)) <= tolerance;
-    });
+    const DWORD bytes = static_cast<DWORD>(pixels.size() * 4), offset = sizeof(BITMAPFILEHEADER) + sizeof info.bmiHeader;
+    const BITMAPFILEHEADER file = {0x4D42, offset + bytes, 0, 0, offset};
+    if (FILE* out = path.empty() ? nullptr : _wfopen(path.c_str(), L"wb")) {
+        fwrite(&file, sizeof file, 1, out);
+        fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out);
+        fwrite(pixels.data(), bytes, 1, out);
+        fclose(out);
+    }
+    return pixels;
+}
+
+inline bool Near(DWORD pixel, COLORREF colour, int tolerance)
+{
+    return abs(static_cast<int>((pixel >> 16) & 0xFF) - GetRValue(colour)) <= tolerance &&
+           abs(static_cast<int>((pixel >> 8) & 0xFF) - GetGValue(colour)) <= tolerance &&
+           abs(static_cast<int>(pixel & 0xFF) - GetBValue(colour)) <= tolerance;
+}
+
+// Whether some pixel the window shows now is near colour.
+inline bool ShowsColour(HWND window, COLORREF colour, int tolerance)
+{
+    int w = 0, h = 0;
+    const std::vector<DWORD> pixels = Pixels(window, w, h);
+    return std::any_of(pixels.begin(), pixels.end(), [&](DWORD p) { return Near(p, colour, tolerance); });
 }
 
 // One started program (path in folder, with the variables set for it and the arguments after its name), ended

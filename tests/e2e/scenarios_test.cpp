@@ -675,6 +675,32 @@ TEST(UserRun, ALongLoadKeepsAnsweringAndShowsItsProgress)
         return Text(w.Item(IDC_STATIC_FILE_TITLE)) == "长 long.mp3" && IsWindowEnabled(w.main);
     }, 60000)) << slowest;
     EXPECT_TRUE(shown.count("正在读取...")) << ::testing::PrintToString(shown);
+    // Loud, quiet and silent minutes (silence_parts.mp3): the slider's channel shows the levels over the whole
+    // file selected, nothing where it is silent (the seconds in the middle of each part, of 300).
+    copy.Write(L"levels.mp3", Fixture("silence_parts.mp3"));
+    DropFiles(w.main, {copy.PathOf(L"levels.mp3")});
+    EXPECT_TRUE(WaitUntil([&] { return Text(w.Item(IDC_STATIC_FILE_TITLE)) == "levels.mp3" && IsWindowEnabled(w.main); }, 60000));
+    HWND slider = w.Item(IDC_SLIDER);
+    const RECT channel = ChannelRect(slider);
+    const int margin = ThumbMarginOf(int(Send(slider, TBM_GETTICPOS, 0)), int(Send(slider, TBM_GETTICPOS, 1)));
+    const std::pair<int, bool> parts[] = {{30, true}, {90, false}, {142, true}, {180, false}, {215, true},
+                                          {245, false}, {278, true}};
+    std::string seen, expected;  // a letter a part: L for levels shown near its middle, S for none
+    for (const auto& [seconds, loud] : parts) expected += loud ? 'L' : 'S';
+    EXPECT_TRUE(WaitUntil([&] {  // once the window has painted it, saved as a BMP file
+        int width = 0, height = 0;
+        const std::vector<DWORD> pixels = Pixels(slider, width, height, Wide(ZDV_ARTIFACT_DIR "\\level_overview.bmp"));
+        seen.clear();
+        for (const auto& [seconds, loud] : parts) {
+            const int x = channel.left + margin + (channel.right - channel.left - 2 * margin) * seconds / 300;
+            bool shown = false;
+            for (int y = channel.top; y < channel.bottom; ++y)  // beside the caption's glyphs too
+                for (int dx = -4; dx <= 4; ++dx)
+                    shown = shown || Near(pixels[size_t((height - 1 - y) * width + x + dx)], RGB(90, 140, 255), 8);
+            seen += shown ? 'L' : 'S';
+        }
+        return seen == expected;
+    })) << seen;
     // Beyond what the program takes (a sparse file of 64 GiB): a box, and no source.
     HANDLE huge = CreateFileW(copy.PathOf(L"huge.mp3").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
     LARGE_INTEGER end = {};

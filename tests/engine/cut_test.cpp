@@ -4,6 +4,7 @@
 #include "id3lib_guard.h"
 #include "id3v2_text.h"
 #include "side_info.h"
+#include "sound_level.h"
 #include "test_support.h"
 
 #include <cmath>
@@ -402,5 +403,42 @@ TEST_P(JudgedCuts, CopyTheSelectedFramesAndPlayExactlyTheirSamples)
 INSTANTIATE_TEST_SUITE_P(Files, JudgedCuts,
                          ::testing::Values("_v1_", "_v2_", "_v2.5_", "tag_", "others0", "others1", "others2"));
 #endif
+
+// The levels of the frames: the silences of silence_parts.mp3 (make_fixtures.py) found to a frame and silent,
+// its cuts at their middles are the parts between them, one after the other, each decoded by mpg123 without a
+// complaint; the levels of 400 columns follow mpg123's RMS of the same spans (Spearman, tests/judge.py).
+TEST_F(CutTest, SilencesSplitAndLevelsFollowTheSound)
+{
+    const double kSilences[][2] = {{60, 120}, {165, 195}, {235, 255}};  // seconds
+    const double framesPerSecond = 44100.0 / 1152;
+    const std::string source = Load(FixturePath("silence_parts.mp3"), "parts.mp3");
+    const std::vector<uint8_t>& levels = StateIndex().levels;
+    ASSERT_EQ(levels.size(), StateIndex().frames.size());
+    const std::vector<SilentSpan> silences = FindSilences(levels, -50, static_cast<int32_t>(framesPerSecond));
+    ASSERT_EQ(silences.size(), 3u);
+    for (size_t k = 0; k < 3; ++k) {  // where lame's delay of 1105 samples puts each second, to a frame
+        EXPECT_NEAR(silences[k].first, (kSilences[k][0] * 44100 + 1105) / 1152, 1.0) << k;
+        EXPECT_NEAR(silences[k].end, (kSilences[k][1] * 44100 + 1105) / 1152, 1.0) << k;
+        const int32_t first = static_cast<int32_t>(kSilences[k][0] * framesPerSecond) + 2;
+        EXPECT_EQ(SpanLevel(levels, first, static_cast<int32_t>(kSilences[k][1] * framesPerSecond)), kLevelSilent);
+    }
+    const std::vector<std::pair<int64_t, int64_t>> parts = SplitAtSilences(silences, StateIndex());
+    ASSERT_EQ(parts.size(), 4u);
+    std::vector<JudgeJob> jobs;
+    CutJob job;
+    StateOutputRule(job.rule);
+    for (size_t k = 0; k < parts.size(); ++k) {
+        std::tie(job.nFirstSample, job.nEndSample) = parts[k];
+        const CutResult cut = MP3CutSource(job, StateIndex(), [](const std::string&) {});
+        const int32_t first = jobs.empty() ? int32_t(StateIndex().timeline.nFirstSample / 1152) : jobs.back().j;
+        const int32_t end = k < 3 ? (silences[k].first + silences[k].end) / 2 + 1 : g_state.nFrames;
+        EXPECT_EQ(std::make_tuple(cut.status, cut.span.i, cut.span.j), std::make_tuple(CutStatus::Done, first, end)) << k;
+        jobs.push_back({source, cut.made.path, cut.span.i, cut.span.j, 1, cut.span.nFirstSample, cut.span.nEndSample});
+    }
+    for (const std::string& judged : JudgeCuts(jobs)) EXPECT_NE(judged.find("\"problems\": []"), std::string::npos) << judged;
+    std::vector<double> columns;
+    for (uint8_t level : ColumnLevels(levels, 400)) columns.push_back(LevelDb(level));
+    EXPECT_GE(JudgeLevels(source, columns), 0.9);
+}
 
 }  // namespace

@@ -1,4 +1,4 @@
-// One fuzz target through every parser: the frame scan, our ID3v2 reading, a
+// One fuzz target through every parser: the frame scan and its levels, our ID3v2 reading, a
 // cut's layout from exactly the bytes held and the read-back check of what it
 // emits (a failed check aborts), the load step's tag reading and the cut's tag
 // writing. The first four bytes choose the span, the rest is the file; the
@@ -11,6 +11,7 @@
 #include "frame_scan.h"
 #include "id3v2_text.h"
 #include "info_frame.h"
+#include "sound_level.h"
 #include "tag_carry.h"
 
 #include <algorithm>
@@ -30,6 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t bytes)
     ReadId3v2(data, static_cast<size_t>(size));
     std::vector<FrameEntry> frames(static_cast<size_t>(MP3ScanFrames(data, size, nullptr)));
     MP3ScanFrames(data, size, frames.data());
+    for (const FrameEntry& f : frames)  // the bytes held of each frame, the last perhaps cut off
+        MP3FrameLevel(data + f.nOffset, static_cast<int32_t>(std::min<int64_t>(f.nLength, size - f.nOffset)));
     InfoFrameFacts info;
     if (!frames.empty() && MP3IsLeadingInfoFrame(data, size, frames[0])) {
         info = MP3ReadInfoFrame(data + frames[0].nOffset, static_cast<int32_t>(std::min<int64_t>(

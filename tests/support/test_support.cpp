@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -66,5 +67,16 @@ std::vector<std::string> JudgeCuts(const std::vector<JudgeJob>& jobs)
     EXPECT_EQ(judged.size(), jobs.size());
     judged.resize(jobs.size());
     return judged;
+}
+
+double JudgeLevels(const std::string& path, const std::vector<double>& levels)
+{
+    std::string command = "/usr/bin/python3 " ZDV_JUDGE " levels '" + path + "'";
+    for (double level : levels) command += " " + std::to_string(level);
+    FILE* judge = popen(command.c_str(), "r");
+    double rho = -2;
+    if (judge && fscanf(judge, "%lf", &rho) != 1) rho = -2;
+    if (judge) pclose(judge);
+    return rho;
 }
 #endif

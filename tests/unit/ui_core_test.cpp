@@ -121,8 +121,14 @@ TEST(CutCommand, TimesAsTheEditorsHaveThemAndRangesInPairs)
     ASSERT_TRUE(ParseCutCommandLine({"a b.mp3", "1", "2", "-o", "out", "1:00", "1:10"}, command, error));
     EXPECT_EQ(command.source + "|" + command.folder + "|" + std::to_string(command.ranges.size()), "a b.mp3|out|2");
     EXPECT_EQ(command.ranges[1], std::make_pair(60.0f, 70.0f));
+    ASSERT_TRUE(ParseCutCommandLine({"--split-at-silences", "a.mp3", "--min-length", "2.5", "--threshold", "-40.5",
+                                     "-o", "out"}, command, error));
+    EXPECT_EQ(command.source + "|" + command.folder + "|" + std::to_string(command.minSeconds) + "|" +
+              std::to_string(command.thresholdDb), "a.mp3|out|2.500000|-40.500000");
     for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
-             {"a.mp3", "2", "1"}, {"a.mp3", "1"}, {"a.mp3"}, {"--info"}, {"-h", "x"}, {"a.mp3", "1", "x"}})
+             {"a.mp3", "2", "1"}, {"a.mp3", "1"}, {"a.mp3"}, {"--info"}, {"-h", "x"}, {"a.mp3", "1", "x"},
+             {"--silences"}, {"--silences", "a.mp3", "-o", "out"}, {"--silences", "a.mp3", "--threshold", "3"},
+             {"--split-at-silences", "a.mp3", "--min-length", "0"}, {"--silences", "a.mp3", "--threshold"}})
         EXPECT_FALSE(ParseCutCommandLine(words, command, error)) << words.size();
 }
 
