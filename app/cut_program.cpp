@@ -124,6 +124,15 @@ bool LoadSource(const PathArgument& source, FrameIndex& index, float& duration, 
     return true;
 }
 
+// LoadSource, or a line on the standard error saying why not.
+bool LoadOrSay(const PathArgument& source, FrameIndex& index, float& duration, TagTexts& texts)
+{
+    std::string error;
+    if (LoadSource(source, index, duration, texts, error)) return true;
+    fprintf(stderr, "vodizaro-cut: %s: %s\n", source.Shown().c_str(), error.c_str());
+    return false;
+}
+
 int PrintInfo(const PathArgument& source, const FrameIndex& index, float duration, const TagTexts& texts)
 {
     SourceBytes head;
@@ -274,10 +283,7 @@ int RunSplit(const CutCommandLine& command)
     FrameIndex index;
     float duration = 0;
     TagTexts texts;
-    if (!LoadSource(source, index, duration, texts, error)) {
-        fprintf(stderr, "vodizaro-cut: %s: %s\n", source.Shown().c_str(), error.c_str());
-        return 1;
-    }
+    if (!LoadOrSay(source, index, duration, texts)) return 1;
     const SourceTimeline& timeline = index.timeline;
     SplitTimeline plan;
     plan.played = timeline.nEndSample - timeline.nFirstSample;
@@ -370,10 +376,7 @@ int Run(const std::vector<std::string>& words)
     FrameIndex index;
     float duration = 0;
     TagTexts texts;
-    if (!LoadSource(source, index, duration, texts, error)) {
-        fprintf(stderr, "vodizaro-cut: %s: %s\n", source.Shown().c_str(), error.c_str());
-        return 1;
-    }
+    if (!LoadOrSay(source, index, duration, texts)) return 1;
     if (command.kind == CutCommandLine::Kind::Info) return PrintInfo(source, index, duration, texts);
     if (command.kind == CutCommandLine::Kind::Silences) return PrintSilences(index, duration, command);
     // The parts between silences, each exactly in samples.
