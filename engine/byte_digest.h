@@ -24,7 +24,9 @@ public:
             }
         }
         for (; count >= kStripe; bytes += kStripe, count -= kStripe) Mix(bytes);
-        for (; count > 0; --count) stripe_[pending_++] = *bytes++;
+        // Here either nothing is left or nothing was pending.
+        memcpy(stripe_ + pending_, bytes, count);
+        pending_ += count;
     }
 
     uint64_t Value() const
