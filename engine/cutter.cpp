@@ -254,6 +254,7 @@ CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log, 
         const int64_t rate = std::max<int64_t>(1, index.timeline.nRate);
         const int64_t lengthMs = ((result.span.nEndSample - result.span.nFirstSample) * 1000 + rate / 2) / rate;
         const CutTags tags = MakeCutTags(OsPath(job.rule.source, job.rule.sourceOriginal), job.texts, lengthMs);
+        layout.content.nTrailingBytes = static_cast<int64_t>(tags.back.size());
         const CutEmitted emitted = WriteNewFile(made.file, sourceFile, index.frames.data(), layout, tags, progress);
         result.nReason = emitted == CutEmitted::WriteFailed ? OsLastError() : 0;
         bool written = emitted == CutEmitted::Done;

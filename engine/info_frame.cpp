@@ -181,7 +181,8 @@ std::vector<uint8_t> MP3BuildInfoFrame(const InfoFrameContent& content)
     memcpy(frame.data(), header, 4);
 
     const int64_t totalBytes = length + content.nMusicBytes;
-    const bool bytesFit = totalBytes <= 0xFFFFFFFF;
+    const int64_t fileBytes = totalBytes + (content.nTrailingBytes > totalBytes / 16 ? content.nTrailingBytes : 0);
+    const bool bytesFit = fileBytes <= 0xFFFFFFFF;
     uint8_t* p = frame.data() + MP3MainDataOffset(header);
     memcpy(p, content.bConstantBitrate ? "Info" : "Xing", 4);
     WriteBe(p + 4, 4, kHasFrames | (bytesFit ? kHasBytes : 0) | kHasToc | kHasQuality);
@@ -189,7 +190,7 @@ std::vector<uint8_t> MP3BuildInfoFrame(const InfoFrameContent& content)
     WriteBe(at, 4, static_cast<uint32_t>(content.nFrames));
     at += 4;
     if (bytesFit) {
-        WriteBe(at, 4, static_cast<uint32_t>(totalBytes));
+        WriteBe(at, 4, static_cast<uint32_t>(fileBytes));
         at += 4;
     }
     memcpy(at, content.toc, kTocEntries);

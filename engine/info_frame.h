@@ -94,6 +94,7 @@ struct InfoFrameContent {
     const uint8_t* pModel = nullptr;  // header of the first frame after it: version, rate, mode
     int32_t nFrames = 0;              // frames after it
     int64_t nMusicBytes = 0;          // their bytes
+    int64_t nTrailingBytes = 0;       // the tags after them, to the end of the file
     uint8_t toc[kTocEntries] = {};    // table of contents (MP3MeasureMusic)
     bool bConstantBitrate = false;    // all those frames have one bitrate: "Info", else "Xing"
     int32_t nDelay = 0;               // encoder delay to state (0 to kMaxLameDelay)
@@ -117,8 +118,12 @@ void MP3MeasureMusic(int32_t frames, const std::function<int32_t(int32_t n)>& le
 // encoder string and settings when it had one (else "LAME" with no version
 // and the settings unknown), without the source's peak and track gain (they
 // describe the whole source), and with the given delay, padding, music CRC,
-// lengths and the CRC of the frame itself. The byte counts are 32 bits wide:
-// for 4 GiB or more the Xing fields leave out the bytes and the music length
-// reads 0 (not known). Its length depends on the model and on
+// lengths and the CRC of the frame itself. The byte counts end with the last
+// frame; but where the tags after it are more than a 16th of the frames, the
+// Xing byte count runs to the end of the file (ffmpeg takes a file longer by
+// more than a 16th than it states for several files joined, and ignores its
+// frame count and padding; mpg123 only remarks on the difference). Both are
+// 32 bits wide: for 4 GiB or more the Xing fields leave out the bytes and the
+// music length reads 0 (not known). Its length depends on the model and on
 // bConstantBitrate only.
 std::vector<uint8_t> MP3BuildInfoFrame(const InfoFrameContent& content);
