@@ -105,7 +105,7 @@ Id3Text Id3libUnicodeText(const ID3_Tag& tag, const FieldFrames& frames)
 
 // id3lib's reader over a file open through the seam, which names files of
 // any name; a block of the file at a time.
-class OsFileReader : public ID3_Reader {
+class OsFileReader final : public ID3_Reader {
 public:
     explicit OsFileReader(OsFile file) : file_(file)
     {
