@@ -171,6 +171,10 @@ CreateNewResult OsRenameNoReplace(const OsPath& from, const OsPath& to);
 // Has the system put the file's bytes on the disk (fsync, FlushFileBuffers);
 // false when the file cannot be opened or the system refuses.
 bool OsFlushToDisk(const OsPath& path);
+// Starts writing the bytes [offset, offset + length) of a file open for
+// writing to the disk, without waiting, so that a flush later has less to
+// wait for. Where the system has no such call, nothing.
+void OsStartWriteBack(OsFile file, int64_t offset, int64_t length);
 
 // A block of memory for a whole file's bytes, not cleared; null when it
 // cannot be had. Large blocks come in large pages where the system gives them

@@ -377,6 +377,15 @@ CreateNewResult OsRenameNoReplace(const OsPath& from, const OsPath& to)
     return CreateNewResult::Created;
 }
 
+void OsStartWriteBack(OsFile file, int64_t offset, int64_t length)
+{
+#ifdef SYNC_FILE_RANGE_WRITE
+    if (file) sync_file_range(Descriptor(file), offset, length, SYNC_FILE_RANGE_WRITE);
+#else
+    (void)file, (void)offset, (void)length;
+#endif
+}
+
 bool OsFlushToDisk(const OsPath& path)
 {
     const int fd = open(NativePath(path).c_str(), O_WRONLY | O_CLOEXEC);

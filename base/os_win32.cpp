@@ -223,6 +223,8 @@ CreateNewResult OsRenameNoReplace(const OsPath& from, const OsPath& to)
     return CreateNewResult::Failed;
 }
 
+void OsStartWriteBack(OsFile, int64_t, int64_t) {}
+
 bool OsFlushToDisk(const OsPath& path)
 {
     HANDLE h = CreateFileOf(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);

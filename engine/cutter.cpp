@@ -112,14 +112,18 @@ CutEmitted WriteNewFile(OsFile file, SourceFile& source, const FrameEntry* frame
         uint8_t* const placed = PagePlaced(buffer.get(), from);
         return source.ReadInto(placed, from, to - from, [](int64_t) {}) ? placed : nullptr;
     };
-    int64_t written = 0;
+    int64_t written = 0, started = 0;  // bytes written; those whose writing to the disk has begun
     const auto write = [&](const uint8_t* bytes, size_t count) {
         if (!OsWriteExact(file, bytes, count)) return false;
         const int64_t before = written;
         written += static_cast<int64_t>(count);
-        // Told at each MiB.
-        if (progress && (before ^ written) >> 20 != 0)
-            progress("写入", static_cast<int>(written * 100 / std::max<int64_t>(1, layout.nBytes)));
+        if ((before ^ written) >> 20 != 0) {  // at each MiB
+            // The disk takes what is written meanwhile: the flush before the
+            // file takes its name waits only for the last of it.
+            OsStartWriteBack(file, static_cast<int64_t>(placeholder.size()) + started, written - started);
+            started = written;
+            if (progress) progress("写入", static_cast<int>(written * 100 / std::max<int64_t>(1, layout.nBytes)));
+        }
         return true;
     };
     const CutEmitted emitted = MP3EmitCut(layout, frames, read, write);
