@@ -122,7 +122,8 @@ bool CheckFile(OsFile file, const CutLayout& layout, const WorkProgress& progres
 
     // The frames after it, chunk by chunk.
     const int64_t music = start + static_cast<int64_t>(layout.infoFrame.size());
-    std::unique_ptr<uint8_t[], OsBufferFree> buffer(static_cast<uint8_t*>(OsAllocBuffer(kChunkBytes + 2 * kPageBytes)));
+    const size_t room = kChunkBytes + 2 * kPageBytes;  // a chunk, placed in step with the file's pages
+    std::unique_ptr<uint8_t[], OsBufferFree> buffer(static_cast<uint8_t*>(OsAllocBuffer(room)));
     if (!buffer || OsSeek(file, music, SEEK_SET) != music) return false;
     FrameCounter counter(music);
     ByteDigest digest;

@@ -105,8 +105,11 @@ CutEmitted WriteNewFile(OsFile file, SourceFile& source, const FrameEntry* frame
                         const CutTags& tags, const WorkProgress& progress)
 {
     const std::vector<uint8_t>& placeholder = tags.front;
+    // The Xing/Info frame made final counts the tags written after the frames.
+    layout.content.nTrailingBytes = static_cast<int64_t>(tags.back.size());
     if (!OsWriteExact(file, placeholder.data(), placeholder.size())) return CutEmitted::WriteFailed;
-    std::unique_ptr<uint8_t[], OsBufferFree> buffer(static_cast<uint8_t*>(OsAllocBuffer(kReadChunkBytes + 2 * kPageBytes)));
+    const size_t room = kReadChunkBytes + 2 * kPageBytes;  // a run, placed in step with the file's pages
+    std::unique_ptr<uint8_t[], OsBufferFree> buffer(static_cast<uint8_t*>(OsAllocBuffer(room)));
     if (!buffer) return CutEmitted::ReadFailed;
     const auto read = [&](int64_t from, int64_t to) -> const uint8_t* {
         uint8_t* const placed = PagePlaced(buffer.get(), from);
@@ -258,7 +261,6 @@ CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log, 
         const int64_t rate = std::max<int64_t>(1, index.timeline.nRate);
         const int64_t lengthMs = ((result.span.nEndSample - result.span.nFirstSample) * 1000 + rate / 2) / rate;
         const CutTags tags = MakeCutTags(OsPath(job.rule.source, job.rule.sourceOriginal), job.texts, lengthMs);
-        layout.content.nTrailingBytes = static_cast<int64_t>(tags.back.size());
         const CutEmitted emitted = WriteNewFile(made.file, sourceFile, index.frames.data(), layout, tags, progress);
         result.nReason = emitted == CutEmitted::WriteFailed ? OsLastError() : 0;
         bool written = emitted == CutEmitted::Done;

@@ -436,7 +436,8 @@ std::vector<uint8_t> CutId3v2(const std::vector<uint8_t>& leading, const TagText
         }
     }
     // What a split adds (track, year, genre) stands in place of the source's own.
-    static const char* const kExtraIds[3][3] = {{"TRK", "TYE", "TCO"}, {"TRCK", "TYER", "TCON"}, {"TRCK", "TDRC", "TCON"}};
+    static const char* const kExtraIds[3][3] = {
+        {"TRK", "TYE", "TCO"}, {"TRCK", "TYER", "TCON"}, {"TRCK", "TDRC", "TCON"}};  // v2.2, v2.3, v2.4
     for (size_t k = 0; k < 3; ++k) {
         if (!texts.extras[k].bPresent) continue;
         const std::string id = kExtraIds[major == 2 ? 0 : major == 3 ? 1 : 2][k];
