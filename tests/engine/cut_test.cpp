@@ -402,6 +402,27 @@ TEST_P(JudgedCuts, CopyTheSelectedFramesAndPlayExactlyTheirSamples)
 
 INSTANTIATE_TEST_SUITE_P(Files, JudgedCuts,
                          ::testing::Values("_v1_", "_v2_", "_v2.5_", "tag_", "others0", "others1", "others2"));
+
+// A file made by others that goes from one channel to two at frame 10 and back at frame 110: the reservoir runs
+// on across each change, so a part that starts in the frame before one primes the frames after it, to the bit.
+TEST_F(CutTest, PartsAfterAChangeOfChannelsPlayTheirSamplesExactly)
+{
+    const std::vector<std::string> others = TestdataFiles();
+    const auto found = std::find_if(others.begin(), others.end(), [](auto& f) { return f.find("l3-he_mode") != f.npos; });
+    if (found == others.end()) GTEST_SKIP() << "no real-world files beside the repository";
+    const std::string source = *found;
+    std::vector<JudgeJob> jobs;
+    for (const double frame : {9.5, 109.5}) {
+        Load(source, "mode" + std::to_string(int(frame)) + ".mp3");
+        std::tie(g_state.fStart, g_state.fEnd) = std::make_pair(frame * 1152 / 44100, (frame + 8) * 1152 / 44100);
+        MP3Split();
+        ExpectDone();
+        jobs.push_back({source, g_state.szScratch, Span().i, Span().j, 1, Span().nFirstSample, Span().nEndSample});
+    }
+    for (const std::string& judged : JudgeCuts(jobs))  // mpg123 warns of the change, as it does for the source
+        for (const char* text : {"\"differing\": 0,", "\"ffmpeg_differing\": 0}"})
+            EXPECT_NE(judged.find(text), std::string::npos) << judged;
+}
 #endif
 
 // The levels of the frames: the silences of silence_parts.mp3 (make_fixtures.py) found to a frame and silent,
