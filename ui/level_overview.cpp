@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -36,6 +37,13 @@ struct Overview {
     HWND timerWindow = nullptr;
     std::vector<uint8_t> levels;  // one a frame of the source
     size_t taken = 0;             // the levels of levels taken from the decode
+    // Where the program ends without the slider's end (no thread may be
+    // left running when the program's objects go).
+    ~Overview()
+    {
+        if (share) share->stop = true;
+        if (decoder.joinable()) decoder.join();
+    }
 };
 Overview g_overview;
 
@@ -90,10 +98,15 @@ void StartLevelOverview()
     Overview& o = g_overview;
     o.levels.assign(index.frames.size(), kLevelSilent);
     o.share = std::make_shared<DecodeShare>();
-    o.decoder = std::thread(Decode, o.share, std::string(g_state.szSourcePath),
-                            std::u16string(g_state.wszSourcePath ? g_state.wszSourcePath : u""),
-                            index.timeline.nSamplesPerFrame,
-                            static_cast<int64_t>(index.frames.size()));
+    try {
+        o.decoder = std::thread(Decode, o.share, std::string(g_state.szSourcePath),
+                                std::u16string(g_state.wszSourcePath ? g_state.wszSourcePath : u""),
+                                index.timeline.nSamplesPerFrame, static_cast<int64_t>(index.frames.size()));
+    } catch (const std::system_error&) {  // no thread to be had: no overview
+        o.share.reset();
+        o.levels.clear();
+        return;
+    }
     o.timerWindow = g_state.hSlider;
     SetTimer(o.timerWindow, kTakeTimerId, kTakeIntervalMs, TakeDecodedLevels);
     RefreshLevelOverview();
