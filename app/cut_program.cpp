@@ -378,7 +378,8 @@ int Run(const std::vector<std::string>& words)
     FrameIndex index;
     float duration = 0;
     TagTexts texts;
-    const bool silences = command.kind == CutCommandLine::Kind::Silences || command.kind == CutCommandLine::Kind::SplitSilences;
+    const bool silences =
+        command.kind == CutCommandLine::Kind::Silences || command.kind == CutCommandLine::Kind::SplitSilences;
     if (!LoadOrSay(source, index, duration, texts, silences)) return 1;
     if (command.kind == CutCommandLine::Kind::Info) return PrintInfo(source, index, duration, texts);
     if (command.kind == CutCommandLine::Kind::Silences) return PrintSilences(index, duration, command);

@@ -447,7 +447,8 @@ def level_correlation(path, levels):
     # A frame at a time (the first and last hold the encoder's delay and padding, which mpg123 plays here): silent
     # where the samples are all 0, and above the floor of the levels (-95.5 dB) within the half dB they round to.
     off = [k for k in range(3, n - 3) if len(levels) == n and ((levels[k] <= -96) != (rms[k] == -200.0) or
-                                                              max(levels[k], rms[k]) > -94 and abs(levels[k] - rms[k]) > 0.5)]
+                                                              max(levels[k], rms[k]) > -94 and
+                                                              abs(levels[k] - rms[k]) > 0.5)]
     return rho, off
 
 

@@ -53,11 +53,12 @@ void Decode(const std::shared_ptr<DecodeShare>& share, const std::string& path, 
 {
     // The window and the playback come first.
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
-    DecodeFrameLevels(OsPath(path, original), samplesPerFrame, frames, [&](int64_t, const uint8_t* levels, int64_t count) {
+    const auto take = [&](int64_t, const uint8_t* levels, int64_t count) {
         std::lock_guard<std::mutex> hold(share->lock);
         share->levels.insert(share->levels.end(), levels, levels + count);
         return !share->stop;
-    });
+    };
+    DecodeFrameLevels(OsPath(path, original), samplesPerFrame, frames, take);
     std::lock_guard<std::mutex> hold(share->lock);
     share->ended = true;
 }

@@ -173,7 +173,7 @@ DecoderOpenResult Mp3Decoder::Open(const OsPath& path, DecoderOpenMode mode)
     if (!found || rate <= 0 || (channels != 1 && channels != 2)) return DecoderOpenResult::NotDecodable;
 
     // Second pass, held to that format: exact length from a scan of every
-    // frame (which also fills libmpg123's seek index).
+    // frame (which also fills libmpg123's seek index); a pass goes without.
     AllowFormats(mh, rate, channels);
     if (!fresh.OpenHandle()) return DecoderOpenResult::NotDecodable;
     if (mode == DecoderOpenMode::Pass) {

@@ -700,7 +700,8 @@ TEST(UserRun, ALongLoadKeepsAnsweringAndShowsItsProgress)
     EXPECT_TRUE(WaitUntil([&] { return (first = levelsShown({0.03, 0.97})) != "SS"; }, 60000));
     EXPECT_EQ(first, "LS") << "the load waited for the decode";
     EXPECT_TRUE(WaitUntil([&] { return levelsShown({0.03, 0.5, 0.97}) == "LLL"; }, 120000));
-    printf("the overview of %zu MB complete %.1f s after the load\n", big.size() >> 20, (GetTickCount64() - loaded) / 1e3);
+    printf("the overview of %zu MB complete %.1f s after the load\n", big.size() >> 20,
+           (GetTickCount64() - loaded) / 1e3);
     // Loud, quiet and silent minutes (silence_parts.mp3): nothing where it is silent (the seconds in the middle of
     // each part, of 300).
     copy.Write(L"levels.mp3", Fixture("silence_parts.mp3"));

@@ -460,11 +460,12 @@ TEST(DecodedLevels, AreThoseOfEachFramesDecodedSamples)
             file.Open(path.c_str()) != SourceRead::Ok || !MP3IndexFile(file, index, &n) || n < 20)
             continue;
         std::vector<uint8_t> levels;
-        EXPECT_TRUE(DecodeFrameLevels(path.c_str(), index.timeline.nSamplesPerFrame, n, [&](int64_t first, const uint8_t* l, int64_t count) {
+        const auto take = [&](int64_t first, const uint8_t* l, int64_t count) {
             EXPECT_EQ(first, int64_t(levels.size())) << path;
             levels.insert(levels.end(), l, l + count);
             return true;
-        })) << path;
+        };
+        EXPECT_TRUE(DecodeFrameLevels(path.c_str(), index.timeline.nSamplesPerFrame, n, take)) << path;
         ASSERT_EQ(levels.size(), size_t(n)) << path;
         std::vector<double> frames;
         for (uint8_t level : levels) frames.push_back(LevelDb(level));
