@@ -83,8 +83,10 @@ std::string Shown(const TagText& text)
 // measure reads the whole file, as the index does: it runs on a thread of
 // its own meanwhile, with its own copy of the path and its own handle on the
 // file; the decoder and its result are looked at only once that thread has
-// been joined.
-bool LoadSource(const PathArgument& source, FrameIndex& index, float& duration, TagTexts& texts, std::string& error)
+// been joined. With levels, the index has those of the frames' side
+// information (the silences are found with them).
+bool LoadSource(const PathArgument& source, FrameIndex& index, float& duration, TagTexts& texts, std::string& error,
+                bool levels)
 {
     SourceFile file;
     int32_t counted = 0;
@@ -103,7 +105,7 @@ bool LoadSource(const PathArgument& source, FrameIndex& index, float& duration, 
     } catch (const std::system_error&) {  // no second thread: one after the other
         measure();
     }
-    const bool indexed = MP3IndexFile(file, index, &counted);
+    const bool indexed = MP3IndexFile(file, index, &counted, nullptr, levels);
     const uint32_t reason = OsLastError();
     if (measuring.joinable()) measuring.join();
     if (!indexed) {
@@ -125,10 +127,10 @@ bool LoadSource(const PathArgument& source, FrameIndex& index, float& duration, 
 }
 
 // LoadSource, or a line on the standard error saying why not.
-bool LoadOrSay(const PathArgument& source, FrameIndex& index, float& duration, TagTexts& texts)
+bool LoadOrSay(const PathArgument& source, FrameIndex& index, float& duration, TagTexts& texts, bool levels = false)
 {
     std::string error;
-    if (LoadSource(source, index, duration, texts, error)) return true;
+    if (LoadSource(source, index, duration, texts, error, levels)) return true;
     fprintf(stderr, "vodizaro-cut: %s: %s\n", source.Shown().c_str(), error.c_str());
     return false;
 }
@@ -376,7 +378,9 @@ int Run(const std::vector<std::string>& words)
     FrameIndex index;
     float duration = 0;
     TagTexts texts;
-    if (!LoadOrSay(source, index, duration, texts)) return 1;
+    const bool silences =
+        command.kind == CutCommandLine::Kind::Silences || command.kind == CutCommandLine::Kind::SplitSilences;
+    if (!LoadOrSay(source, index, duration, texts, silences)) return 1;
     if (command.kind == CutCommandLine::Kind::Info) return PrintInfo(source, index, duration, texts);
     if (command.kind == CutCommandLine::Kind::Silences) return PrintSilences(index, duration, command);
     // The parts between silences, each exactly in samples.

@@ -108,12 +108,12 @@ void TakeLevels(FrameScanner& scanner, FrameIndex& index, bool dropInfo)
     if (dropInfo && !index.levels.empty()) index.levels.erase(index.levels.begin());
 }
 
-bool IndexFile(SourceFile& file, FrameIndex& index, int32_t* counted, const WorkProgress& progress)
+bool IndexFile(SourceFile& file, FrameIndex& index, int32_t* counted, const WorkProgress& progress, bool levels)
 {
     index = FrameIndex();
     *counted = -1;
     const int64_t size = file.Size();
-    FrameScanner scanner(size);
+    FrameScanner scanner(size, levels);
     // Chunk by chunk, each read after the bytes of the one before that the
     // scan still needs, until the file's last kTailBytes begin: from there on
     // every byte stays, so that Finish finds them held. A chunk that holds
@@ -191,10 +191,10 @@ SourceTimeline MP3TimelineOf(const std::vector<FrameEntry>& frames, const InfoFr
     return timeline;
 }
 
-bool MP3IndexFile(SourceFile& file, FrameIndex& index, int32_t* counted, const WorkProgress& progress)
+bool MP3IndexFile(SourceFile& file, FrameIndex& index, int32_t* counted, const WorkProgress& progress, bool levels)
 {
     try {
-        return IndexFile(file, index, counted, progress);
+        return IndexFile(file, index, counted, progress, levels);
     } catch (const std::bad_alloc&) {  // an index larger than the memory left
         index = FrameIndex();
         return false;

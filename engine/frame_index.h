@@ -39,8 +39,11 @@ SourceTimeline MP3TimelineOf(const std::vector<FrameEntry>& frames, const InfoFr
 // and apart from them a first frame that holds an encoder's Xing, Info or
 // VBRI header. *counted is the number of audio frames found, -1 when the
 // file could not be read. False (index empty) when the file cannot be read
-// or the index not held in memory. progress hears of each chunk read.
-bool MP3IndexFile(SourceFile& file, FrameIndex& index, int32_t* counted, const WorkProgress& progress = nullptr);
+// or the index not held in memory. progress hears of each chunk read. With
+// levels, the index has the level of each frame from its side information
+// (sound_level.h), which makes the scan a little slower; else none.
+bool MP3IndexFile(SourceFile& file, FrameIndex& index, int32_t* counted, const WorkProgress& progress = nullptr,
+                  bool levels = false);
 
 // The window's index, which g_state mirrors.
 FrameIndex& StateIndex();

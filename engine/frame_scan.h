@@ -88,7 +88,7 @@ public:
 
     // A file of the given size; with levels, the level of each frame found
     // (sound_level.h) is kept too.
-    explicit FrameScanner(int64_t size, bool levels = true);
+    explicit FrameScanner(int64_t size, bool levels = false);
     ~FrameScanner();
     FrameScanner(const FrameScanner&) = delete;
     FrameScanner& operator=(const FrameScanner&) = delete;

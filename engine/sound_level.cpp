@@ -123,8 +123,13 @@ uint8_t SpanLevel(const std::vector<uint8_t>& levels, int64_t first, int64_t end
     static const PowerTable table;
     double sum = 0;
     for (int64_t k = first; k < end; ++k) sum += table.power[levels[static_cast<size_t>(k)]];
-    if (!(sum > 0)) return kLevelSilent;
-    const double db = 10 * std::log10(sum / static_cast<double>(end - first));
+    return end > first ? LevelOfPower(sum / static_cast<double>(end - first)) : kLevelSilent;
+}
+
+uint8_t LevelOfPower(double power)
+{
+    if (!(power > 0)) return kLevelSilent;
+    const double db = 10 * std::log10(power);
     return static_cast<uint8_t>(std::clamp<long>(std::lround(db * kLevelStepsPerDb) + kLevelZeroDb, 1, 255));
 }
 

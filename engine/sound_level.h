@@ -32,6 +32,10 @@ uint8_t MP3FrameLevel(const uint8_t* frame, int32_t length);
 // below for kLevelSilent.
 double LevelDb(uint8_t level);
 
+// The level of sound of the given mean power per sample relative to full
+// scale (1 for a square wave at full scale); kLevelSilent for none.
+uint8_t LevelOfPower(double power);
+
 // The levels of frames [first, end) of levels taken together (their mean
 // power), as a level; kLevelSilent when all are silent or the span is empty.
 uint8_t SpanLevel(const std::vector<uint8_t>& levels, int64_t first, int64_t end);

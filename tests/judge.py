@@ -4,7 +4,8 @@
     judge.py split SOURCE PART...   (the parts' audio frames joined, priming left out, are the source's)
     judge.py cut --list FILE      (lines: SOURCE CUT I J LEVEL, tab-separated; the selection took frames I..J-1)
     judge.py levels SOURCE LEVEL...   (one level a column of equal spans of its frames, in dB: prints Spearman's rank
-        correlation with the RMS of mpg123's decode of the same spans)
+        correlation with the RMS of mpg123's decode of the same spans; with one a frame, then the frames whose level
+        is off by more than 0.5 dB, or silent against sound or the reverse, but for the first and last 3)
     judge.py listen FROM TO WAV -- COMMAND...   (the sink recorded into WAV while COMMAND plays seconds FROM to TO of
         tone_steps.mp3, second k 300 + 100 (k mod 30) Hz: each heard 1 s, the outer ones 0.8 s, nothing else, ±0.1 s)
 print a JSON line per cut: "span" [first, end], the source's frames it copies (as they are or made silent) after
@@ -442,7 +443,13 @@ def level_correlation(path, levels):
     a, r = ranks(levels), ranks(rms)
     mean = (len(a) - 1) / 2
     cov = sum((x - mean) * (y - mean) for x, y in zip(a, r))
-    return cov / math.sqrt(sum((x - mean) ** 2 for x in a) * sum((y - mean) ** 2 for y in r) or 1)
+    rho = cov / math.sqrt(sum((x - mean) ** 2 for x in a) * sum((y - mean) ** 2 for y in r) or 1)
+    # A frame at a time (the first and last hold the encoder's delay and padding, which mpg123 plays here): silent
+    # where the samples are all 0, and above the floor of the levels (-95.5 dB) within the half dB they round to.
+    off = [k for k in range(3, n - 3) if len(levels) == n and ((levels[k] <= -96) != (rms[k] == -200.0) or
+                                                              max(levels[k], rms[k]) > -94 and
+                                                              abs(levels[k] - rms[k]) > 0.5)]
+    return rho, off
 
 
 def main(args):
@@ -457,7 +464,8 @@ def main(args):
         print("\n".join("FAILED: " + problem for problem in problems))
         sys.exit(1 if problems else 0)
     elif args[:1] == ["levels"] and len(args) > 2:
-        sys.exit(print("%.3f" % level_correlation(args[1], [float(v) for v in args[2:]])))
+        rho, off = level_correlation(args[1], [float(v) for v in args[2:]])
+        sys.exit(print("%.3f" % rho, *off))
     elif args[:1] == ["listen"] and args[4:5] == ["--"]:
         problems = listen(*args[1:4], args[5:])
         print("\n".join("FAILED: " + problem for problem in problems))

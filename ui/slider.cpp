@@ -3,7 +3,7 @@
 #include "app_state.h"
 #include "bass.h"
 #include "cutter.h"
-#include "frame_index.h"
+#include "level_overview.h"
 #include "resource.h"
 #include "slider_mapping.h"
 #include "sound_level.h"
@@ -32,8 +32,8 @@ const COLORREF kSelectedOverviewColour = RGB(90, 140, 255);
 constexpr double kOverviewFloorDb = -60;
 
 // The overview's levels, one a pixel column of the thumb's travel, made from
-// the source's frame levels (StateIndex) again when they or the travel
-// change, or when a load asks for it.
+// the source's frame levels (OverviewLevels) again when they or the travel
+// change, or when more of them are known.
 struct LevelOverview {
     std::vector<uint8_t> columns;
     const uint8_t* levels = nullptr;
@@ -44,7 +44,7 @@ LevelOverview g_overview;
 
 const std::vector<uint8_t>& OverviewColumns(int travelPx)
 {
-    const std::vector<uint8_t>& levels = StateIndex().levels;
+    const std::vector<uint8_t>& levels = OverviewLevels();
     LevelOverview& o = g_overview;
     if (o.stale || o.levels != levels.data() || o.count != levels.size() || int(o.columns.size()) != travelPx) {
         o.columns = ColumnLevels(levels, std::max(0, travelPx));
@@ -90,9 +90,10 @@ WNDPROC PreviousProc(HWND hSlider)
 
 // A press of the left button, or a move with it held and nothing else,
 // seeks to the time under the pointer; the trackbar then handles the
-// message as usual.
+// message as usual. The overview's decode ends with the slider.
 LRESULT CALLBACK SliderProc(HWND hSlider, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (msg == WM_DESTROY) StopLevelOverview();
     if (msg == WM_LBUTTONDOWN || (msg == WM_MOUSEMOVE && wParam == MK_LBUTTON)) {
         SetPosition(PositionAtPixel(LOWORD(lParam), g_state.rcChannel, g_state.nThumbMargin, g_state.fDuration));
         SeekToPosition();

@@ -21,8 +21,8 @@ void SetUpSlider(HWND hMainDlg);
 // also left in szCaption and szScratch).
 LRESULT OnSliderCustomDraw(HWND hMainDlg, NMCUSTOMDRAW* draw);
 
-// The level overview of the channel is made again from the frame index's
-// levels at the next paint: a load calls it once the index is made or gone.
+// The level overview of the channel is made again from OverviewLevels() at
+// the next paint (level_overview.h): called when they change.
 void RefreshLevelOverview();
 
 // fPosition = t (not clamped); the slider's thumb (with redraw) and the

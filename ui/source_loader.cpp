@@ -5,6 +5,7 @@
 #include "diag_log.h"
 #include "engine_ui.h"
 #include "frame_index.h"
+#include "level_overview.h"
 #include "path_controls.h"
 #include "playback.h"
 #include "resource.h"
@@ -46,7 +47,6 @@ void ForgetSource()
     g_state.fEnd = 0;
     ClearTagTexts();
     ReplaceFrameIndex(0);
-    RefreshLevelOverview();
 }
 
 // The stream of the source. Opening it measures the whole file, which takes
@@ -76,7 +76,6 @@ DWORD CreateSourceStream()
 void LoadOpenedSource(HWND hMainDlg, SourceTag& tag)
 {
     MP3GetFrames();
-    RefreshLevelOverview();
     ReadSourceTag(tag);
     ReleaseStream();
     g_state.hChannel = CreateSourceStream();
@@ -86,12 +85,15 @@ void LoadOpenedSource(HWND hMainDlg, SourceTag& tag)
     g_state.fEnd = g_state.fDuration;
     FillMissingTagTexts();
     SetTimeEditorRanges(hMainDlg, g_state.fDuration);
+    // The load has ended: the overview's levels are decoded behind it.
+    StartLevelOverview();
 }
 
 }  // namespace
 
 void LoadSource(HWND hMainDlg)
 {
+    StopLevelOverview();
     WindowWork work(hMainDlg);
     SourceTag tag;
     // The open only proves that the file can be read.

@@ -142,7 +142,7 @@ struct Mp3Decoder::Impl {
 Mp3Decoder::Mp3Decoder() : impl_(new Impl) {}
 Mp3Decoder::~Mp3Decoder() = default;
 
-DecoderOpenResult Mp3Decoder::Open(const OsPath& path)
+DecoderOpenResult Mp3Decoder::Open(const OsPath& path, DecoderOpenMode mode)
 {
     impl_.reset(new Impl);
     Impl fresh;
@@ -156,7 +156,8 @@ DecoderOpenResult Mp3Decoder::Open(const OsPath& path)
     if (!mh) return DecoderOpenResult::DecoderFailed;
     // Tags are not the decoder's business (and parsing some ID3v2 tags never
     // ends in the Windows build of libmpg123 1.31): their bytes are skipped.
-    mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET | MPG123_SKIP_ID3V2, 0.0);
+    mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_SKIP_ID3V2, 0.0);
+    mpg123_param(mh, mode == DecoderOpenMode::Playback ? MPG123_ADD_FLAGS : MPG123_REMOVE_FLAGS, MPG123_GAPLESS, 0.0);
     mpg123_param(mh, MPG123_PREFRAMES, kSeekPreFrames, 0.0);
     if (mpg123_replace_reader_handle(mh, ReadCallback, SeekCallback, CleanupCallback) != MPG123_OK)
         return DecoderOpenResult::DecoderFailed;
@@ -172,9 +173,16 @@ DecoderOpenResult Mp3Decoder::Open(const OsPath& path)
     if (!found || rate <= 0 || (channels != 1 && channels != 2)) return DecoderOpenResult::NotDecodable;
 
     // Second pass, held to that format: exact length from a scan of every
-    // frame (which also fills libmpg123's seek index).
+    // frame (which also fills libmpg123's seek index); a pass goes without.
     AllowFormats(mh, rate, channels);
     if (!fresh.OpenHandle()) return DecoderOpenResult::NotDecodable;
+    if (mode == DecoderOpenMode::Pass) {
+        fresh.rateHz = static_cast<int>(rate);
+        fresh.channels = channels;
+        fresh.lengthBytes = UINT64_MAX;
+        *impl_ = std::move(fresh);
+        return DecoderOpenResult::Ok;
+    }
     if (mpg123_scan(mh) != MPG123_OK) return DecoderOpenResult::NotDecodable;
     off_t samples = mpg123_length(mh);
     if (samples < 0 || mpg123_getformat(mh, &rate, &channels, &encoding) != MPG123_OK)

@@ -14,6 +14,13 @@
 #include <cstdint>
 #include <memory>
 
+// What Open makes of the file: the stream to play, measured and gapless, as
+// below; or one pass through every sample the decoder gives, from the first
+// frame's on (an encoder's delay and padding, and the decoder's own delay,
+// kept), without the measure: its length stands at the largest value until
+// Read reaches its end.
+enum class DecoderOpenMode { Playback, Pass };
+
 enum class DecoderOpenResult {
     Ok,
     FileNotOpened,  // the file does not exist or cannot be read
@@ -33,7 +40,7 @@ public:
     // delay and padding that a LAME tag declares are not part of the stream.
     // A file whose sample rate or channel count changes midway is converted
     // to the format of its first frame. On failure the decoder stays closed.
-    DecoderOpenResult Open(const OsPath& path);
+    DecoderOpenResult Open(const OsPath& path, DecoderOpenMode mode = DecoderOpenMode::Playback);
     bool IsOpen() const;
 
     int RateHz() const;       // 0 when closed

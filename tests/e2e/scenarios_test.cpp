@@ -675,31 +675,42 @@ TEST(UserRun, ALongLoadKeepsAnsweringAndShowsItsProgress)
         return Text(w.Item(IDC_STATIC_FILE_TITLE)) == "长 long.mp3" && IsWindowEnabled(w.main);
     }, 60000)) << slowest;
     EXPECT_TRUE(shown.count("正在读取...")) << ::testing::PrintToString(shown);
-    // Loud, quiet and silent minutes (silence_parts.mp3): the slider's channel shows the levels over the whole
-    // file selected, nothing where it is silent (the seconds in the middle of each part, of 300).
-    copy.Write(L"levels.mp3", Fixture("silence_parts.mp3"));
-    DropFiles(w.main, {copy.PathOf(L"levels.mp3")});
-    EXPECT_TRUE(WaitUntil([&] { return Text(w.Item(IDC_STATIC_FILE_TITLE)) == "levels.mp3" && IsWindowEnabled(w.main); }, 60000));
+    // The slider's channel shows the levels (in the selection), decoded behind the load: a letter a share of the
+    // file, L where they are shown near it, S where not.
     HWND slider = w.Item(IDC_SLIDER);
     const RECT channel = ChannelRect(slider);
     const int margin = ThumbMarginOf(int(Send(slider, TBM_GETTICPOS, 0)), int(Send(slider, TBM_GETTICPOS, 1)));
-    const std::pair<int, bool> parts[] = {{30, true}, {90, false}, {142, true}, {180, false}, {215, true},
-                                          {245, false}, {278, true}};
-    std::string seen, expected;  // a letter a part: L for levels shown near its middle, S for none
-    for (const auto& [seconds, loud] : parts) expected += loud ? 'L' : 'S';
-    EXPECT_TRUE(WaitUntil([&] {  // once the window has painted it, saved as a BMP file
+    const auto levelsShown = [&](const std::vector<double>& shares) {  // saved as a BMP file
         int width = 0, height = 0;
         const std::vector<DWORD> pixels = Pixels(slider, width, height, Wide(ZDV_ARTIFACT_DIR "\\level_overview.bmp"));
-        seen.clear();
-        for (const auto& [seconds, loud] : parts) {
-            const int x = channel.left + margin + (channel.right - channel.left - 2 * margin) * seconds / 300;
-            bool shown = false;
+        std::string seen;
+        for (double share : shares) {
+            const int x = channel.left + margin + int((channel.right - channel.left - 2 * margin) * share);
+            bool levels = false;
             for (int y = channel.top; y < channel.bottom; ++y)  // beside the caption's glyphs too
                 for (int dx = -4; dx <= 4; ++dx)
-                    shown = shown || Near(pixels[size_t((height - 1 - y) * width + x + dx)], RGB(90, 140, 255), 8);
-            seen += shown ? 'L' : 'S';
+                    levels = levels || Near(pixels[size_t((height - 1 - y) * width + x + dx)], RGB(90, 140, 255), 8);
+            seen += levels ? 'L' : 'S';
         }
-        return seen == expected;
+        return seen;
+    };
+    // The hour and more of tones: at its start, not yet at its end, once the load has ended; then all along it.
+    const ULONGLONG loaded = GetTickCount64();
+    std::string first;
+    EXPECT_TRUE(WaitUntil([&] { return (first = levelsShown({0.03, 0.97})) != "SS"; }, 60000));
+    EXPECT_EQ(first, "LS") << "the load waited for the decode";
+    EXPECT_TRUE(WaitUntil([&] { return levelsShown({0.03, 0.5, 0.97}) == "LLL"; }, 120000));
+    printf("the overview of %zu MB complete %.1f s after the load\n", big.size() >> 20,
+           (GetTickCount64() - loaded) / 1e3);
+    // Loud, quiet and silent minutes (silence_parts.mp3): nothing where it is silent (the seconds in the middle of
+    // each part, of 300).
+    copy.Write(L"levels.mp3", Fixture("silence_parts.mp3"));
+    DropFiles(w.main, {copy.PathOf(L"levels.mp3")});
+    EXPECT_TRUE(WaitUntil([&] { return Text(w.Item(IDC_STATIC_FILE_TITLE)) == "levels.mp3" && IsWindowEnabled(w.main); }, 60000));
+    std::string seen;
+    EXPECT_TRUE(WaitUntil([&] {
+        seen = levelsShown({30 / 300.0, 90 / 300.0, 142 / 300.0, 180 / 300.0, 215 / 300.0, 245 / 300.0, 278 / 300.0});
+        return seen == "LSLSLSL";
     })) << seen;
     // Beyond what the program takes (a sparse file of 64 GiB): a box, and no source.
     HANDLE huge = CreateFileW(copy.PathOf(L"huge.mp3").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);

@@ -1,6 +1,7 @@
 // The cutter: the selection's frames, cuts with their names, log, boxes, failures
 // and tags; cuts of every kind of file judged by tests/judge.py.
 #include "cutter.h"
+#include "decoded_levels.h"
 #include "id3lib_guard.h"
 #include "id3v2_text.h"
 #include "side_info.h"
@@ -433,8 +434,13 @@ TEST_F(CutTest, SilencesSplitAndLevelsFollowTheSound)
     const double kSilences[][2] = {{60, 120}, {165, 195}, {235, 255}};  // seconds
     const double framesPerSecond = 44100.0 / 1152;
     const std::string source = Load(FixturePath("silence_parts.mp3"), "parts.mp3");
-    const std::vector<uint8_t>& levels = StateIndex().levels;
+    SourceFile file;
+    FrameIndex index;
+    int32_t counted = 0;
+    ASSERT_TRUE(file.Open(source.c_str()) == SourceRead::Ok && MP3IndexFile(file, index, &counted, nullptr, true));
+    const std::vector<uint8_t>& levels = index.levels;
     ASSERT_EQ(levels.size(), StateIndex().frames.size());
+    EXPECT_TRUE(StateIndex().levels.empty()) << "the window's load scans without them";
     const std::vector<SilentSpan> silences = FindSilences(levels, -50, static_cast<int32_t>(framesPerSecond));
     ASSERT_EQ(silences.size(), 3u);
     for (size_t k = 0; k < 3; ++k) {  // where lame's delay of 1105 samples puts each second, to a frame
@@ -457,9 +463,41 @@ TEST_F(CutTest, SilencesSplitAndLevelsFollowTheSound)
         jobs.push_back({source, cut.made.path, cut.span.i, cut.span.j, 1, cut.span.nFirstSample, cut.span.nEndSample});
     }
     for (const std::string& judged : JudgeCuts(jobs)) EXPECT_NE(judged.find("\"problems\": []"), std::string::npos) << judged;
-    std::vector<double> columns;
-    for (uint8_t level : ColumnLevels(levels, 400)) columns.push_back(LevelDb(level));
-    EXPECT_GE(JudgeLevels(source, columns), 0.9);
+}
+
+// The levels of the window's overview, decoded: each frame's are those of mpg123's decode of its samples (tests/
+// judge.py), handed over in order, on silence_parts.mp3 and the real-world files but two whose format changes
+// midway (the decoder keeps the first frame's channels and ends at a change of rate, as the playback does); 400
+// columns of silence_parts.mp3 follow mpg123's RMS of the same spans.
+TEST(DecodedLevels, AreThoseOfEachFramesDecodedSamples)
+{
+    std::vector<std::string> files = TestdataFiles();
+    files.insert(files.begin(), FixturePath("silence_parts.mp3"));
+    for (const std::string& path : files) {
+        SourceFile file;
+        FrameIndex index;
+        int32_t n = 0;
+        if (path.find("he_mode") != std::string::npos || path.find("he_44_48khz") != std::string::npos ||
+            file.Open(path.c_str()) != SourceRead::Ok || !MP3IndexFile(file, index, &n) || n < 20)
+            continue;
+        std::vector<uint8_t> levels;
+        const auto take = [&](int64_t first, const uint8_t* l, int64_t count) {
+            EXPECT_EQ(first, int64_t(levels.size())) << path;
+            levels.insert(levels.end(), l, l + count);
+            return true;
+        };
+        EXPECT_TRUE(DecodeFrameLevels(path.c_str(), index.timeline.nSamplesPerFrame, n, take)) << path;
+        ASSERT_EQ(levels.size(), size_t(n)) << path;
+        std::vector<double> frames;
+        for (uint8_t level : levels) frames.push_back(LevelDb(level));
+        std::vector<int64_t> off;
+        JudgeLevels(path, frames, &off);
+        EXPECT_TRUE(off.empty()) << path << " " << ::testing::PrintToString(off);
+        if (path != files.front()) continue;
+        std::vector<double> columns;
+        for (uint8_t level : ColumnLevels(levels, 400)) columns.push_back(LevelDb(level));
+        EXPECT_GE(JudgeLevels(path, columns), 0.9);
+    }
 }
 
 }  // namespace

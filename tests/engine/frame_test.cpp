@@ -116,7 +116,7 @@ TEST(FrameScan, FramesLieBetweenTheTagsOnly)
         const std::vector<FrameEntry> whole = Scan(bytes);
         for (int64_t chunk : {1, 3, 7, 64, 417, 2000, 4096}) {
             Bytes arriving(bytes.size(), 0);
-            FrameScanner scanner(static_cast<int64_t>(bytes.size()));
+            FrameScanner scanner(static_cast<int64_t>(bytes.size()), true);  // levels read side information too
             for (size_t end = 0; end < bytes.size();) {  // the bytes before Needed() given up (zeroed)
                 const size_t from = std::exchange(end, std::min(bytes.size(), end + size_t(chunk)));
                 std::copy(bytes.begin() + long(from), bytes.begin() + long(end), arriving.begin() + long(from));

@@ -34,7 +34,8 @@ LICENCES = {
     "licenses/common-licenses/LGPL-2": LIBRARY, "licenses/common-licenses/LGPL-2.1": LGPL}
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "comdlg32.dll", "shell32.dll",
                "ole32.dll", "advapi32.dll", "winmm.dll", "shlwapi.dll", "msvcrt.dll"}
-OWN_IMPORTS = {"ZorDU3Vodizaro.exe": {"bass.dll", "kivcontrols.dll", "id3lib.dll"}, "bass.dll": {"libmpg123.dll"},
+OWN_IMPORTS = {"ZorDU3Vodizaro.exe": {"bass.dll", "kivcontrols.dll", "id3lib.dll", "libmpg123.dll"},
+               "bass.dll": {"libmpg123.dll"},
                "vodizaro-cut.exe": {"id3lib.dll", "libmpg123.dll"}}
 REQUIRED = {("ZorDU3Vodizaro.exe", "id3lib.dll"): r"ID3_Tag", ("bass.dll", "libmpg123.dll"): r"\smpg123_open"}
 RESOURCE = {"ProductName": "Zor DU3 Vodizaro", "OriginalFilename": "ZorDU3Vodizaro.exe",

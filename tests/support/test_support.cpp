@@ -69,13 +69,14 @@ std::vector<std::string> JudgeCuts(const std::vector<JudgeJob>& jobs)
     return judged;
 }
 
-double JudgeLevels(const std::string& path, const std::vector<double>& levels)
+double JudgeLevels(const std::string& path, const std::vector<double>& levels, std::vector<int64_t>* off)
 {
     std::string command = "/usr/bin/python3 " ZDV_JUDGE " levels '" + path + "'";
     for (double level : levels) command += " " + std::to_string(level);
     FILE* judge = popen(command.c_str(), "r");
     double rho = -2;
     if (judge && fscanf(judge, "%lf", &rho) != 1) rho = -2;
+    for (long long frame = 0; judge && off && fscanf(judge, "%lld", &frame) == 1;) off->push_back(frame);
     if (judge) pclose(judge);
     return rho;
 }

@@ -74,8 +74,9 @@ struct JudgeJob {
     int64_t first = -1, end = -1;  // the source's samples the cut is to play exactly, if known
 };
 std::vector<std::string> JudgeCuts(const std::vector<JudgeJob>& jobs);
-// Spearman's rho of levels (dB) of equal spans of a file's frames and mpg123's RMS of the same spans (judge.py).
-double JudgeLevels(const std::string& path, const std::vector<double>& levels);
+// Spearman's rho of levels (dB) of equal spans of a file's frames and mpg123's RMS of the same spans (judge.py);
+// with a level a frame, off gets the frames whose level is not mpg123's.
+double JudgeLevels(const std::string& path, const std::vector<double>& levels, std::vector<int64_t>* off = nullptr);
 
 inline std::string Box(const std::string& text, const char* caption, UINT flags)  // "text|caption|flags"
 {
