@@ -98,6 +98,27 @@ Plan PlanCut(SourceFile& file, const CutJob& job, FrameIndex& index, bool fresh,
     return LayOutFromFile(file, index, span, layout);
 }
 
+// Hands MP3EmitCut the source's runs from a buffer of its own, placed in
+// step with the file's pages.
+class RunReader {
+public:
+    explicit RunReader(SourceFile& source)
+        : source_(source), buffer_(static_cast<uint8_t*>(OsAllocBuffer(kReadChunkBytes + 2 * kPageBytes)))
+    {
+    }
+    // False when no buffer could be had.
+    explicit operator bool() const { return buffer_ != nullptr; }
+    const uint8_t* operator()(int64_t from, int64_t to)
+    {
+        uint8_t* const placed = PagePlaced(buffer_.get(), from);
+        return source_.ReadInto(placed, from, to - from, [](int64_t) {}) ? placed : nullptr;
+    }
+
+private:
+    SourceFile& source_;
+    std::unique_ptr<uint8_t[], OsBufferFree> buffer_;
+};
+
 // Writes the new file: its leading tag, then the frames of the layout
 // (MP3EmitCut), read from the source a run at a time, its tags at the end,
 // and their Xing/Info frame again once it is final.
@@ -108,13 +129,9 @@ CutEmitted WriteNewFile(OsFile file, SourceFile& source, const FrameEntry* frame
     // The Xing/Info frame made final counts the tags written after the frames.
     layout.content.nTrailingBytes = static_cast<int64_t>(tags.back.size());
     if (!OsWriteExact(file, placeholder.data(), placeholder.size())) return CutEmitted::WriteFailed;
-    const size_t room = kReadChunkBytes + 2 * kPageBytes;  // a run, placed in step with the file's pages
-    std::unique_ptr<uint8_t[], OsBufferFree> buffer(static_cast<uint8_t*>(OsAllocBuffer(room)));
-    if (!buffer) return CutEmitted::ReadFailed;
-    const auto read = [&](int64_t from, int64_t to) -> const uint8_t* {
-        uint8_t* const placed = PagePlaced(buffer.get(), from);
-        return source.ReadInto(placed, from, to - from, [](int64_t) {}) ? placed : nullptr;
-    };
+    RunReader reader(source);
+    if (!reader) return CutEmitted::ReadFailed;
+    const auto read = [&reader](int64_t from, int64_t to) { return reader(from, to); };
     int64_t written = 0, started = 0;  // bytes written; those whose writing to the disk has begun
     const auto write = [&](const uint8_t* bytes, size_t count) {
         if (!OsWriteExact(file, bytes, count)) return false;
@@ -137,6 +154,35 @@ CutEmitted WriteNewFile(OsFile file, SourceFile& source, const FrameEntry* frame
     if (OsSeek(file, at, SEEK_SET) != at || !OsWriteExact(file, layout.infoFrame.data(), layout.infoFrame.size()))
         return CutEmitted::WriteFailed;
     return CutEmitted::Done;
+}
+
+// Whether the file at path holds exactly what the cut of layout with tags
+// writes: as many bytes, its tags byte for byte, and its frames as the
+// read-back check finds them. final is the layout made final by the frames
+// (MP3EmitCut writing nothing), made at the first file that calls for it.
+bool HoldsCut(const OsPath& path, SourceFile& source, const FrameEntry* frames, const CutLayout& layout,
+              const CutTags& tags, std::unique_ptr<CutLayout>& final)
+{
+    OsFile file = OsOpenForReading(path);
+    if (!file) return false;
+    const int64_t size = OsFileSize(file);
+    const int64_t back = static_cast<int64_t>(tags.back.size());
+    std::vector<uint8_t> front(tags.front.size()), end(tags.back.size());
+    const bool same = size == static_cast<int64_t>(front.size()) + layout.nBytes + back &&
+                      OsReadExact(file, front.data(), front.size()) && front == tags.front &&
+                      OsSeek(file, size - back, SEEK_SET) == size - back && OsReadExact(file, end.data(), end.size()) &&
+                      end == tags.back;
+    OsCloseFile(file);
+    if (!same) return false;
+    if (!final) {
+        final.reset(new CutLayout(layout));
+        final->content.nTrailingBytes = back;
+        RunReader reader(source);
+        const auto read = [&reader](int64_t from, int64_t to) { return reader(from, to); };
+        if (!reader || MP3EmitCut(*final, frames, read, [](const uint8_t*, size_t) { return true; }) != CutEmitted::Done)
+            final->nBytes = -1;  // matches no file
+    }
+    return final->nBytes == layout.nBytes && MP3CheckCutFile(path, *final);
 }
 
 // The error box of a failed file operation: the text and the system's
@@ -245,6 +291,21 @@ CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log, 
 
         NewFile& made = result.made;
         made = NewFile();
+        // The tags of the source as they are now, with the length the cut plays.
+        const int64_t rate = std::max<int64_t>(1, index.timeline.nRate);
+        const int64_t lengthMs = ((result.span.nEndSample - result.span.nFirstSample) * 1000 + rate / 2) / rate;
+        const CutTags tags = job.pSourceTags
+                                 ? MakeCutTags(*job.pSourceTags, job.texts, lengthMs)
+                                 : MakeCutTags(OsPath(job.rule.source, job.rule.sourceOriginal), job.texts, lengthMs);
+        std::unique_ptr<CutLayout> final;
+        const auto holds = [&](const OsPath& path) {
+            return HoldsCut(path, sourceFile, index.frames.data(), layout, tags, final);
+        };
+        if (job.bTakeWritten && MP3FindNamedFile(job.rule, made, holds)) {
+            result.status = CutStatus::Done;
+            result.bFound = true;
+            return result;
+        }
         std::vector<std::string> lines;
         const auto tried = [&](const std::string& name) { lines.push_back("(?) 文件: " + name); };
         const OutputFile created = MP3CreateNewFile(job.rule, made, &result.nReason, tried);
@@ -257,10 +318,6 @@ CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log, 
             result.status = CutStatus::CannotCreate;
             return result;
         }
-        // The tags of the source as they are now, with the length the cut plays.
-        const int64_t rate = std::max<int64_t>(1, index.timeline.nRate);
-        const int64_t lengthMs = ((result.span.nEndSample - result.span.nFirstSample) * 1000 + rate / 2) / rate;
-        const CutTags tags = MakeCutTags(OsPath(job.rule.source, job.rule.sourceOriginal), job.texts, lengthMs);
         const CutEmitted emitted = WriteNewFile(made.file, sourceFile, index.frames.data(), layout, tags, progress);
         result.nReason = emitted == CutEmitted::WriteFailed ? OsLastError() : 0;
         bool written = emitted == CutEmitted::Done;

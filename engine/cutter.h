@@ -41,7 +41,12 @@ double MP3SelectionSize();
 
 // What a cut takes: the source (rule.source and its original), its
 // selection in seconds, or exactly in samples when nEndSample is above 0
-// (MP3MapSamples), where the new file goes and the texts of its tag.
+// (MP3MapSamples), where the new file goes and the texts of its tag. The
+// source's tags come from pSourceTags where one of many cuts of it read them
+// once, else from the source as it is now. With bTakeWritten, a file at one
+// of the names the cut would try before the first free one that holds
+// exactly what it would write (its tags byte for byte, its frames as the
+// read-back check finds them) is taken for the cut's, and nothing is written.
 struct CutJob {
     OutputRule rule;
     float fStart = 0;
@@ -50,6 +55,8 @@ struct CutJob {
     int64_t nFirstSample = 0;
     int64_t nEndSample = 0;
     TagTexts texts;
+    const CutSourceTags* pSourceTags = nullptr;
+    bool bTakeWritten = false;
 };
 
 // What a cut did.
@@ -68,6 +75,7 @@ struct CutResult {
     uint32_t nReason = 0;       // the system's code of a failed file operation; 0 for none
     NewFile made;               // the new file's name (closed) once one was created
     FrameSpan span = {0, 0};    // the frames of the selection
+    bool bFound = false;        // Done by a file that was there already (CutJob::bTakeWritten)
 };
 
 // Takes each line a cut reports, in the log's words.
