@@ -276,13 +276,13 @@ void SnapSplitPoints(std::vector<SplitPart>& parts, const std::vector<uint8_t>& 
     // first and last boundaries inside it.
     const int64_t lowest = delay / spf + 1;
     const int64_t highest = std::min(frames - 1, (timeline.played + delay - 1) / spf);
-    const int64_t near = std::max<int64_t>(1, reach / spf);
+    const int64_t within = std::max<int64_t>(1, reach / spf);
     for (size_t k = 1; k < parts.size(); ++k) {
         const int64_t at = (parts[k].first + delay) / spf;
         // Between the point before, as it moved, and the one after.
         const int64_t after = k + 1 < parts.size() ? (parts[k + 1].first + delay) / spf - 1 : highest;
-        const int64_t from = std::max({at - near, lowest, (parts[k - 1].first + delay) / spf + 1});
-        const int64_t to = std::min({at + near, highest, after});
+        const int64_t from = std::max({at - within, lowest, (parts[k - 1].first + delay) / spf + 1});
+        const int64_t to = std::min({at + within, highest, after});
         // How loud each boundary is: the frames around it taken together.
         std::vector<uint8_t> loudness;
         for (int64_t f = from; f <= to; ++f)
@@ -382,31 +382,16 @@ int RunSplit(const CutCommandLine& command)
         job.rule.folder = at.text;
         job.rule.folderOriginal = at.original;
     }
+    // Each part is written while the one before it is checked and named on
+    // a thread of its own; the lines come in the parts' order.
     std::vector<PathArgument> made;
-    const double total = static_cast<double>(plan.played);
-    for (const SplitPart& part : parts) {
-        job.nFirstSample = part.first;
-        job.nEndSample = part.end;
-        job.texts = texts;
-        if (!part.name.empty()) {
-            const PathArgument name = PathOf(part.name);
-            job.rule.title = name.text;
-            job.rule.titleOriginal = name.original;
-            for (int k = 0; k < 3; ++k) job.texts.texts[k] = TagTextOf(part.texts[k], true);
-            for (int k = 0; k < 3; ++k) job.texts.extras[k] = TagTextOf(part.texts[3 + k], false);
-        }
-        const auto progress = [&](const char* what, int percent) {
-            if (what && strcmp(what, "写入") == 0)
-                ShowSplitProgress((part.first + double(part.end - part.first) * percent / 100) / total);
-        };
-        const CutResult result = MP3CutSource(job, index, [](const std::string&) {}, progress);
+    const auto report = [&](const CutResult& result) {
         const PathArgument path = {result.made.path, result.made.original};
         if (result.status == CutStatus::Done) {
             if (!result.bFound) made.push_back(path);
-            ShowSplitProgress(double(part.end) / total);
             printf("%s\n", path.Shown().c_str());
             fflush(stdout);
-            continue;
+            return true;
         }
         ShowSplitProgress(1);
         const bool named = !result.made.path.empty();
@@ -414,8 +399,51 @@ int RunSplit(const CutCommandLine& command)
         fprintf(stderr, "vodizaro-cut: %s: %s%s\n", (named ? path : source).Shown().c_str(), ReasonOf(result),
                 reason.c_str());
         for (const PathArgument& written : made) OsDeleteFile(written.Path());
-        return 1;
+        return false;
+    };
+    const auto noLog = [](const std::string&) {};
+    WrittenCut cuts[2];
+    CutResult finished;
+    std::thread finishing;
+    const auto finish = [&](WrittenCut& cut) {
+        const auto run = [&finished, &cut, &noLog] { finished = MP3FinishCut(cut, noLog, nullptr); };
+        try {
+            finishing = std::thread(run);
+        } catch (const std::system_error&) {  // no second thread: one after the other
+            run();
+        }
+    };
+    bool pending = false;  // a part waits for finished
+    const double total = static_cast<double>(plan.played);
+    for (size_t k = 0; k < parts.size(); ++k) {
+        const SplitPart& part = parts[k];
+        job.nFirstSample = part.first;
+        job.nEndSample = part.end;
+        job.texts = texts;
+        if (!part.name.empty()) {
+            const PathArgument name = PathOf(part.name);
+            job.rule.title = name.text;
+            job.rule.titleOriginal = name.original;
+            for (int n = 0; n < 3; ++n) job.texts.texts[n] = TagTextOf(part.texts[n], true);
+            for (int n = 0; n < 3; ++n) job.texts.extras[n] = TagTextOf(part.texts[3 + n], false);
+        }
+        const auto progress = [&](const char* what, int percent) {
+            if (what && strcmp(what, "写入") == 0)
+                ShowSplitProgress((part.first + double(part.end - part.first) * percent / 100) / total);
+        };
+        WrittenCut& cut = cuts[k % 2];
+        const bool written = MP3WriteCut(job, index, noLog, progress, cut);
+        if (finishing.joinable()) finishing.join();
+        if (pending && !report(finished)) {
+            if (written) OsDeleteFile(cut.result.made.TempPath());
+            return 1;
+        }
+        pending = written;
+        if (!written && !report(cut.result)) return 1;
+        if (written) finish(cut);
     }
+    if (finishing.joinable()) finishing.join();
+    if (pending && !report(finished)) return 1;
     ShowSplitProgress(1);
     return 0;
 }

@@ -263,13 +263,22 @@ double MP3SelectionSize()
 
 CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log, const WorkProgress& progress)
 {
-    CutResult result;
+    WrittenCut written;
+    if (!MP3WriteCut(job, index, log, progress, written)) return written.result;
+    return MP3FinishCut(written, log, progress);
+}
+
+bool MP3WriteCut(const CutJob& job, FrameIndex& index, const CutLog& log, const WorkProgress& progress,
+                 WrittenCut& cut)
+{
+    CutResult& result = cut.result;
+    result = CutResult();
     // The file may have changed since it was indexed: what is read now counts.
     SourceFile sourceFile;
     const SourceRead opened = sourceFile.Open(OsPath(job.rule.source, job.rule.sourceOriginal));
     if (opened != SourceRead::Ok) {
         result.status = CutStatus::Unreadable;
-        return result;
+        return false;
     }
     log("大小: " + std::to_string(sourceFile.Size()));
     // A file found changed while it is copied is indexed anew and cut again
@@ -279,12 +288,12 @@ CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log, 
         switch (PlanCut(sourceFile, job, index, fresh, result.span, layout, progress)) {
         case Plan::Stale:
             result.status = CutStatus::Unreadable;
-            return result;
+            return false;
         case Plan::NoAudio:
             // Nothing is written for a selection without audio (a cut-off
             // frame is none).
             result.status = CutStatus::NoAudio;
-            return result;
+            return false;
         case Plan::Laid:
             break;
         }
@@ -304,7 +313,7 @@ CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log, 
         if (job.bTakeWritten && MP3FindNamedFile(job.rule, made, holds)) {
             result.status = CutStatus::Done;
             result.bFound = true;
-            return result;
+            return false;
         }
         std::vector<std::string> lines;
         const auto tried = [&](const std::string& name) { lines.push_back("(?) 文件: " + name); };
@@ -312,11 +321,11 @@ CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log, 
         for (const std::string& line : lines) log(line);
         if (created == OutputFile::NotMp3) {
             result.status = CutStatus::NotMp3;
-            return result;
+            return false;
         }
         if (created == OutputFile::Failed) {
             result.status = CutStatus::CannotCreate;
-            return result;
+            return false;
         }
         const CutEmitted emitted = WriteNewFile(made.file, sourceFile, index.frames.data(), layout, tags, progress);
         result.nReason = emitted == CutEmitted::WriteFailed ? OsLastError() : 0;
@@ -340,27 +349,36 @@ CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log, 
             OsDeleteFile(made.TempPath());
             result.status = emitted == CutEmitted::WriteFailed || emitted == CutEmitted::Done ? CutStatus::CannotWrite
                                                                                                : CutStatus::Unreadable;
-            return result;
+            return false;
         }
-        // Whatever went wrong on the way to the disk shows in the file as it reads back now.
-        if (g_cutWrittenHook) g_cutWrittenHook(made.temp.c_str());
-        if (!MP3CheckCutFile(made.TempPath(), layout, progress)) {
-            OsDeleteFile(made.TempPath());
-            result.status = CutStatus::CheckFailed;
-            return result;
-        }
-        // Only a whole, checked file takes its name.
-        lines.clear();
-        const OutputFile named = MP3CommitNewFile(made, &result.nReason, tried);
-        for (const std::string& line : lines) log(line);
-        if (named != OutputFile::Created) {
-            OsDeleteFile(made.TempPath());
-            result.status = named == OutputFile::NotMp3 ? CutStatus::NotMp3 : CutStatus::CannotCreate;
-            return result;
-        }
-        result.status = CutStatus::Done;
+        cut.layout = std::move(layout);
+        return true;
+    }
+}
+
+CutResult MP3FinishCut(WrittenCut& cut, const CutLog& log, const WorkProgress& progress)
+{
+    CutResult& result = cut.result;
+    NewFile& made = result.made;
+    // Whatever went wrong on the way to the disk shows in the file as it reads back now.
+    if (g_cutWrittenHook) g_cutWrittenHook(made.temp.c_str());
+    if (!MP3CheckCutFile(made.TempPath(), cut.layout, progress)) {
+        OsDeleteFile(made.TempPath());
+        result.status = CutStatus::CheckFailed;
         return result;
     }
+    // Only a whole, checked file takes its name.
+    std::vector<std::string> lines;
+    const auto tried = [&](const std::string& name) { lines.push_back("(?) 文件: " + name); };
+    const OutputFile named = MP3CommitNewFile(made, &result.nReason, tried);
+    for (const std::string& line : lines) log(line);
+    if (named != OutputFile::Created) {
+        OsDeleteFile(made.TempPath());
+        result.status = named == OutputFile::NotMp3 ? CutStatus::NotMp3 : CutStatus::CannotCreate;
+        return result;
+    }
+    result.status = CutStatus::Done;
+    return result;
 }
 
 void MP3Split()

@@ -3,6 +3,7 @@
 // file that carries the source's tag texts.
 #pragma once
 
+#include "cut_layout.h"
 #include "frame_index.h"
 #include "output_name.h"
 #include "tag_carry.h"
@@ -90,6 +91,21 @@ using CutLog = std::function<void(const std::string& line)>;
 // took that name meanwhile, each tried told as before). progress hears how far the reading
 // of the frames and the writing of the new file are.
 CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log, const WorkProgress& progress = nullptr);
+
+// MP3CutSource in two halves, so that a caller cutting many files can write
+// the next while the last is checked and named. MP3WriteCut does all up to
+// the new file written and closed under its temporary name: true then, with
+// MP3FinishCut to call; false when the cut ended there (written.result says
+// how: a failure, or Done with bFound). MP3FinishCut checks the file and
+// gives it its name, and returns what the cut did. Each takes its own log
+// lines and progress, as MP3CutSource would tell them.
+struct WrittenCut {
+    CutResult result;
+    CutLayout layout;  // what the file was written from, made final
+};
+bool MP3WriteCut(const CutJob& job, FrameIndex& index, const CutLog& log, const WorkProgress& progress,
+                 WrittenCut& written);
+CutResult MP3FinishCut(WrittenCut& written, const CutLog& log, const WorkProgress& progress);
 
 // Cuts the selection of g_state out of szSourcePath into a new file, with
 // its log lines, its questions and error boxes (through the installed
