@@ -14,6 +14,7 @@ struct CutCommandLine {
     std::string sheet;                              // --split-cue SHEET (UTF-8)
     float every = 0;                                // --split-every DURATION, seconds
     long parts = 0;                                 // --split-parts N
+    float snap = 0;                                 // --snap SECONDS: how far a split point may move to quiet
     float thresholdDb = -50;                        // --threshold: quieter frames are silent
     float minSeconds = 1;                           // --min-length: the shortest silence
 };

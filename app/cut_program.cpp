@@ -83,10 +83,12 @@ std::string Shown(const TagText& text)
 // measure reads the whole file, as the index does: it runs on a thread of
 // its own meanwhile, with its own copy of the path and its own handle on the
 // file; the decoder and its result are looked at only once that thread has
-// been joined. With levels, the index has those of the frames' side
-// information (the silences are found with them).
-bool LoadSource(const PathArgument& source, FrameIndex& index, float& duration, TagTexts& texts, std::string& error,
-                bool levels)
+// been joined. Without exact, the duration is the index's gapless timeline
+// and no decoder measures it: the splits take exact samples of that
+// timeline and no time needs the decoder's length. With levels, the index
+// has those of the frames' side information (silences and snapping use them).
+bool LoadSource(const PathArgument& source, bool exact, FrameIndex& index, float& duration, TagTexts& texts,
+                std::string& error, bool levels)
 {
     SourceFile file;
     int32_t counted = 0;
@@ -97,11 +99,11 @@ bool LoadSource(const PathArgument& source, FrameIndex& index, float& duration, 
         return false;
     }
     Mp3Decoder decoder;
-    DecoderOpenResult decoded = DecoderOpenResult::FileNotOpened;
+    DecoderOpenResult decoded = exact ? DecoderOpenResult::FileNotOpened : DecoderOpenResult::Ok;
     const auto measure = [&decoder, &decoded, path = source] { decoded = decoder.Open(path.Path()); };
     std::thread measuring;
     try {
-        measuring = std::thread(measure);
+        if (exact) measuring = std::thread(measure);
     } catch (const std::system_error&) {  // no second thread: one after the other
         measure();
     }
@@ -116,7 +118,10 @@ bool LoadSource(const PathArgument& source, FrameIndex& index, float& duration, 
         error = "holds no MPEG audio a decoder can play";
         return false;
     }
-    duration = static_cast<float>(decoder.BytesToSeconds(decoder.LengthBytes()));
+    const SourceTimeline& timeline = index.timeline;
+    duration = exact ? static_cast<float>(decoder.BytesToSeconds(decoder.LengthBytes()))
+                     : static_cast<float>(double(timeline.nEndSample - timeline.nFirstSample) /
+                                          std::max(1, timeline.nRate));
     MP3ReadTagTexts(source.Path(), texts);
     for (TagText& text : texts.texts) {
         if (text.bPresent) continue;
@@ -127,10 +132,11 @@ bool LoadSource(const PathArgument& source, FrameIndex& index, float& duration, 
 }
 
 // LoadSource, or a line on the standard error saying why not.
-bool LoadOrSay(const PathArgument& source, FrameIndex& index, float& duration, TagTexts& texts, bool levels = false)
+bool LoadOrSay(const PathArgument& source, bool exact, FrameIndex& index, float& duration, TagTexts& texts,
+               bool levels = false)
 {
     std::string error;
-    if (LoadSource(source, index, duration, texts, error, levels)) return true;
+    if (LoadSource(source, exact, index, duration, texts, error, levels)) return true;
     fprintf(stderr, "vodizaro-cut: %s: %s\n", source.Shown().c_str(), error.c_str());
     return false;
 }
@@ -254,9 +260,60 @@ void ShowSplitProgress(double done)
     if (terminal) fprintf(stderr, done < 1 ? "\r%3d%%" : "\r    \r", static_cast<int>(done * 100));
 }
 
+// Frames on each side of a boundary that tell how loud it is for --snap:
+// about a tenth of a second.
+constexpr int64_t kSnapAroundFrames = 4;
+
+// Moves each split point between the parts (not the first start nor the
+// last end) to the quietest frame boundary within reach samples of it, by
+// the frames' levels (sound_level.h): the middle of the longest run of
+// equally quiet boundaries, the one nearest of runs as long. A point stays
+// after the one before it, as moved, and before the one after; the parts
+// stay back to back.
+void SnapSplitPoints(std::vector<SplitPart>& parts, const std::vector<uint8_t>& levels, const SplitTimeline& timeline,
+                     int64_t reach)
+{
+    const int64_t spf = timeline.perFrame, delay = timeline.delay, frames = static_cast<int64_t>(levels.size());
+    // Frame f begins at sample f x spf - delay of the timeline played: the
+    // first and last boundaries inside it.
+    const int64_t lowest = delay / spf + 1;
+    const int64_t highest = std::min(frames - 1, (timeline.played + delay - 1) / spf);
+    const int64_t within = std::max<int64_t>(1, reach / spf);
+    for (size_t k = 1; k < parts.size(); ++k) {
+        const int64_t at = (parts[k].first + delay) / spf;
+        // Between the point before, as it moved, and the one after.
+        const int64_t after = k + 1 < parts.size() ? (parts[k + 1].first + delay) / spf - 1 : highest;
+        const int64_t from = std::max({at - within, lowest, (parts[k - 1].first + delay) / spf + 1});
+        const int64_t to = std::min({at + within, highest, after});
+        // How loud each boundary is: the frames around it taken together.
+        std::vector<uint8_t> loudness;
+        for (int64_t f = from; f <= to; ++f)
+            loudness.push_back(SpanLevel(levels, std::max<int64_t>(0, f - kSnapAroundFrames),
+                                         std::min(frames, f + kSnapAroundFrames)));
+        if (loudness.empty()) continue;
+        // The middle of the longest run of the quietest boundaries; of runs
+        // as long, the one nearest the point.
+        const uint8_t quietest = *std::min_element(loudness.begin(), loudness.end());
+        int64_t best = at, bestRun = 0;
+        for (size_t n = 0; n < loudness.size();) {
+            size_t end = n;
+            while (end < loudness.size() && loudness[end] == quietest) ++end;
+            const int64_t run = static_cast<int64_t>(end - n), middle = from + static_cast<int64_t>(n + end) / 2;
+            if (run > bestRun || (run == bestRun && run > 0 && std::llabs(middle - at) < std::llabs(best - at))) {
+                best = middle;
+                bestRun = run;
+            }
+            n = end + (end == n);
+        }
+        parts[k].first = best * spf - delay;
+        parts[k - 1].end = parts[k].first;
+    }
+}
+
 // A split: the sheet read and its source found, or the source of the words;
 // the parts planned in full before the first is cut, each cut as the window
-// cuts; a failure removes what this run wrote.
+// cuts; a failure removes what this run wrote (not the parts it found
+// written before).
 int RunSplit(const CutCommandLine& command)
 {
     std::string error;
@@ -285,7 +342,7 @@ int RunSplit(const CutCommandLine& command)
     FrameIndex index;
     float duration = 0;
     TagTexts texts;
-    if (!LoadOrSay(source, index, duration, texts)) return 1;
+    if (!LoadOrSay(source, false, index, duration, texts, command.snap > 0)) return 1;
     const SourceTimeline& timeline = index.timeline;
     SplitTimeline plan;
     plan.played = timeline.nEndSample - timeline.nFirstSample;
@@ -303,8 +360,14 @@ int RunSplit(const CutCommandLine& command)
         fprintf(stderr, "vodizaro-cut: %s: %s\n", named.c_str(), error.c_str());
         return 1;
     }
+    if (command.snap > 0) SnapSplitPoints(parts, index.levels, plan, std::llround(double(command.snap) * plan.rate));
 
+    // The source's tags, read once for all parts; a part already there from
+    // a run before, exactly as this one would write it, counts as written.
+    const CutSourceTags sourceTags = ReadCutSourceTags(source.Path());
     CutJob job;
+    job.pSourceTags = &sourceTags;
+    job.bTakeWritten = true;
     job.fDuration = duration;
     job.rule.source = source.text;
     job.rule.sourceOriginal = source.original;
@@ -321,31 +384,16 @@ int RunSplit(const CutCommandLine& command)
         job.rule.folder = at.text;
         job.rule.folderOriginal = at.original;
     }
+    // Each part is written while the one before it is checked and named on
+    // a thread of its own; the lines come in the parts' order.
     std::vector<PathArgument> made;
-    const double total = static_cast<double>(plan.played);
-    for (const SplitPart& part : parts) {
-        job.nFirstSample = part.first;
-        job.nEndSample = part.end;
-        job.texts = texts;
-        if (!part.name.empty()) {
-            const PathArgument name = PathOf(part.name);
-            job.rule.title = name.text;
-            job.rule.titleOriginal = name.original;
-            for (int k = 0; k < 3; ++k) job.texts.texts[k] = TagTextOf(part.texts[k], true);
-            for (int k = 0; k < 3; ++k) job.texts.extras[k] = TagTextOf(part.texts[3 + k], false);
-        }
-        const auto progress = [&](const char* what, int percent) {
-            if (what && strcmp(what, "写入") == 0)
-                ShowSplitProgress((part.first + double(part.end - part.first) * percent / 100) / total);
-        };
-        const CutResult result = MP3CutSource(job, index, [](const std::string&) {}, progress);
+    const auto report = [&](const CutResult& result) {
         const PathArgument path = {result.made.path, result.made.original};
         if (result.status == CutStatus::Done) {
-            made.push_back(path);
-            ShowSplitProgress(double(part.end) / total);
+            if (!result.bFound) made.push_back(path);
             printf("%s\n", path.Shown().c_str());
             fflush(stdout);
-            continue;
+            return true;
         }
         ShowSplitProgress(1);
         const bool named = !result.made.path.empty();
@@ -353,8 +401,51 @@ int RunSplit(const CutCommandLine& command)
         fprintf(stderr, "vodizaro-cut: %s: %s%s\n", (named ? path : source).Shown().c_str(), ReasonOf(result),
                 reason.c_str());
         for (const PathArgument& written : made) OsDeleteFile(written.Path());
-        return 1;
+        return false;
+    };
+    const auto noLog = [](const std::string&) {};
+    WrittenCut cuts[2];
+    CutResult finished;
+    std::thread finishing;
+    const auto finish = [&](WrittenCut& cut) {
+        const auto run = [&finished, &cut, &noLog] { finished = MP3FinishCut(cut, noLog, nullptr); };
+        try {
+            finishing = std::thread(run);
+        } catch (const std::system_error&) {  // no second thread: one after the other
+            run();
+        }
+    };
+    bool pending = false;  // a part waits for finished
+    const double total = static_cast<double>(plan.played);
+    for (size_t k = 0; k < parts.size(); ++k) {
+        const SplitPart& part = parts[k];
+        job.nFirstSample = part.first;
+        job.nEndSample = part.end;
+        job.texts = texts;
+        if (!part.name.empty()) {
+            const PathArgument name = PathOf(part.name);
+            job.rule.title = name.text;
+            job.rule.titleOriginal = name.original;
+            for (int n = 0; n < 3; ++n) job.texts.texts[n] = TagTextOf(part.texts[n], true);
+            for (int n = 0; n < 3; ++n) job.texts.extras[n] = TagTextOf(part.texts[3 + n], false);
+        }
+        const auto progress = [&](const char* what, int percent) {
+            if (what && strcmp(what, "写入") == 0)
+                ShowSplitProgress((part.first + double(part.end - part.first) * percent / 100) / total);
+        };
+        WrittenCut& cut = cuts[k % 2];
+        const bool written = MP3WriteCut(job, index, noLog, progress, cut);
+        if (finishing.joinable()) finishing.join();
+        if (pending && !report(finished)) {
+            if (written) OsDeleteFile(cut.result.made.TempPath());
+            return 1;
+        }
+        pending = written;
+        if (!written && !report(cut.result)) return 1;
+        if (written) finish(cut);
     }
+    if (finishing.joinable()) finishing.join();
+    if (pending && !report(finished)) return 1;
     ShowSplitProgress(1);
     return 0;
 }
@@ -380,7 +471,7 @@ int Run(const std::vector<std::string>& words)
     TagTexts texts;
     const bool silences =
         command.kind == CutCommandLine::Kind::Silences || command.kind == CutCommandLine::Kind::SplitSilences;
-    if (!LoadOrSay(source, index, duration, texts, silences)) return 1;
+    if (!LoadOrSay(source, true, index, duration, texts, silences)) return 1;
     if (command.kind == CutCommandLine::Kind::Info) return PrintInfo(source, index, duration, texts);
     if (command.kind == CutCommandLine::Kind::Silences) return PrintSilences(index, duration, command);
     // The parts between silences, each exactly in samples.

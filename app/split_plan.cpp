@@ -48,15 +48,23 @@ bool ParseSplitWords(const std::vector<std::string>& words, CutCommandLine& comm
                                              : CutCommandLine::Kind::SplitParts;
     std::vector<std::string> rest;
     for (size_t k = 1; k < words.size(); ++k) {
-        if (words[k] == "-o" && k + 1 < words.size() && command.folder.empty())
+        if (words[k] == "-o" && k + 1 < words.size() && command.folder.empty()) {
             command.folder = words[++k];
-        else
+        } else if (words[k] == "--snap" && k + 1 < words.size() && !(command.snap > 0) &&
+                   command.kind != CutCommandLine::Kind::SplitCue) {
+            if (!ParseCutTime(words[++k], command.snap) || !(command.snap > 0)) {
+                error = "not a duration: " + words[k];
+                return false;
+            }
+        } else {
             rest.push_back(words[k]);
+        }
     }
     const bool cue = command.kind == CutCommandLine::Kind::SplitCue;
     if (rest.size() != 2 && !(cue && rest.size() == 1)) {
         error = cue ? "give --split-cue SHEET [SOURCE] [-o FOLDER]" : "give " + mode + " " +
-                (command.kind == CutCommandLine::Kind::SplitEvery ? "DURATION" : "N") + " SOURCE [-o FOLDER]";
+                (command.kind == CutCommandLine::Kind::SplitEvery ? "DURATION" : "N") +
+                " SOURCE [-o FOLDER] [--snap SECONDS]";
         return false;
     }
     if (cue) {

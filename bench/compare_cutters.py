@@ -121,7 +121,7 @@ def compare(source, start, end, runs, peers=True):
 
 def compare_cue_split(source, runs):
     """A 20-track sheet over the 60-minute file: our --split-cue against mp3splt -c, and the I/O floor (reading the
-    source and writing all parts: one copy of it)."""
+    source and writing all parts: one copy of it, within the kernel) and the same copy through memory (dd)."""
     print("\n%s by a 20-track cue sheet (%.0f MB)" % (os.path.basename(source), os.path.getsize(source) / 1e6))
     results = {}
     for _ in range(runs):
@@ -131,7 +131,10 @@ def compare_cue_split(source, runs):
                 cue.write('TITLE "Set"\nFILE "%s" MP3\n' % source)
                 for k in range(20):
                     cue.write('  TRACK %02d AUDIO\n    TITLE "Track %d"\n    INDEX 01 %02d:00:00\n' % (k + 1, k + 1, k * 3))
+            # cat copies within the kernel (copy_file_range); dd moves the bytes through memory, as any
+            # cutter must that reads them (a CRC of the audio, the check of what is written).
             tools = {"I/O floor": ["sh", "-c", "cat \"$0\" >\"$1\"/floor.mp3", source, out],
+                     "dd bs=1M": ["dd", "if=" + source, "of=" + os.path.join(out, "dd.mp3"), "bs=1M", "status=none"],
                      "vodizaro-cut": [OURS, "--split-cue", sheet, source, "-o", os.path.join(out, "ours")]}
             os.mkdir(os.path.join(out, "ours"))
             if shutil.which("mp3splt"):

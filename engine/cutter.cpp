@@ -98,6 +98,27 @@ Plan PlanCut(SourceFile& file, const CutJob& job, FrameIndex& index, bool fresh,
     return LayOutFromFile(file, index, span, layout);
 }
 
+// Hands MP3EmitCut the source's runs from a buffer of its own, placed in
+// step with the file's pages.
+class RunReader {
+public:
+    explicit RunReader(SourceFile& source)
+        : source_(source), buffer_(static_cast<uint8_t*>(OsAllocBuffer(kReadChunkBytes + 2 * kPageBytes)))
+    {
+    }
+    // False when no buffer could be had.
+    explicit operator bool() const { return buffer_ != nullptr; }
+    const uint8_t* operator()(int64_t from, int64_t to)
+    {
+        uint8_t* const placed = PagePlaced(buffer_.get(), from);
+        return source_.ReadInto(placed, from, to - from, [](int64_t) {}) ? placed : nullptr;
+    }
+
+private:
+    SourceFile& source_;
+    std::unique_ptr<uint8_t[], OsBufferFree> buffer_;
+};
+
 // Writes the new file: its leading tag, then the frames of the layout
 // (MP3EmitCut), read from the source a run at a time, its tags at the end,
 // and their Xing/Info frame again once it is final.
@@ -108,13 +129,9 @@ CutEmitted WriteNewFile(OsFile file, SourceFile& source, const FrameEntry* frame
     // The Xing/Info frame made final counts the tags written after the frames.
     layout.content.nTrailingBytes = static_cast<int64_t>(tags.back.size());
     if (!OsWriteExact(file, placeholder.data(), placeholder.size())) return CutEmitted::WriteFailed;
-    const size_t room = kReadChunkBytes + 2 * kPageBytes;  // a run, placed in step with the file's pages
-    std::unique_ptr<uint8_t[], OsBufferFree> buffer(static_cast<uint8_t*>(OsAllocBuffer(room)));
-    if (!buffer) return CutEmitted::ReadFailed;
-    const auto read = [&](int64_t from, int64_t to) -> const uint8_t* {
-        uint8_t* const placed = PagePlaced(buffer.get(), from);
-        return source.ReadInto(placed, from, to - from, [](int64_t) {}) ? placed : nullptr;
-    };
+    RunReader reader(source);
+    if (!reader) return CutEmitted::ReadFailed;
+    const auto read = [&reader](int64_t from, int64_t to) { return reader(from, to); };
     int64_t written = 0, started = 0;  // bytes written; those whose writing to the disk has begun
     const auto write = [&](const uint8_t* bytes, size_t count) {
         if (!OsWriteExact(file, bytes, count)) return false;
@@ -137,6 +154,35 @@ CutEmitted WriteNewFile(OsFile file, SourceFile& source, const FrameEntry* frame
     if (OsSeek(file, at, SEEK_SET) != at || !OsWriteExact(file, layout.infoFrame.data(), layout.infoFrame.size()))
         return CutEmitted::WriteFailed;
     return CutEmitted::Done;
+}
+
+// Whether the file at path holds exactly what the cut of layout with tags
+// writes: as many bytes, its tags byte for byte, and its frames as the
+// read-back check finds them. final is the layout made final by the frames
+// (MP3EmitCut writing nothing), made at the first file that calls for it.
+bool HoldsCut(const OsPath& path, SourceFile& source, const FrameEntry* frames, const CutLayout& layout,
+              const CutTags& tags, std::unique_ptr<CutLayout>& final)
+{
+    OsFile file = OsOpenForReading(path);
+    if (!file) return false;
+    const int64_t size = OsFileSize(file);
+    const int64_t back = static_cast<int64_t>(tags.back.size());
+    std::vector<uint8_t> front(tags.front.size()), end(tags.back.size());
+    const bool same = size == static_cast<int64_t>(front.size()) + layout.nBytes + back &&
+                      OsReadExact(file, front.data(), front.size()) && front == tags.front &&
+                      OsSeek(file, size - back, SEEK_SET) == size - back && OsReadExact(file, end.data(), end.size()) &&
+                      end == tags.back;
+    OsCloseFile(file);
+    if (!same) return false;
+    if (!final) {
+        final.reset(new CutLayout(layout));
+        final->content.nTrailingBytes = back;
+        RunReader reader(source);
+        const auto read = [&reader](int64_t from, int64_t to) { return reader(from, to); };
+        if (!reader || MP3EmitCut(*final, frames, read, [](const uint8_t*, size_t) { return true; }) != CutEmitted::Done)
+            final->nBytes = -1;  // matches no file
+    }
+    return final->nBytes == layout.nBytes && MP3CheckCutFile(path, *final);
 }
 
 // The error box of a failed file operation: the text and the system's
@@ -217,13 +263,22 @@ double MP3SelectionSize()
 
 CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log, const WorkProgress& progress)
 {
-    CutResult result;
+    WrittenCut written;
+    if (!MP3WriteCut(job, index, log, progress, written)) return written.result;
+    return MP3FinishCut(written, log, progress);
+}
+
+bool MP3WriteCut(const CutJob& job, FrameIndex& index, const CutLog& log, const WorkProgress& progress,
+                 WrittenCut& cut)
+{
+    CutResult& result = cut.result;
+    result = CutResult();
     // The file may have changed since it was indexed: what is read now counts.
     SourceFile sourceFile;
     const SourceRead opened = sourceFile.Open(OsPath(job.rule.source, job.rule.sourceOriginal));
     if (opened != SourceRead::Ok) {
         result.status = CutStatus::Unreadable;
-        return result;
+        return false;
     }
     log("大小: " + std::to_string(sourceFile.Size()));
     // A file found changed while it is copied is indexed anew and cut again
@@ -233,34 +288,45 @@ CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log, 
         switch (PlanCut(sourceFile, job, index, fresh, result.span, layout, progress)) {
         case Plan::Stale:
             result.status = CutStatus::Unreadable;
-            return result;
+            return false;
         case Plan::NoAudio:
             // Nothing is written for a selection without audio (a cut-off
             // frame is none).
             result.status = CutStatus::NoAudio;
-            return result;
+            return false;
         case Plan::Laid:
             break;
         }
 
         NewFile& made = result.made;
         made = NewFile();
+        // The tags of the source as they are now, with the length the cut plays.
+        const int64_t rate = std::max<int64_t>(1, index.timeline.nRate);
+        const int64_t lengthMs = ((result.span.nEndSample - result.span.nFirstSample) * 1000 + rate / 2) / rate;
+        const CutTags tags = job.pSourceTags
+                                 ? MakeCutTags(*job.pSourceTags, job.texts, lengthMs)
+                                 : MakeCutTags(OsPath(job.rule.source, job.rule.sourceOriginal), job.texts, lengthMs);
+        std::unique_ptr<CutLayout> final;
+        const auto holds = [&](const OsPath& path) {
+            return HoldsCut(path, sourceFile, index.frames.data(), layout, tags, final);
+        };
+        if (job.bTakeWritten && MP3FindNamedFile(job.rule, made, holds)) {
+            result.status = CutStatus::Done;
+            result.bFound = true;
+            return false;
+        }
         std::vector<std::string> lines;
         const auto tried = [&](const std::string& name) { lines.push_back("(?) 文件: " + name); };
         const OutputFile created = MP3CreateNewFile(job.rule, made, &result.nReason, tried);
         for (const std::string& line : lines) log(line);
         if (created == OutputFile::NotMp3) {
             result.status = CutStatus::NotMp3;
-            return result;
+            return false;
         }
         if (created == OutputFile::Failed) {
             result.status = CutStatus::CannotCreate;
-            return result;
+            return false;
         }
-        // The tags of the source as they are now, with the length the cut plays.
-        const int64_t rate = std::max<int64_t>(1, index.timeline.nRate);
-        const int64_t lengthMs = ((result.span.nEndSample - result.span.nFirstSample) * 1000 + rate / 2) / rate;
-        const CutTags tags = MakeCutTags(OsPath(job.rule.source, job.rule.sourceOriginal), job.texts, lengthMs);
         const CutEmitted emitted = WriteNewFile(made.file, sourceFile, index.frames.data(), layout, tags, progress);
         result.nReason = emitted == CutEmitted::WriteFailed ? OsLastError() : 0;
         bool written = emitted == CutEmitted::Done;
@@ -283,27 +349,36 @@ CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log, 
             OsDeleteFile(made.TempPath());
             result.status = emitted == CutEmitted::WriteFailed || emitted == CutEmitted::Done ? CutStatus::CannotWrite
                                                                                                : CutStatus::Unreadable;
-            return result;
+            return false;
         }
-        // Whatever went wrong on the way to the disk shows in the file as it reads back now.
-        if (g_cutWrittenHook) g_cutWrittenHook(made.temp.c_str());
-        if (!MP3CheckCutFile(made.TempPath(), layout, progress)) {
-            OsDeleteFile(made.TempPath());
-            result.status = CutStatus::CheckFailed;
-            return result;
-        }
-        // Only a whole, checked file takes its name.
-        lines.clear();
-        const OutputFile named = MP3CommitNewFile(made, &result.nReason, tried);
-        for (const std::string& line : lines) log(line);
-        if (named != OutputFile::Created) {
-            OsDeleteFile(made.TempPath());
-            result.status = named == OutputFile::NotMp3 ? CutStatus::NotMp3 : CutStatus::CannotCreate;
-            return result;
-        }
-        result.status = CutStatus::Done;
+        cut.layout = std::move(layout);
+        return true;
+    }
+}
+
+CutResult MP3FinishCut(WrittenCut& cut, const CutLog& log, const WorkProgress& progress)
+{
+    CutResult& result = cut.result;
+    NewFile& made = result.made;
+    // Whatever went wrong on the way to the disk shows in the file as it reads back now.
+    if (g_cutWrittenHook) g_cutWrittenHook(made.temp.c_str());
+    if (!MP3CheckCutFile(made.TempPath(), cut.layout, progress)) {
+        OsDeleteFile(made.TempPath());
+        result.status = CutStatus::CheckFailed;
         return result;
     }
+    // Only a whole, checked file takes its name.
+    std::vector<std::string> lines;
+    const auto tried = [&](const std::string& name) { lines.push_back("(?) 文件: " + name); };
+    const OutputFile named = MP3CommitNewFile(made, &result.nReason, tried);
+    for (const std::string& line : lines) log(line);
+    if (named != OutputFile::Created) {
+        OsDeleteFile(made.TempPath());
+        result.status = named == OutputFile::NotMp3 ? CutStatus::NotMp3 : CutStatus::CannotCreate;
+        return result;
+    }
+    result.status = CutStatus::Done;
+    return result;
 }
 
 void MP3Split()

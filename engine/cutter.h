@@ -3,6 +3,7 @@
 // file that carries the source's tag texts.
 #pragma once
 
+#include "cut_layout.h"
 #include "frame_index.h"
 #include "output_name.h"
 #include "tag_carry.h"
@@ -41,7 +42,12 @@ double MP3SelectionSize();
 
 // What a cut takes: the source (rule.source and its original), its
 // selection in seconds, or exactly in samples when nEndSample is above 0
-// (MP3MapSamples), where the new file goes and the texts of its tag.
+// (MP3MapSamples), where the new file goes and the texts of its tag. The
+// source's tags come from pSourceTags where one of many cuts of it read them
+// once, else from the source as it is now. With bTakeWritten, a file at one
+// of the names the cut would try before the first free one that holds
+// exactly what it would write (its tags byte for byte, its frames as the
+// read-back check finds them) is taken for the cut's, and nothing is written.
 struct CutJob {
     OutputRule rule;
     float fStart = 0;
@@ -50,6 +56,8 @@ struct CutJob {
     int64_t nFirstSample = 0;
     int64_t nEndSample = 0;
     TagTexts texts;
+    const CutSourceTags* pSourceTags = nullptr;
+    bool bTakeWritten = false;
 };
 
 // What a cut did.
@@ -68,6 +76,7 @@ struct CutResult {
     uint32_t nReason = 0;       // the system's code of a failed file operation; 0 for none
     NewFile made;               // the new file's name (closed) once one was created
     FrameSpan span = {0, 0};    // the frames of the selection
+    bool bFound = false;        // Done by a file that was there already (CutJob::bTakeWritten)
 };
 
 // Takes each line a cut reports, in the log's words.
@@ -82,6 +91,21 @@ using CutLog = std::function<void(const std::string& line)>;
 // took that name meanwhile, each tried told as before). progress hears how far the reading
 // of the frames and the writing of the new file are.
 CutResult MP3CutSource(const CutJob& job, FrameIndex& index, const CutLog& log, const WorkProgress& progress = nullptr);
+
+// MP3CutSource in two halves, so that a caller cutting many files can write
+// the next while the last is checked and named. MP3WriteCut does all up to
+// the new file written and closed under its temporary name: true then, with
+// MP3FinishCut to call; false when the cut ended there (written.result says
+// how: a failure, or Done with bFound). MP3FinishCut checks the file and
+// gives it its name, and returns what the cut did. Each takes its own log
+// lines and progress, as MP3CutSource would tell them.
+struct WrittenCut {
+    CutResult result;
+    CutLayout layout;  // what the file was written from, made final
+};
+bool MP3WriteCut(const CutJob& job, FrameIndex& index, const CutLog& log, const WorkProgress& progress,
+                 WrittenCut& written);
+CutResult MP3FinishCut(WrittenCut& written, const CutLog& log, const WorkProgress& progress);
 
 // Cuts the selection of g_state out of szSourcePath into a new file, with
 // its log lines, its questions and error boxes (through the installed

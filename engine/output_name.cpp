@@ -90,6 +90,21 @@ OutputFile MP3CreateNewFile(const OutputRule& rule, NewFile& made, uint32_t* rea
     return OutputFile::Failed;
 }
 
+bool MP3FindNamedFile(const OutputRule& rule, NewFile& made, const std::function<bool(const OsPath& path)>& matches)
+{
+    made = NewFile();
+    FirstCandidate(rule, made.first, made.firstOriginal);
+    made.path = made.first;
+    made.original = made.firstOriginal;
+    const std::string first = made.first;
+    const std::u16string firstOriginal = made.firstOriginal;
+    for (;;) {
+        if (made.path.size() >= kTextBufferBytes || !OsPathExists(made.Path())) return false;
+        if (matches(made.Path())) return true;
+        if (!HasMp3Extension(first) || !NextNumberedName(made, first, firstOriginal)) return false;
+    }
+}
+
 OutputFile MP3CommitNewFile(NewFile& made, uint32_t* reason, const std::function<void(const std::string&)>& tried)
 {
     *reason = 0;

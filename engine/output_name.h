@@ -66,6 +66,11 @@ extern const char kPartialSuffix[];
 OutputFile MP3CreateNewFile(const OutputRule& rule, NewFile& made, uint32_t* reason,
                             const std::function<void(const std::string&)>& tried);
 
+// Walks the names MP3CreateNewFile would try, up to the first free one, and
+// stops at the first whose file matches: made then names it (path, original
+// and number; no file open). False when none does.
+bool MP3FindNamedFile(const OutputRule& rule, NewFile& made, const std::function<bool(const OsPath& path)>& matches);
+
 // Gives the new file (closed, complete) its final name: on the disk first
 // (flushed), then by a rename that never replaces a file; where a file took
 // the name meanwhile, the next free numbered name (each handed to tried).

@@ -523,18 +523,31 @@ void ReadTrailingTags(const OsPath& path, int64_t audioStart, std::vector<uint8_
 
 }  // namespace
 
-CutTags MakeCutTags(const OsPath& path, const TagTexts& texts, int64_t lengthMs)
+CutSourceTags ReadCutSourceTags(const OsPath& path)
+{
+    CutSourceTags source;
+    source.leading = ReadLeadingTags(path);
+    std::vector<uint8_t> tail;
+    const uint8_t* id3v1 = nullptr;
+    ReadTrailingTags(path, static_cast<int64_t>(source.leading.size()), tail, id3v1, source.ape, source.dropped);
+    if (id3v1) source.id3v1.assign(id3v1, id3v1 + kId3v1Bytes);
+    return source;
+}
+
+CutTags MakeCutTags(const CutSourceTags& source, const TagTexts& texts, int64_t lengthMs)
 {
     CutTags tags;
     std::vector<std::string> dropped;
-    const std::vector<uint8_t> leading = ReadLeadingTags(path);
-    tags.front = CutId3v2(leading, texts, lengthMs, dropped);
-    std::vector<uint8_t> tail, ape;
-    const uint8_t* id3v1 = nullptr;
-    ReadTrailingTags(path, static_cast<int64_t>(leading.size()), tail, id3v1, ape, dropped);
-    tags.back = ape;
-    const std::vector<uint8_t> v1 = CutId3v1(id3v1, texts);
+    tags.front = CutId3v2(source.leading, texts, lengthMs, dropped);
+    dropped.insert(dropped.end(), source.dropped.begin(), source.dropped.end());
+    tags.back = source.ape;
+    const std::vector<uint8_t> v1 = CutId3v1(source.id3v1.empty() ? nullptr : source.id3v1.data(), texts);
     tags.back.insert(tags.back.end(), v1.begin(), v1.end());
     for (const std::string& part : dropped) tags.dropped += (tags.dropped.empty() ? "" : " ") + part;
     return tags;
+}
+
+CutTags MakeCutTags(const OsPath& path, const TagTexts& texts, int64_t lengthMs)
+{
+    return MakeCutTags(ReadCutSourceTags(path), texts, lengthMs);
 }

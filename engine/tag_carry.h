@@ -90,5 +90,16 @@ struct CutTags {
                                  // not parse), in their order; empty when all comes along
 };
 
-// The tags of a cut of the source at path that plays lengthMs milliseconds.
+// What of a source's tags its cuts carry, read once for any number of cuts.
+struct CutSourceTags {
+    std::vector<uint8_t> leading;     // its leading ID3v2 tags, as they stand
+    std::vector<uint8_t> ape;         // its APEv2 tag, or none
+    std::vector<uint8_t> id3v1;       // its ID3v1 tag, or none
+    std::vector<std::string> dropped; // what of the tags after its frames is left out
+};
+CutSourceTags ReadCutSourceTags(const OsPath& path);
+
+// The tags of a cut of the source that plays lengthMs milliseconds: from
+// its tags read before, or read from the file at path now.
+CutTags MakeCutTags(const CutSourceTags& source, const TagTexts& texts, int64_t lengthMs);
 CutTags MakeCutTags(const OsPath& path, const TagTexts& texts, int64_t lengthMs);

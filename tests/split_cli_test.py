@@ -3,7 +3,7 @@
 
 A cue sheet in code page 936, UTF-8 with a BOM and UTF-16 over a lame-made file: the same files, named, tagged
 (mutagen), each the exact samples of its track (mpg123); bad input: its message, a non-zero exit, the folder as it
-was. With HOUR_FILE: --split-every 10:00 and --split-parts 4 judged by judge.py split, and --split-every 1:00
+was; --snap lands the split points in the silences of silence_parts.mp3. With HOUR_FILE: --split-every 10:00 and --split-parts 4 judged by judge.py split, and --split-every 1:00
 killed at several moments: every .mp3 left decodes to its full minute and a rerun completes the set."""
 import os, signal, subprocess, sys, tempfile, time
 import mutagen.id3
@@ -98,7 +98,7 @@ if len(sys.argv) > 3 and os.path.exists(sys.argv[3]):  # the hour-long file
         check(len(parts) == count and judged.returncode == 0, "%s: %s" % (words, judged.stdout))
     minute = 44100 * 60
     out = tempfile.mkdtemp(dir=work)
-    for delay in (0.05, 0.15, 0.3):
+    for delay in (0.03, 0.08, 0.15):
         process = subprocess.Popen([PROGRAM, "--split-every", "1:00", hour, "-o", out], stdout=subprocess.DEVNULL)
         time.sleep(delay)
         process.send_signal(signal.SIGKILL)
@@ -108,9 +108,23 @@ if len(sys.argv) > 3 and os.path.exists(sys.argv[3]):  # the hour-long file
                 check(abs(samples(os.path.join(out, name)) - minute) <= 1152, "killed: %s is not a minute" % name)
             else:
                 check(name.endswith(".partial"), "killed: %s left" % name)
-    for name in os.listdir(out):
-        os.remove(os.path.join(out, name))
-    check(len(run("--split-every", "1:00", hour, "-o", out).stdout.splitlines()) == 60, "the rerun: not 60 parts")
+    # The rerun into the same folder completes the set: the parts already there count as written, none twice.
+    parts = run("--split-every", "1:00", hour, "-o", out).stdout.splitlines()
+    judged = subprocess.run([sys.executable, JUDGE, "split", hour] + parts, capture_output=True, text=True)
+    mp3s = sorted(os.path.join(out, n) for n in os.listdir(out) if n.endswith(".mp3"))
+    check(len(parts) == 60 and sorted(parts) == mp3s and judged.returncode == 0, "the rerun: %d parts, %d files, %s"
+          % (len(parts), len(mp3s), judged.stdout[-300:]))
+
+# --snap moves each split point into the silence within reach (silence_parts.mp3: silent from 60 to 120, 165 to 195
+# and 235 to 255 s); the parts stay back to back.
+quiet = os.path.join(FIXTURES, "silence_parts.mp3")
+for words in (["--split-every", "1:00", "--snap", "20"], ["--split-parts", "5", "--snap", "25"]):
+    out = tempfile.mkdtemp(dir=work)
+    parts = run(*words, quiet, "-o", out).stdout.splitlines()
+    lengths = [samples(p) for p in parts]
+    points = [sum(lengths[:k]) / 44100 for k in range(1, len(parts))]
+    inside = all(any(a + 2 < t < b - 2 for a, b in ((60, 120), (165, 195), (235, 255))) for t in points)
+    check(len(parts) == 5 and inside and sum(lengths) == samples(quiet), "%s: split at %s" % (words, points))
 
 print("\n".join("FAILED: " + f for f in failures) or "split: all checks passed")
 sys.exit(1 if failures else 0)
