@@ -55,20 +55,24 @@ void SeekTo(float t)
     SeekToPosition();
 }
 
-bool OnSliderKey(WPARAM key, bool shift)
+// The slider's own keys: true for them, which seek when seek is true.
+bool OnSliderKey(WPARAM key, bool shift, bool seek)
 {
     const float line = shift ? kShiftLineSeconds : kLineSeconds;
+    float to;
     switch (key) {
     case VK_LEFT:
-    case VK_UP: SeekTo(g_state.fPosition - line); return true;
+    case VK_UP: to = g_state.fPosition - line; break;
     case VK_RIGHT:
-    case VK_DOWN: SeekTo(g_state.fPosition + line); return true;
-    case VK_PRIOR: SeekTo(g_state.fPosition - kPageSeconds); return true;
-    case VK_NEXT: SeekTo(g_state.fPosition + kPageSeconds); return true;
-    case VK_HOME: SeekTo(0); return true;
-    case VK_END: SeekTo(g_state.fDuration); return true;
+    case VK_DOWN: to = g_state.fPosition + line; break;
+    case VK_PRIOR: to = g_state.fPosition - kPageSeconds; break;
+    case VK_NEXT: to = g_state.fPosition + kPageSeconds; break;
+    case VK_HOME: to = 0; break;
+    case VK_END: to = g_state.fDuration; break;
     default: return false;
     }
+    if (seek) SeekTo(to);
+    return true;
 }
 
 void Nudge(bool end, int direction, bool tenth)
@@ -103,6 +107,8 @@ bool OnKey(WPARAM key)
         Nudge(shift, key == VK_RIGHT ? 1 : -1, alt);
         return true;
     }
+    // The trackbar never moves its thumb by itself: it would not seek.
+    if (focus == g_state.hSlider && OnSliderKey(key, shift, !ctrl && !alt)) return true;
     if (alt) return false;
     if (ctrl) {
         if (key == 'O' && !shift) Press(IDC_BUTTON_OPEN_FILE);
@@ -110,7 +116,6 @@ bool OnKey(WPARAM key)
         else return false;
         return true;
     }
-    if (focus == g_state.hSlider && OnSliderKey(key, shift)) return true;
     switch (key) {
     case VK_SPACE:
         if (shift || IsClass(focus, "Button")) return false;
