@@ -863,6 +863,12 @@ TEST(Listening, KeysAloneCutWhatTheButtonsCutAndHearTheEnds)
     Keys({VK_CONTROL}, 'S');
     std::optional<MessageBoxSeen> box = WaitForMessageBox(program.Id(), w.main);
     ASSERT_TRUE(box && box->text == kCutDone && Answer(*box, IDNO));
+    const RECT channel = ChannelRect(slider);  // the context menu's third item: the start where it was opened
+    PostMessageW(slider, WM_RBUTTONUP, 0, MAKELPARAM((channel.left + channel.right) / 2, channel.bottom));
+    ASSERT_TRUE(WaitUntil([] { return IsWindowVisible(FindWindowW(L"#32768", nullptr)); }));
+    Keys({}, VK_DOWN, 3);
+    Keys({}, VK_RETURN);
+    EXPECT_TRUE(WaitUntil([&] { return w.Seconds(IDC_TIME_START) > 30; }) && w.Seconds(IDC_TIME_END) > 70);
     TypeTime(w.Item(IDC_TIME_END), 0, 30);
     TypeTime(start, 0, 10);
     w.Box(IDC_BUTTON_CUT, "Zor DU3 Vodizaro", kCutDone, IDNO);
@@ -872,7 +878,8 @@ TEST(Listening, KeysAloneCutWhatTheButtonsCutAndHearTheEnds)
     size_t from = 0;
     for (const char* line : {"Button: OPEN FILE", "Key: NUDGE START +1 FRAME", "Key: NUDGE START +0.1 S",
                              "Key: NUDGE END -1 FRAME", "Key: NUDGE END -0.1 S", "Key: PREVIEW START", "Key: PREVIEW END",
-                             "Key: NUDGE START -0.1 S", "Key: NUDGE END +1 FRAME", "Button: SPLIT", "Button: SPLIT"})
+                             "Key: NUDGE START -0.1 S", "Key: NUDGE END +1 FRAME", "Button: SPLIT", "Menu: SET START HERE",
+                             "Button: SPLIT"})
         EXPECT_NE(from = log.find(std::string("    ") + line + "\r\n", from + 1), std::string::npos) << line;
     EXPECT_TRUE(program.CloseNormally(w.main));
 }
