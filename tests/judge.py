@@ -8,6 +8,8 @@
         is off by more than 0.5 dB, or silent against sound or the reverse, but for the first and last 3)
     judge.py listen FROM TO WAV -- COMMAND...   (the sink recorded into WAV while COMMAND plays seconds FROM to TO of
         tone_steps.mp3, second k 300 + 100 (k mod 30) Hz: each heard 1 s, the outer ones 0.8 s, nothing else, ±0.1 s)
+    judge.py previews WAV START... -- COMMAND   (the same while COMMAND plays 3 s of tone_steps.mp3 from each START:
+        a stretch of sound 3 s long, ±0.1 s, that starts within a frame of where its first change of step puts START)
 print a JSON line per cut: "span" [first, end], the source's frames it copies (as they are or made silent) after
 "lead" frames (Xing/Info, priming); "problems" (none: good); "tags"; "compared": mpg123's decode was compared
 with the source's. Levels: 0 bytes and mutagen, 1 and mpg123, 2 (the first form) and ffprobe. Exit 0: all good.
@@ -363,10 +365,40 @@ def step_of(window, rate):
     return step if 0 <= step < 30 and (s1 * s1 + s2 * s2 - coeff * s1 * s2) / (energy * len(window) / 2) > 0.5 else None
 
 
-def judge_recording(path, first, end):
+def read_mono(path):
     with wave.open(path) as w:
         rate, channels, values = w.getframerate(), w.getnchannels(), memoryview(w.readframes(w.getnframes())).cast("h")
-    mono = [sum(values[i:i + channels]) / (channels * 32768.0) for i in range(0, len(values) - channels + 1, channels)]
+    return rate, [sum(values[i:i + channels]) / (channels * 32768.0) for i in range(0, len(values) - channels + 1,
+                                                                                   channels)]
+
+
+def judge_previews(path, starts, seconds=3.0, frame=1152 / 44100.0):
+    rate, mono = read_mono(path)
+    hop, runs, first = rate // 200, [], None
+    loud = [i for i, x in enumerate(mono) if abs(x) > 0.01]
+    for i, j in zip(loud, loud[1:] + [None]):
+        first = i if first is None else first
+        if j is None or j - i > rate // 10:
+            runs, first = runs + [(first, i)], None
+    problems = []
+    for start in starts:
+        k, found = int(start), []
+        for a, b in runs:
+            within = range(a, min(b, a + int(1.3 * rate)), hop)  # the first change of step
+            centres = {c + 4 * hop: step_of(mono[c:c + 8 * hop], rate) for c in within}
+            last = [c for c, step in centres.items() if step == k]
+            after = [c for c, step in centres.items() if step == k + 1 and last and c > last[0]]
+            if last and after and b - a > 2 * rate:
+                change = (max(c for c in last if c < after[0]) + after[0]) / 2.0
+                found.append(((a - change) / rate + k + 1, (b - a) / rate))
+        print("preview from %.4f: heard from %s" % (start, found))
+        problems += [] if len(found) == 1 and abs(found[0][0] - start) <= frame and abs(found[0][1] - seconds) <= 0.1 \
+            else ["no %.1f s of sound from %.4f" % (seconds, start)]
+    return problems
+
+
+def judge_recording(path, first, end):
+    rate, mono = read_mono(path)
     hop = rate // 200  # 5 ms, in windows of 40 ms
     steps = [step_of(mono[i:i + 8 * hop], rate) for i in range(0, len(mono) - 8 * hop, hop)]
     heard = {k: steps.count(k) / 200.0 for k in set(steps) if k is not None}
@@ -380,7 +412,7 @@ def judge_recording(path, first, end):
     return problems + ([] if abs(length - (end - first)) <= 0.1 else ["%.3f s of sound" % length])
 
 
-def listen(first, end, wav, command):
+def listen(wav, command, judge_wav):
     """Runs command while the null sink is recorded into wav, then judges the recording."""
     os.makedirs(os.path.dirname(wav), exist_ok=True)
     recorder = subprocess.Popen(["parec", "-d", "nullsink.monitor", "--latency-msec=20", "--file-format=wav", wav])
@@ -391,7 +423,7 @@ def listen(first, end, wav, command):
     recorder.terminate()
     recorder.wait()
     problems = ([] if status == 0 else ["the test program failed (%d)" % status])
-    return problems + judge_recording(wav, int(first), int(end))
+    return problems + judge_wav(wav)
 
 
 def judge_split(source, parts):
@@ -467,7 +499,12 @@ def main(args):
         rho, off = level_correlation(args[1], [float(v) for v in args[2:]])
         sys.exit(print("%.3f" % rho, *off))
     elif args[:1] == ["listen"] and args[4:5] == ["--"]:
-        problems = listen(*args[1:4], args[5:])
+        problems = listen(args[3], args[5:], lambda wav: judge_recording(wav, int(args[1]), int(args[2])))
+        print("\n".join("FAILED: " + problem for problem in problems))
+        sys.exit(1 if problems else 0)
+    elif args[:1] == ["previews"] and "--" in args[3:]:
+        cut = args.index("--")
+        problems = listen(args[1], args[cut + 1:], lambda wav: judge_previews(wav, [float(a) for a in args[2:cut]]))
         print("\n".join("FAILED: " + problem for problem in problems))
         sys.exit(1 if problems else 0)
     else:

@@ -13,6 +13,7 @@
 #include "path_controls.h"
 #include "playback.h"
 #include "resource.h"
+#include "shortcuts.h"
 #include "skin_buttons.h"
 #include "slider.h"
 #include "source_loader.h"
@@ -164,6 +165,7 @@ BOOL OnInitDialog(HWND hwnd, HWND, LPARAM lParam)
     ShowSourceNames(hwnd);
     SetTitleFont(hwnd);
     SetUpSlider(hwnd);
+    InstallShortcuts(hwnd);
     return TRUE;  // the focus goes to the first tab stop, 2037
 }
 
@@ -249,6 +251,7 @@ void OnMainWindowDestroy(HWND)
 {
     g_log.Print("Message: DESTROY");
     g_log.Indent();
+    RemoveShortcuts();
     ReleaseMutex(g_state.hMutex);
     BASS_Free();
     g_log.Unindent();

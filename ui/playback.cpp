@@ -12,6 +12,20 @@ constexpr int kDefaultDevice = -1;
 constexpr DWORD kOutputRateHz = 44100;
 constexpr UINT kPositionTimerMs = 50;
 
+// A range that plays by itself (PlayRange): its end (negative: none) and
+// when it started. The device may count what it holds but has not played
+// yet (under Wine about 0.1 s), so the range stops once the stream has
+// reached its end and its length has passed since it started, whichever
+// comes later.
+float g_rangeEnd = -1;
+float g_rangeSeconds = 0;
+ULONGLONG g_rangeStartMs = 0;
+
+bool RangeOver(float t)
+{
+    return g_rangeEnd >= 0 && !(t < g_rangeEnd) && !((GetTickCount64() - g_rangeStartMs) / 1000.0 < g_rangeSeconds);
+}
+
 void ShowPlaySelectionBox(HWND hMainDlg, bool checked)
 {
     CheckDlgButton(hMainDlg, IDC_CHECK_PLAY_SELECTION, checked ? BST_CHECKED : BST_UNCHECKED);
@@ -49,6 +63,10 @@ void OnPositionTimer(HWND hMainDlg)
     if (g_state.bPlaySelection != 0 && !(t < g_state.fEnd)) {
         EndSelectionPlayback(hMainDlg);
         SetPosition(g_state.fEnd);
+    } else if (RangeOver(t)) {
+        BASS_ChannelStop(g_state.hChannel);
+        SetPosition(g_rangeEnd);
+        g_rangeEnd = -1;
     } else {
         SetPosition(t);
     }
@@ -57,11 +75,13 @@ void OnPositionTimer(HWND hMainDlg)
 void PlaySource(HWND)
 {
     g_state.bPlaySelection = 0;
+    g_rangeEnd = -1;
     BASS_ChannelPlay(g_state.hChannel, FALSE);
 }
 
 void StopPlayback(HWND hMainDlg)
 {
+    g_rangeEnd = -1;
     ShowPlaySelectionBox(hMainDlg, false);
     BASS_ChannelStop(g_state.hChannel);
 }
@@ -69,6 +89,7 @@ void StopPlayback(HWND hMainDlg)
 void PlaySelection(HWND hMainDlg)
 {
     g_state.bPlaySelection = 1;
+    g_rangeEnd = -1;
     ShowPlaySelectionBox(hMainDlg, true);
     SetPosition(g_state.fStart);
     SeekToPosition();
@@ -82,4 +103,15 @@ void TogglePlaySelection(HWND hMainDlg)
     } else {
         PlaySelection(hMainDlg);
     }
+}
+
+void PlayRange(HWND hMainDlg, float from, float to)
+{
+    if (g_state.bPlaySelection != 0) EndSelectionPlayback(hMainDlg);
+    g_rangeEnd = to;
+    g_rangeSeconds = to - from;
+    SetPosition(from);
+    SeekToPosition();
+    g_rangeStartMs = GetTickCount64();
+    BASS_ChannelPlay(g_state.hChannel, FALSE);
 }

@@ -16,15 +16,21 @@ void StartPositionTimer(HWND hMainDlg);
 
 // WM_TIMER: while the stream plays, the cursor follows it; selection
 // playback that has reached fEnd stops there, with 2045 unchecked and the
-// cursor exactly at fEnd. Does nothing while the stream does not play.
+// cursor exactly at fEnd, and a range of PlayRange at its end likewise.
+// Does nothing while the stream does not play.
 void OnPositionTimer(HWND hMainDlg);
 
 // Commands: play from where the stream stands (2010; ends selection
 // playback's flag, leaves 2045 alone), stop (2012; unchecks 2045, leaves the
 // flag), play the selection from fStart (2028) and the play-selection check
 // box (2045: stops selection playback while its flag is set, else plays the
-// selection).
+// selection). Each of them forgets a range of PlayRange.
 void PlaySource(HWND hMainDlg);
 void StopPlayback(HWND hMainDlg);
 void PlaySelection(HWND hMainDlg);
 void TogglePlaySelection(HWND hMainDlg);
+
+// Plays from `from` and stops by itself at `to`, as selection playback stops
+// at fEnd, but not before to - from seconds have passed (selection playback
+// that runs ends first; 2045 stays unchecked).
+void PlayRange(HWND hMainDlg, float from, float to);

@@ -205,6 +205,36 @@ inline void SliderMouse(HWND slider, UINT msg, WPARAM keys, int x)  // at x in t
     const RECT channel = ChannelRect(slider);
     Send(slider, msg, keys, MAKELPARAM(static_cast<WORD>(x), (channel.top + channel.bottom) / 2));
 }
+// Real input, to whatever has the focus: key pressed and released times over while held are held down; the
+// wheel turned notches over window.
+inline void Keys(std::initializer_list<WORD> held, WORD key, int times = 1)
+{
+    std::vector<INPUT> keys;
+    const auto add = [&](WORD vk, DWORD up) {
+        const bool extended = (vk >= VK_PRIOR && vk <= VK_DOWN);
+        INPUT one = {INPUT_KEYBOARD};
+        one.ki.wVk = vk;
+        one.ki.dwFlags = up | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
+        keys.push_back(one);
+    };
+    for (WORD vk : held) add(vk, 0);
+    for (int i = 0; i < times; ++i) add(key, 0), add(key, KEYEVENTF_KEYUP);
+    for (auto vk = std::rbegin(held); vk != std::rend(held); ++vk) add(*vk, KEYEVENTF_KEYUP);
+    SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+}
+inline void Wheel(HWND window, int notches)  // the pointer moved there first
+{
+    RECT rc;
+    GetWindowRect(window, &rc);
+    const POINT there = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    SetCursorPos(there.x, there.y);
+    WaitUntil([&] { POINT at; return GetCursorPos(&at) && at.x == there.x && at.y == there.y; }, 2000);
+    Sleep(100);
+    INPUT wheel = {INPUT_MOUSE};
+    wheel.mi.mouseData = static_cast<DWORD>(notches * WHEEL_DELTA);
+    wheel.mi.dwFlags = MOUSEEVENTF_WHEEL;
+    SendInput(1, &wheel, sizeof wheel);
+}
 // The open-file dialog: Cancel, or the file-name box (in ComboBoxEx32 1148)
 // typed into and Open pressed; both wait until it has gone.
 inline void CloseDialog(HWND dialog, int button)

@@ -5,8 +5,10 @@
 #include "fault_injection.h"
 #include "harness.h"
 #include "resource.h"
+#include "shortcuts.h"
 #include "slider_mapping.h"
 
+#include <cmath>
 #include <set>
 
 namespace e2e {
@@ -191,7 +193,7 @@ TEST(UserRun, AFirstRunWalksEveryCommandAndTheRestartReadsWhatItLeft)
             {IDC_BUTTON_SET_START_ICON, "设置开始时间"}, {IDC_BUTTON_SET_END_ICON, "设置结束时间"},
             {IDC_BUTTON_OPEN_OUTPUT, "打开输出文件夹"}, {IDC_BUTTON_BROWSE_OUTPUT, "设置输出文件夹"}, {IDC_BUTTON_CUT, "分割文件"},
             {IDC_BUTTON_OPEN_FILE, "打开要分割的文件"}, {IDC_BUTTON_BULK, "分割多于 1 个文件"},
-            {IDC_BUTTON_SHOW_TAG, "显示 MP3 标签"}, {IDC_CHECK_PLAY_SELECTION, "播放所选"}}));
+            {IDC_BUTTON_SHOW_TAG, "显示 MP3 标签"}, {IDC_CHECK_PLAY_SELECTION, "播放所选"}, {IDC_SLIDER, kShortcutList}}));
         const COLORREF olive = RGB(0x8c, 0x96, 0x18);
         ASSERT_TRUE(WaitUntil([&] { return ShowsColour(w.Item(IDC_BUTTON_PLAY), olive, 30); }, 5000)) << "painted";
         const struct { int id; COLORREF colour; int tolerance; bool shown; } pictures[] = {
@@ -807,6 +809,90 @@ TEST(Listening, TheSelectionFrom10To20PlaysAndStopsAtItsEnd)
     ASSERT_TRUE(w.ClickUntil(IDC_BUTTON_PLAY_SELECTION, [&] { return Checked(box); }));
     ASSERT_TRUE(WaitUntil([&] { return !Checked(box); }, 14000)) << "it stops by itself";
     EXPECT_TRUE(w.Rests() && program.CloseNormally(w.main));
+}
+
+// A run by keys alone while judge.py records the null sink: open, seek by the slider's keys and the
+// wheel, play and stop, mark, nudge each end by a frame and a tenth, hear both ends (the judge times them), nudge
+// back and cut: the file the buttons cut for the same times. A time editor with the focus keeps its keys.
+TEST(Listening, KeysAloneCutWhatTheButtonsCutAndHearTheEnds)
+{
+    ProgramCopy copy;
+    copy.Write(L"音阶.mp3", Fixture("tone_steps.mp3"));
+    copy.Write(L"settings.ini", Settings(1, "", "", "C:\\"));
+    Program program = copy.Start();
+    const Window w{program, program.WaitForMainWindow()};
+    ASSERT_NE(w.main, nullptr);
+    HWND slider = w.Item(IDC_SLIDER), start = w.Item(IDC_TIME_START);
+    EXPECT_EQ(Tooltips(w.main)[IDC_SLIDER], kShortcutList);
+    Keys({VK_CONTROL}, 'O');
+    if (HWND dialog = w.OpenFileDialog()) ChooseFile(dialog, copy.PathOf(L"音阶.mp3"));
+    ASSERT_TRUE(WaitUntil([&] { return w.Seconds(IDC_TIME_END) > 70; }));
+    SliderMouse(slider, WM_LBUTTONDOWN, MK_LBUTTON, ChannelRect(slider).right - 2);  // the focus
+    SliderMouse(slider, WM_LBUTTONUP, 0, ChannelRect(slider).right - 2);
+    const auto at = [&](int id, double t) { return WaitUntil([&] { return std::fabs(w.Seconds(id) - t) < 0.0015; }); };
+    Keys({}, VK_HOME);
+    Keys({}, VK_RIGHT, 10);
+    Keys({}, 'I');
+    Keys({VK_SHIFT}, VK_RIGHT, 2);
+    Keys({}, 'O');
+    EXPECT_TRUE(at(IDC_TIME_END, 30) && at(IDC_TIME_START, 10) && at(IDC_TIME_POSITION, 30));
+    TypeField(start, 0, "");  // the focus, in the hours: Right, Right and digits type seconds; I, O, Space do nothing
+    Keys({}, VK_RIGHT, 2);
+    for (int key : {int('1'), int('2'), int('I'), int('O'), VK_SPACE}) Keys({}, static_cast<WORD>(key));
+    EXPECT_TRUE(at(IDC_TIME_START, 12) && at(IDC_TIME_END, 30) && w.Rests());
+    TypeTime(start, 0, 10);
+    SliderMouse(slider, WM_LBUTTONDOWN, MK_LBUTTON, ChannelRect(slider).left + 2);
+    SliderMouse(slider, WM_LBUTTONUP, 0, ChannelRect(slider).left + 2);
+    Keys({}, VK_HOME);
+    Keys({}, VK_SPACE);
+    EXPECT_TRUE(w.Advances());
+    Keys({}, VK_SPACE);
+    EXPECT_TRUE(w.Rests());
+    const double stopped = w.Position();
+    Wheel(slider, 2);
+    EXPECT_TRUE(at(IDC_TIME_POSITION, stopped + 10) && w.Rests());
+    EXPECT_EQ(Send(slider, TBM_GETPOS), SliderUnitOf(static_cast<float>(w.Position()), 75));
+    Keys({}, VK_SPACE);
+    EXPECT_TRUE(w.Advances() && w.Position() > stopped + 10 && w.Position() < stopped + 13);
+    Keys({}, VK_SPACE);
+    EXPECT_TRUE(w.Rests());
+    const double frame = 1152.0 / 44100;
+    Keys({VK_CONTROL}, VK_RIGHT);
+    Keys({VK_CONTROL, VK_MENU}, VK_RIGHT);
+    Keys({VK_CONTROL, VK_SHIFT}, VK_LEFT);
+    Keys({VK_CONTROL, VK_SHIFT, VK_MENU}, VK_LEFT);
+    EXPECT_TRUE(at(IDC_TIME_START, 10.1 + frame) && at(IDC_TIME_END, 29.9 - frame));
+    Keys({VK_SHIFT}, 'I');
+    EXPECT_TRUE(at(IDC_TIME_POSITION, 13.1 + frame) && w.Rests());  // where the preview stopped by itself
+    Keys({VK_SHIFT}, 'O');
+    EXPECT_TRUE(w.Advances() && at(IDC_TIME_POSITION, 29.9 - frame) && w.Rests());
+    Keys({VK_CONTROL, VK_MENU}, VK_LEFT);
+    Keys({VK_CONTROL}, VK_LEFT);
+    Keys({VK_CONTROL, VK_SHIFT, VK_MENU}, VK_RIGHT);
+    Keys({VK_CONTROL, VK_SHIFT}, VK_RIGHT);
+    EXPECT_TRUE(at(IDC_TIME_START, 10) && at(IDC_TIME_END, 30));
+    Keys({VK_CONTROL}, 'S');
+    std::optional<MessageBoxSeen> box = WaitForMessageBox(program.Id(), w.main);
+    ASSERT_TRUE(box && box->text == kCutDone && Answer(*box, IDNO));
+    const RECT channel = ChannelRect(slider);  // the context menu's third item: the start where it was opened
+    PostMessageW(slider, WM_RBUTTONUP, 0, MAKELPARAM((channel.left + channel.right) / 2, channel.bottom));
+    ASSERT_TRUE(WaitUntil([] { return IsWindowVisible(FindWindowW(L"#32768", nullptr)); }));
+    Keys({}, VK_DOWN, 3);
+    Keys({}, VK_RETURN);
+    EXPECT_TRUE(WaitUntil([&] { return w.Seconds(IDC_TIME_START) > 30; }) && w.Seconds(IDC_TIME_END) > 70);
+    TypeTime(w.Item(IDC_TIME_END), 0, 30);
+    TypeTime(start, 0, 10);
+    w.Box(IDC_BUTTON_CUT, "Zor DU3 Vodizaro", kCutDone, IDNO);
+    const std::string byKeys = copy.Read(L"音阶(1).mp3");
+    EXPECT_TRUE(!byKeys.empty() && byKeys == copy.Read(L"音阶(2).mp3"));
+    const std::string log = copy.Read(L"log.txt");
+    size_t from = 0;
+    for (const char* line : {"Button: OPEN FILE", "Key: NUDGE START +1 FRAME", "Key: NUDGE START +0.1 S",
+                             "Key: NUDGE END -1 FRAME", "Key: NUDGE END -0.1 S", "Key: PREVIEW START", "Key: PREVIEW END",
+                             "Key: NUDGE START -0.1 S", "Key: NUDGE END +1 FRAME", "Button: SPLIT", "Menu: SET START HERE",
+                             "Button: SPLIT"})
+        EXPECT_NE(from = log.find(std::string("    ") + line + "\r\n", from + 1), std::string::npos) << line;
+    EXPECT_TRUE(program.CloseNormally(w.main));
 }
 
 // The release package as package_test.py unpacked it: a file loaded through
