@@ -230,9 +230,11 @@ inline void Wheel(HWND window, int notches)  // the pointer moved there first
     SetCursorPos(there.x, there.y);
     WaitUntil([&] { POINT at; return GetCursorPos(&at) && at.x == there.x && at.y == there.y; }, 2000);
     Sleep(100);
-    INPUT wheel = {INPUT_MOUSE};
+    INPUT wheel = {INPUT_MOUSE};  // the turn carries where it happens: a move of the pointer not yet seen misleads
+    wheel.mi.dx = MulDiv(there.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    wheel.mi.dy = MulDiv(there.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
     wheel.mi.mouseData = static_cast<DWORD>(notches * WHEEL_DELTA);
-    wheel.mi.dwFlags = MOUSEEVENTF_WHEEL;
+    wheel.mi.dwFlags = MOUSEEVENTF_WHEEL | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     SendInput(1, &wheel, sizeof wheel);
 }
 // The open-file dialog: Cancel, or the file-name box (in ComboBoxEx32 1148)

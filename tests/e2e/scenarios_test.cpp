@@ -824,6 +824,8 @@ TEST(Listening, KeysAloneCutWhatTheButtonsCutAndHearTheEnds)
     ASSERT_NE(w.main, nullptr);
     HWND slider = w.Item(IDC_SLIDER), start = w.Item(IDC_TIME_START);
     EXPECT_EQ(Tooltips(w.main)[IDC_SLIDER], kShortcutList);
+    SetForegroundWindow(w.main);  // keys go to the active window, which a window just shown may not be yet
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == w.main; }));
     Keys({VK_CONTROL}, 'O');
     if (HWND dialog = w.OpenFileDialog()) ChooseFile(dialog, copy.PathOf(L"音阶.mp3"));
     ASSERT_TRUE(WaitUntil([&] { return w.Seconds(IDC_TIME_END) > 70; }));
