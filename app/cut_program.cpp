@@ -131,6 +131,16 @@ bool LoadSource(const PathArgument& source, bool exact, FrameIndex& index, float
     return true;
 }
 
+// The new files of source are named after it (the output rule's source and
+// title).
+void NameAfterSource(const PathArgument& source, OutputRule& rule)
+{
+    rule.source = source.text;
+    rule.sourceOriginal = source.original;
+    const char* title = FindLastSeparator(source.text.c_str(), kOsPathSeparator);
+    rule.title = title ? title + 1 : source.text;
+}
+
 // LoadSource, or a line on the standard error saying why not.
 bool LoadOrSay(const PathArgument& source, bool exact, FrameIndex& index, float& duration, TagTexts& texts,
                bool levels = false)
@@ -369,10 +379,7 @@ int RunSplit(const CutCommandLine& command)
     job.pSourceTags = &sourceTags;
     job.bTakeWritten = true;
     job.fDuration = duration;
-    job.rule.source = source.text;
-    job.rule.sourceOriginal = source.original;
-    const char* title = FindLastSeparator(source.text.c_str(), kOsPathSeparator);
-    job.rule.title = title ? title + 1 : source.text;
+    NameAfterSource(source, job.rule);
     job.rule.bBesideSource = command.folder.empty() && parts[0].name.empty();
     std::string folder = command.folder;
     if (folder.empty() && !parts[0].name.empty()) {
@@ -484,10 +491,7 @@ int Run(const std::vector<std::string>& words)
     CutJob job;
     job.texts = texts;
     job.fDuration = duration;
-    job.rule.source = source.text;
-    job.rule.sourceOriginal = source.original;
-    const char* title = FindLastSeparator(source.text.c_str(), kOsPathSeparator);
-    job.rule.title = title ? title + 1 : source.text;
+    NameAfterSource(source, job.rule);
     job.rule.bBesideSource = command.folder.empty();
     if (!command.folder.empty()) {
         const PathArgument folder = FolderOf(command.folder);
