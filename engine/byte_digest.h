@@ -23,7 +23,15 @@ public:
                 pending_ = 0;
             }
         }
-        for (; count >= kStripe; bytes += kStripe, count -= kStripe) Mix(bytes);
+        // The lanes stay in registers: a store through this would alias the bytes.
+        uint64_t a = lanes_[0], b = lanes_[1], c = lanes_[2], d = lanes_[3];
+        for (; count >= kStripe; bytes += kStripe, count -= kStripe) {
+            a = Round(a, Load(bytes));
+            b = Round(b, Load(bytes + 8));
+            c = Round(c, Load(bytes + 16));
+            d = Round(d, Load(bytes + 24));
+        }
+        lanes_[0] = a, lanes_[1] = b, lanes_[2] = c, lanes_[3] = d;
         // Here either nothing is left or nothing was pending.
         memcpy(stripe_ + pending_, bytes, count);
         pending_ += count;

@@ -4,7 +4,6 @@
 #include "frame_header.h"
 #include "side_info.h"
 
-#include <array>
 #include <cstring>
 #include <initializer_list>
 
@@ -60,27 +59,6 @@ bool IsEncoderString(const uint8_t* text)
         if (text[k] != 0 && (text[k] < 0x20 || text[k] > 0x7E)) return false;
     return true;
 }
-
-// Tables of the reflected CRC-16 (polynomial 0x8005): entry n of table k is
-// the CRC of byte n followed by k zero bytes, so that sixteen bytes are taken
-// at a time (slicing by sixteen).
-constexpr int kCrcSlices = 16;
-using CrcTables = std::array<std::array<uint16_t, 256>, kCrcSlices>;
-
-constexpr CrcTables MakeCrcTables()
-{
-    CrcTables tables = {};
-    for (uint32_t n = 0; n < 256; ++n) {
-        uint32_t crc = n;
-        for (int bit = 0; bit < 8; ++bit) crc = (crc & 1) ? (crc >> 1) ^ 0xA001u : crc >> 1;
-        tables[0][n] = static_cast<uint16_t>(crc);
-    }
-    for (int k = 1; k < kCrcSlices; ++k)
-        for (uint32_t n = 0; n < 256; ++n)
-            tables[k][n] = static_cast<uint16_t>((tables[k - 1][n] >> 8) ^ tables[0][tables[k - 1][n] & 0xFF]);
-    return tables;
-}
-constexpr CrcTables kCrcTables = MakeCrcTables();
 
 // The header of the cut's own frame: the model's bitrate when that holds the
 // fields and the frame must read as constant bitrate, else the lowest that does.
@@ -138,20 +116,6 @@ InfoFrameFacts MP3ReadInfoFrame(const uint8_t* frame, int32_t length)
     facts.nMusicCrc = ReadBe16(facts.lame + kLameMusicCrcAt);
     facts.bTagCrcHolds = ReadBe16(facts.lame + kLameTagCrcAt) == MP3LameCrc(frame, static_cast<size_t>(at + kLameTagCrcAt));
     return facts;
-}
-
-uint16_t MP3LameCrc(const uint8_t* data, size_t bytes, uint16_t crc)
-{
-    const auto& t = kCrcTables;
-    size_t k = 0;
-    for (; k + kCrcSlices <= bytes; k += kCrcSlices) {
-        const uint8_t* d = data + k;
-        crc = static_cast<uint16_t>(t[15][(crc ^ d[0]) & 0xFF] ^ t[14][((crc >> 8) ^ d[1]) & 0xFF] ^ t[13][d[2]] ^ t[12][d[3]] ^
-                                    t[11][d[4]] ^ t[10][d[5]] ^ t[9][d[6]] ^ t[8][d[7]] ^ t[7][d[8]] ^ t[6][d[9]] ^
-                                    t[5][d[10]] ^ t[4][d[11]] ^ t[3][d[12]] ^ t[2][d[13]] ^ t[1][d[14]] ^ t[0][d[15]]);
-    }
-    for (; k < bytes; ++k) crc = static_cast<uint16_t>((crc >> 8) ^ t[0][(crc ^ data[k]) & 0xFF]);
-    return crc;
 }
 
 void MP3MeasureMusic(int32_t frames, const std::function<int32_t(int32_t n)>& lengthOf, InfoFrameContent& content)

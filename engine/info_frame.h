@@ -15,6 +15,7 @@
 #pragma once
 
 #include "frame_entry.h"
+#include "lame_crc.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -84,10 +85,6 @@ struct InfoFrameFacts {
 // extension counts as LAME's when its encoder string is printable text that
 // starts with a letter.
 InfoFrameFacts MP3ReadInfoFrame(const uint8_t* frame, int32_t length);
-
-// CRC-16 as the LAME extension uses it (polynomial 0x8005, reflected, start
-// 0): continues crc over bytes.
-uint16_t MP3LameCrc(const uint8_t* data, size_t bytes, uint16_t crc = 0);
 
 // What a cut's own Xing/Info frame states.
 struct InfoFrameContent {

@@ -163,6 +163,25 @@ TEST(InfoFrame, ReadsBackAsBuiltAndLeavesOutByteCountsBeyond32Bits)
     }
 }
 
+// The music CRC is taken over whole files a fold of 64 bytes at a time: every
+// length of the fold's steps and tails, at every alignment, continued from
+// any start, as the CRC taken a bit at a time.
+TEST(LameCrc, FoldedOverAnyLengthAndStartAsBitByBit)
+{
+    Bytes data(2000);
+    for (size_t k = 0; k < data.size(); ++k) data[k] = uint8_t(k * 2654435761u >> 13);
+    const auto bitwise = [](const uint8_t* p, size_t n, uint16_t crc) {
+        for (size_t k = 0; k < n; ++k)
+            for (int bit = 0, b = p[k]; bit < 8; ++bit, b >>= 1)
+                crc = uint16_t(((crc ^ b) & 1) ? (crc >> 1) ^ 0xA001 : crc >> 1);
+        return crc;
+    };
+    for (size_t at = 0; at < 16; at += 5)
+        for (size_t n = 0; at + n <= data.size(); n += n < 400 ? 1 : 97)
+            for (const uint16_t start : {0, 0xBEEF})
+                ASSERT_EQ(MP3LameCrc(data.data() + at, n, start), bitwise(data.data() + at, n, start)) << at << " " << n;
+}
+
 TEST(Id3v2Text, EncodingsVersionsFlagsAndBrokenTags)
 {
     // 测试A𝄞 in every encoding and byte order, terminated or followed by more.
