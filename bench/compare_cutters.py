@@ -121,7 +121,8 @@ def compare(source, start, end, runs, peers=True):
 
 def compare_cue_split(source, runs):
     """A 20-track sheet over the 60-minute file: our --split-cue against mp3splt -c, and the I/O floor (reading the
-    source and writing all parts: one copy of it, within the kernel) and the same copy through memory (dd)."""
+    source and writing all parts: one copy of it, within the kernel), the same copy through memory (dd), and that
+    copy on the disk (dd with fsync)."""
     print("\n%s by a 20-track cue sheet (%.0f MB)" % (os.path.basename(source), os.path.getsize(source) / 1e6))
     results = {}
     for _ in range(runs):
@@ -132,9 +133,12 @@ def compare_cue_split(source, runs):
                 for k in range(20):
                     cue.write('  TRACK %02d AUDIO\n    TITLE "Track %d"\n    INDEX 01 %02d:00:00\n' % (k + 1, k + 1, k * 3))
             # cat copies within the kernel (copy_file_range); dd moves the bytes through memory, as any
-            # cutter must that reads them (a CRC of the audio, the check of what is written).
+            # cutter must that reads them (a CRC of the audio, the check of what is written); with fsync it
+            # waits, as a cutter must whose files are to survive a loss of power, until they are on the disk.
             tools = {"I/O floor": ["sh", "-c", "cat \"$0\" >\"$1\"/floor.mp3", source, out],
                      "dd bs=1M": ["dd", "if=" + source, "of=" + os.path.join(out, "dd.mp3"), "bs=1M", "status=none"],
+                     "dd bs=1M fsync": ["dd", "if=" + source, "of=" + os.path.join(out, "ddsync.mp3"), "bs=1M",
+                                        "status=none", "conv=fsync"],
                      "vodizaro-cut": [OURS, "--split-cue", sheet, source, "-o", os.path.join(out, "ours")]}
             os.mkdir(os.path.join(out, "ours"))
             if shutil.which("mp3splt"):
@@ -143,11 +147,13 @@ def compare_cue_split(source, runs):
             for name, command in tools.items():
                 results.setdefault(name, []).append(measure(command))
     floor = statistics.median(r[0] for r in results["I/O floor"])
-    print("  %-16s %9s %9s %10s" % ("tool", "median s", "x floor", "peak MiB"))
+    durable = statistics.median(r[0] for r in results["dd bs=1M fsync"])
+    print("  %-16s %9s %9s %9s %10s" % ("tool", "median s", "x floor", "x fsync", "peak MiB"))
     for name, rows in results.items():
         wall = statistics.median(r[0] for r in rows)
-        print("  %-16s %9.3f %9.2f %10.1f%s" % (name, wall, wall / floor, max(r[1] for r in rows) / 1024,
-                                                "" if all(r[2] for r in rows) else "  (failed)"))
+        print("  %-16s %9.3f %9.2f %9.2f %10.1f%s" % (name, wall, wall / floor, wall / durable,
+                                                      max(r[1] for r in rows) / 1024,
+                                                      "" if all(r[2] for r in rows) else "  (failed)"))
 
 
 def make_big(path, model, size=3 << 30):
