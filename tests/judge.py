@@ -3,9 +3,10 @@
     judge.py cut SOURCE CUT
     judge.py split SOURCE PART...   (the parts' audio frames joined, priming left out, are the source's)
     judge.py cut --list FILE      (lines: SOURCE CUT I J LEVEL, tab-separated; the selection took frames I..J-1)
-    judge.py levels SOURCE LEVEL...   (one level a column of equal spans of its frames, in dB: prints Spearman's rank
-        correlation with the RMS of mpg123's decode of the same spans; with one a frame, then the frames whose level
-        is off by more than 0.5 dB, or silent against sound or the reverse, but for the first and last 3)
+    judge.py levels --list FILE   (lines: SOURCE LEVEL..., tab-separated, one level a column of equal spans of its
+        frames, in dB: prints a line each, Spearman's rank correlation with the RMS of mpg123's decode of the same
+        spans; with one a frame, then the frames whose level is off by more than 0.5 dB, or silent against sound or
+        the reverse, but for the first and last 3)
     judge.py listen FROM TO WAV -- COMMAND...   (the sink recorded into WAV while COMMAND plays seconds FROM to TO of
         tone_steps.mp3, second k 300 + 100 (k mod 30) Hz: each heard 1 s, the outer ones 0.8 s, nothing else, ±0.1 s)
     judge.py previews WAV START... -- COMMAND   (the same while COMMAND plays 3 s of tone_steps.mp3 from each START:
@@ -17,6 +18,7 @@ with the source's. Levels: 0 bytes and mutagen, 1 and mpg123, 2 (the first form)
 import functools
 import json
 import math
+import operator
 import os
 import re
 import subprocess
@@ -61,11 +63,18 @@ def crc16(data, crc=0xFFFF):  # of a protected frame: ISO/IEC 11172-3, 2.4.3.1
     return crc
 
 
-def crc16_arc(data, crc=0):  # of the LAME extension
+def crc16_arc_bits(crc):  # eight bits of the reflected CRC-16 (0x8005)
+    for _ in range(8):
+        crc = crc >> 1 ^ 0xA001 if crc & 1 else crc >> 1
+    return crc
+
+
+ARC_TABLE = [crc16_arc_bits(n) for n in range(256)]
+
+
+def crc16_arc(data, crc=0):  # of the LAME extension, a byte at a time
     for byte in data:
-        crc ^= byte
-        for _ in range(8):
-            crc = crc >> 1 ^ 0xA001 if crc & 1 else crc >> 1
+        crc = crc >> 8 ^ ARC_TABLE[(crc ^ byte) & 0xFF]
     return crc
 
 
@@ -198,7 +207,7 @@ def judge_ffmpeg(results):
         if len(theirs) != 2 * played:  # ffmpeg plays the source otherwise than mpg123
             continue
         theirs = theirs[2 * start:2 * end]
-        result["ffmpeg_differing"] = sum(1 for x, y in zip(mine, theirs) if x != y) // 2
+        result["ffmpeg_differing"] = 0 if mine == theirs else sum(1 for x, y in zip(mine, theirs) if x != y) // 2
         result["problems"] += ["ffmpeg: %d samples of %d differ, %d played" % (
             result["ffmpeg_differing"], len(theirs) // 2, len(mine) // 2)] if mine != theirs else []
 
@@ -470,7 +479,7 @@ def level_correlation(path, levels):
     for c in range(len(levels)):
         first = min(n - 1, c * n // len(levels))
         span = pcm[2 * spf * first:2 * spf * max(first + 1, (c + 1) * n // len(levels))]
-        power = sum(x * x for x in span) / max(1, len(span))
+        power = sum(map(operator.mul, span, span)) / max(1, len(span))
         rms.append(10 * math.log10(power / 32768.0 ** 2) if power else -200.0)
     a, r = ranks(levels), ranks(rms)
     mean = (len(a) - 1) / 2
@@ -495,9 +504,11 @@ def main(args):
         problems = judge_split(args[1], args[2:])
         print("\n".join("FAILED: " + problem for problem in problems))
         sys.exit(1 if problems else 0)
-    elif args[:1] == ["levels"] and len(args) > 2:
-        rho, off = level_correlation(args[1], [float(v) for v in args[2:]])
-        sys.exit(print("%.3f" % rho, *off))
+    elif args[:2] == ["levels", "--list"] and len(args) == 3:
+        for row in (line.rstrip(b"\n").split(b"\t") for line in open(args[2], "rb")):
+            rho, off = level_correlation(os.fsdecode(row[0]), [float(v) for v in row[1:]])
+            print("%.3f" % rho, *off)
+        sys.exit(0)
     elif args[:1] == ["listen"] and args[4:5] == ["--"]:
         problems = listen(args[3], args[5:], lambda wav: judge_recording(wav, int(args[1]), int(args[2])))
         print("\n".join("FAILED: " + problem for problem in problems))

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
@@ -69,15 +70,26 @@ std::vector<std::string> JudgeCuts(const std::vector<JudgeJob>& jobs)
     return judged;
 }
 
-double JudgeLevels(const std::string& path, const std::vector<double>& levels, std::vector<int64_t>* off)
+std::vector<LevelsJudged> JudgeLevels(const std::vector<std::pair<std::string, std::vector<double>>>& files)
 {
-    std::string command = "/usr/bin/python3 " ZDV_JUDGE " levels '" + path + "'";
-    for (double level : levels) command += " " + std::to_string(level);
-    FILE* judge = popen(command.c_str(), "r");
-    double rho = -2;
-    if (judge && fscanf(judge, "%lf", &rho) != 1) rho = -2;
-    for (long long frame = 0; judge && off && fscanf(judge, "%lld", &frame) == 1;) off->push_back(frame);
-    if (judge) pclose(judge);
-    return rho;
+    TempDir dir;
+    std::ofstream list(dir.File("levels.tsv"));
+    for (const auto& [path, levels] : files) {
+        list << path;
+        for (double level : levels) list << '\t' << level;
+        list << '\n';
+    }
+    list.close();
+    std::system(("/usr/bin/python3 " ZDV_JUDGE " levels --list " + dir.File("levels.tsv") + " >" + dir.File("out")).c_str());
+    std::ifstream out(dir.File("out"));
+    std::vector<LevelsJudged> judged;
+    for (std::string line; std::getline(out, line);) {
+        std::istringstream words(line);
+        LevelsJudged one;
+        words >> one.rho;
+        for (int64_t frame = 0; words >> frame;) one.off.push_back(frame);
+        judged.push_back(one);
+    }
+    return judged;
 }
 #endif

@@ -74,9 +74,13 @@ struct JudgeJob {
     int64_t first = -1, end = -1;  // the source's samples the cut is to play exactly, if known
 };
 std::vector<std::string> JudgeCuts(const std::vector<JudgeJob>& jobs);
-// Spearman's rho of levels (dB) of equal spans of a file's frames and mpg123's RMS of the same spans (judge.py);
-// with a level a frame, off gets the frames whose level is not mpg123's.
-double JudgeLevels(const std::string& path, const std::vector<double>& levels, std::vector<int64_t>* off = nullptr);
+// For each file and levels (dB) of equal spans of its frames: Spearman's rho of them and mpg123's RMS of the same
+// spans (judge.py) and, with a level a frame, the frames whose level is not mpg123's. One judge for all.
+struct LevelsJudged {
+    double rho = -2;
+    std::vector<int64_t> off;
+};
+std::vector<LevelsJudged> JudgeLevels(const std::vector<std::pair<std::string, std::vector<double>>>& files);
 
 inline std::string Box(const std::string& text, const char* caption, UINT flags)  // "text|caption|flags"
 {
