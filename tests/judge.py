@@ -452,7 +452,7 @@ def judge_split(source, parts):
             b[a:a + n] == sb[sf[s][0]:sum(sf[s])] for (a, n), s in zip(fr[len(fr) - (e - done):], range(done, e)))]
         if not match:
             return problems + ["%s does not go on from source frame %d" % (part, done)]
-        done = match[0]
+        done = max(match)  # of a source that repeats itself, the end that takes the most of the part
     return problems + (["the parts end at source frame %d of %d" % (done, len(sf))] if done != len(sf) else [])
 
 

@@ -1,12 +1,16 @@
 #!/usr/bin/env python3
-"""The splits of the command line, end to end: split_cli_test.py PROGRAM FIXTURES [HOUR_FILE]
+"""The splits of the command line, end to end: split_cli_test.py PROGRAM FIXTURES
 
 A cue sheet in code page 936, UTF-8 with a BOM and UTF-16 over a lame-made file: the same files, named, tagged
 (mutagen), each the exact samples of its track (mpg123); bad input: its message, a non-zero exit, the folder as it
-was; --snap lands the split points in the silences of silence_parts.mp3. With HOUR_FILE: --split-every 10:00 and --split-parts 4 judged by judge.py split, and --split-every 1:00
+was; --snap lands the split points in the silences of silence_parts.mp3. Over an hour of lame's frames (those of
+tone_steps.mp3 48 times): --split-every 10:00 and --split-parts 4 judged by judge.py split, and --split-every 1:00
 killed at several moments: every .mp3 left decodes to its full minute and a rerun completes the set."""
 import os, signal, subprocess, sys, tempfile, time
 import mutagen.id3
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import judge  # noqa: E402
 
 PROGRAM, FIXTURES = sys.argv[1], sys.argv[2]
 JUDGE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "judge.py")
@@ -89,31 +93,36 @@ for words, text, sheet in cases:
     check(result.returncode != 0 and text in result.stderr and len(result.stderr.splitlines()) == 1
           and not os.listdir(bad), "%s: %d %s %s" % (words[:2], result.returncode, result.stderr, os.listdir(bad)))
 
-if len(sys.argv) > 3 and os.path.exists(sys.argv[3]):  # the hour-long file
-    hour = sys.argv[3]
-    for words, count in ((["--split-every", "10:00"], 6), (["--split-parts", "4"], 4)):
-        out = tempfile.mkdtemp(dir=work)
-        parts = run(*words, hour, "-o", out).stdout.splitlines()
-        judged = subprocess.run([sys.executable, JUDGE, "split", hour] + parts, capture_output=True, text=True)
-        check(len(parts) == count and judged.returncode == 0, "%s: %s" % (words, judged.stdout))
-    minute = 44100 * 60
+# An hour of lame's frames: those of tone_steps.mp3 after its Info frame (the first takes nothing from before it)
+# over and over, as many as an hour holds.
+tones = open(source, "rb").read()
+frames = judge.scan(tones)[0][1:]
+hour = os.path.join(work, "hour.mp3")
+rounds, rest = divmod(3600 * 44100 // 1152, len(frames))
+open(hour, "wb").write(tones[frames[0][0]:sum(frames[-1])] * rounds + tones[frames[0][0]:sum(frames[rest - 1])])
+for words, count in ((["--split-every", "10:00"], 6), (["--split-parts", "4"], 4)):
     out = tempfile.mkdtemp(dir=work)
-    for delay in (0.03, 0.08, 0.15):
-        process = subprocess.Popen([PROGRAM, "--split-every", "1:00", hour, "-o", out], stdout=subprocess.DEVNULL)
-        time.sleep(delay)
-        process.send_signal(signal.SIGKILL)
-        process.wait()
-        for name in os.listdir(out):
-            if name.endswith(".mp3"):
-                check(abs(samples(os.path.join(out, name)) - minute) <= 1152, "killed: %s is not a minute" % name)
-            else:
-                check(name.endswith(".partial"), "killed: %s left" % name)
-    # The rerun into the same folder completes the set: the parts already there count as written, none twice.
-    parts = run("--split-every", "1:00", hour, "-o", out).stdout.splitlines()
+    parts = run(*words, hour, "-o", out).stdout.splitlines()
     judged = subprocess.run([sys.executable, JUDGE, "split", hour] + parts, capture_output=True, text=True)
-    mp3s = sorted(os.path.join(out, n) for n in os.listdir(out) if n.endswith(".mp3"))
-    check(len(parts) == 60 and sorted(parts) == mp3s and judged.returncode == 0, "the rerun: %d parts, %d files, %s"
-          % (len(parts), len(mp3s), judged.stdout[-300:]))
+    check(len(parts) == count and judged.returncode == 0, "%s: %s" % (words, judged.stdout))
+minute = 44100 * 60
+out = tempfile.mkdtemp(dir=work)
+for delay in (0.03, 0.08, 0.15):
+    process = subprocess.Popen([PROGRAM, "--split-every", "1:00", hour, "-o", out], stdout=subprocess.DEVNULL)
+    time.sleep(delay)
+    process.send_signal(signal.SIGKILL)
+    process.wait()
+    for name in os.listdir(out):
+        if name.endswith(".mp3"):
+            check(abs(samples(os.path.join(out, name)) - minute) <= 1152, "killed: %s is not a minute" % name)
+        else:
+            check(name.endswith(".partial"), "killed: %s left" % name)
+# The rerun into the same folder completes the set: the parts already there count as written, none twice.
+parts = run("--split-every", "1:00", hour, "-o", out).stdout.splitlines()
+judged = subprocess.run([sys.executable, JUDGE, "split", hour] + parts, capture_output=True, text=True)
+mp3s = sorted(os.path.join(out, n) for n in os.listdir(out) if n.endswith(".mp3"))
+check(len(parts) == 60 and sorted(parts) == mp3s and judged.returncode == 0, "the rerun: %d parts, %d files, %s"
+      % (len(parts), len(mp3s), judged.stdout[-300:]))
 
 # --snap moves each split point into the silence within reach (silence_parts.mp3: silent from 60 to 120, 165 to 195
 # and 235 to 255 s); the parts stay back to back.
