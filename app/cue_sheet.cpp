@@ -2,6 +2,7 @@
 
 #include "os.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -49,16 +50,56 @@ bool Number(const std::string& text, long& value)
     return true;
 }
 
-// mm:ss:ff in CD frames; the minutes may run past 99.
+// mm:ss:ff in CD frames; the minutes may run past 99, and a sheet made by
+// hand may write a field with one digit.
 bool CueTime(const std::string& text, int64_t& frames)
 {
     const size_t a = text.find(':'), b = text.rfind(':');
     long m = 0, s = 0, f = 0;
     if (a == std::string::npos || a == b || !Number(text.substr(0, a), m) || !Number(text.substr(a + 1, b - a - 1), s) ||
-        !Number(text.substr(b + 1), f) || s >= 60 || f >= 75 || b - a != 3 || text.size() - b != 3)
+        !Number(text.substr(b + 1), f) || s >= 60 || f >= 75 || b - a > 3 || text.size() - b > 3)
         return false;
     frames = (static_cast<int64_t>(m) * 60 + s) * 75 + f;
     return true;
+}
+
+// Where the text of a line after its first count words begins.
+size_t AfterWords(const std::string& line, int count)
+{
+    size_t at = 0;
+    for (int k = 0; k < count && at < line.size(); ++k) {
+        at = std::min(line.size(), line.find_first_not_of(" \t", at));
+        at = std::min(line.size(), line.find_first_of(" \t", at));
+    }
+    return std::min(line.size(), line.find_first_not_of(" \t", at));
+}
+
+// The text of a line after its first count words (TITLE, REM GENRE, ...):
+// from its first quote to its last, the quotes within kept (a \" as a quote),
+// or the rest of the line as it stands. False for a quote that is not closed.
+bool TextAfter(const std::string& line, int count, std::string& text)
+{
+    const size_t at = AfterWords(line, count), end = line.find_last_not_of(" \t");
+    text = end == std::string::npos || end < at ? std::string() : line.substr(at, end + 1 - at);
+    if (text.empty() || text[0] != '"') return true;
+    if (text.size() < 2 || text.back() != '"') return false;
+    text = text.substr(1, text.size() - 2);
+    for (size_t k = 0; (k = text.find("\\\"", k)) != std::string::npos; ++k) text.erase(k, 1);
+    return true;
+}
+
+// The name of a FILE line: quoted, to its last quote; else the words before
+// the type. Empty when there is none.
+std::string NameOfFileLine(const std::string& line)
+{
+    const size_t at = AfterWords(line, 1);
+    if (at < line.size() && line[at] == '"') {
+        const size_t last = line.rfind('"');
+        return last > at ? line.substr(at + 1, last - at - 1) : std::string();
+    }
+    const size_t type = line.find_last_of(" \t", line.find_last_not_of(" \t"));
+    if (type == std::string::npos || type < at) return std::string();
+    return line.substr(at, line.find_last_not_of(" \t", type) + 1 - at);
 }
 
 bool Is(const std::string& word, const char* keyword)
@@ -104,21 +145,25 @@ bool ParseCueSheet(const std::string& bytes, CueSheet& sheet, std::string& error
         std::string line = text.substr(at, end - at);
         at = end + 1;
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!SplitWords(line, words)) return fail("a closing quote");
+        // Texts run to the end of the line; the other commands are words.
+        std::string text;
+        const bool closed = TextAfter(line, 1, text);
+        if (!SplitWords(line, words) && !closed) return fail("a closing quote");
         if (words.empty()) continue;
         const std::string& key = words[0];
         const std::string value = words.size() > 1 ? words[1] : "";
         if (Is(key, "REM")) {
-            if (words.size() >= 3 && Is(value, "DATE")) sheet.date = words[2];
-            if (words.size() >= 3 && Is(value, "GENRE")) sheet.genre = words[2];
+            std::string* field = Is(value, "DATE") ? &sheet.date : Is(value, "GENRE") ? &sheet.genre : nullptr;
+            if (field && !TextAfter(line, 2, *field)) return fail("a closing quote");
         } else if (Is(key, "TITLE") || Is(key, "PERFORMER")) {
-            if (words.size() != 2) return fail("one text after TITLE or PERFORMER");
+            if (!closed) return fail("a closing quote");
             std::string& field = Is(key, "TITLE") ? (track ? track->title : sheet.title)
                                                   : (track ? track->performer : sheet.performer);
-            field = value;
+            field = text;
         } else if (Is(key, "FILE")) {
-            if (words.size() != 3 || value.empty()) return fail("FILE \"name\" TYPE");
-            sheet.files.push_back({value, {}});
+            const std::string name = NameOfFileLine(line);
+            if (name.empty()) return fail("FILE \"name\" TYPE");
+            sheet.files.push_back({name, {}});
             track = nullptr;
         } else if (Is(key, "TRACK")) {
             long n = 0;

@@ -340,12 +340,14 @@ int RunSplit(const CutCommandLine& command)
             fprintf(stderr, "vodizaro-cut: %s: %s\n", sheetPath.Shown().c_str(), error.c_str());
             return 1;
         }
-        if (sourceName.empty()) {
-            std::string name = sheet.files[size_t(entry)].name;
-            const bool absolute = name[0] == '/' || name[0] == '\\' || (name.size() > 1 && name[1] == ':');
-            const size_t slash = command.sheet.find_last_of("/\\");
-            if (!absolute && slash != std::string::npos) name = command.sheet.substr(0, slash + 1) + name;
-            sourceName = name;
+        if (sourceName.empty()) {  // the first that is there, else the name as written
+            const std::vector<std::string> candidates = CueSourceCandidates(command.sheet, sheet.files[size_t(entry)].name);
+            sourceName = candidates[0];
+            for (const std::string& candidate : candidates)
+                if (OsPathExists(PathOf(candidate).Path())) {
+                    sourceName = candidate;
+                    break;
+                }
         }
     }
     const PathArgument source = PathOf(sourceName);

@@ -1,5 +1,6 @@
 #include "split_plan.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -27,6 +28,20 @@ std::string FileNameOf(const std::string& path)
 {
     const size_t slash = path.find_last_of("/\\");
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A file name without its extension.
+std::string StemOf(const std::string& name)
+{
+    const size_t dot = name.rfind('.');
+    return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+// The path with its file name's extension (if any) replaced by ".mp3".
+std::string WithMp3Extension(const std::string& path)
+{
+    const size_t slash = path.find_last_of("/\\") + 1;
+    return path.substr(0, slash) + StemOf(path.substr(slash)) + ".mp3";
 }
 
 std::string CdTime(int64_t frames)
@@ -163,18 +178,33 @@ bool PlanCueSplit(const CueSheet& sheet, size_t file, const SplitTimeline& timel
 
 int ChooseCueFile(const CueSheet& sheet, const std::string& sourceName, std::string& error)
 {
-    int only = -1, named = -1, withTracks = 0;
+    int only = -1, named = -1, stemNamed = -1, withTracks = 0;
     std::string names;
+    const std::string source = Lower(FileNameOf(sourceName));
     for (size_t k = 0; k < sheet.files.size(); ++k) {
         if (sheet.files[k].tracks.empty()) continue;
         ++withTracks;
         only = int(k);
         names += (names.empty() ? "" : ", ") + sheet.files[k].name;
-        if (!sourceName.empty() && Lower(FileNameOf(sheet.files[k].name)) == Lower(FileNameOf(sourceName)))
-            named = int(k);
+        const std::string name = Lower(FileNameOf(sheet.files[k].name));
+        if (!source.empty() && name == source) named = int(k);
+        if (!source.empty() && StemOf(name) == StemOf(source)) stemNamed = stemNamed == -1 ? int(k) : -2;
     }
     if (withTracks == 1) return only;
     if (named >= 0) return named;
+    if (stemNamed >= 0) return stemNamed;
     error = "the sheet has tracks of several files (" + names + "); give the MP3 of one as SOURCE";
     return -1;
+}
+
+std::vector<std::string> CueSourceCandidates(const std::string& sheetPath, const std::string& fileName)
+{
+    std::string path = fileName;
+    const bool absolute = path[0] == '/' || path[0] == '\\' || (path.size() > 1 && path[1] == ':');
+    const size_t slash = sheetPath.find_last_of("/\\");
+    if (!absolute && slash != std::string::npos) path = sheetPath.substr(0, slash + 1) + path;
+    std::vector<std::string> candidates = {path};
+    for (const std::string& other : {WithMp3Extension(path), WithMp3Extension(sheetPath)})
+        if (std::find(candidates.begin(), candidates.end(), other) == candidates.end()) candidates.push_back(other);
+    return candidates;
 }

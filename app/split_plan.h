@@ -48,5 +48,13 @@ bool PlanCueSplit(const CueSheet& sheet, size_t file, const SplitTimeline& timel
 
 // The file entry of the sheet whose tracks a split takes: the only one that
 // has tracks, or the one naming sourceName (a file name, compared without
-// regard to letter case); -1 with the reason in error when there is none.
+// regard to letter case), or else the only one naming it but for the
+// extension (a sheet of the WAV or FLAC files the MP3s were made from); -1
+// with the reason in error when there is none.
 int ChooseCueFile(const CueSheet& sheet, const std::string& sourceName, std::string& error);
+
+// Where the source of a sheet's FILE entry may be, in order: the name as
+// written (beside the sheet unless it is absolute), then, for a sheet made
+// for a WAV, FLAC or APE rip that was turned into an MP3, that name with the
+// extension ".mp3", then the sheet's own name with ".mp3".
+std::vector<std::string> CueSourceCandidates(const std::string& sheetPath, const std::string& fileName);

@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """The splits of the command line, end to end: split_cli_test.py PROGRAM FIXTURES
 
-A cue sheet in code page 936, UTF-8 with a BOM and UTF-16 over a lame-made file: the same files, named, tagged
-(mutagen), each the exact samples of its track (mpg123); bad input: its message, a non-zero exit, the folder as it
-was; --snap lands the split points in the silences of silence_parts.mp3. Over an hour of lame's frames (those of
-tone_steps.mp3 48 times): --split-every 10:00 and --split-parts 4 judged by judge.py split, and --split-every 1:00
-killed at several moments: every .mp3 left decodes to its full minute and a rerun completes the set."""
+A cue sheet in code page 936, UTF-8 with a BOM and UTF-16, made for the WAV of a lame-made file: the same files
+from the MP3 beside it, named, tagged (mutagen), each the exact samples of its track (mpg123); bad input: its message,
+a non-zero exit, the folder as it was; --snap lands the split points in the silences of silence_parts.mp3. Over an
+hour of lame's frames (those of tone_steps.mp3 over and over): --split-every 10:00 and --split-parts 4 judged by
+judge.py split, and --split-every 1:00 killed at several moments: every .mp3 left decodes to its full minute and a
+rerun completes the set."""
 import os, signal, subprocess, sys, tempfile, time
 import mutagen.id3
 
@@ -14,10 +15,10 @@ import judge  # noqa: E402
 
 PROGRAM, FIXTURES = sys.argv[1], sys.argv[2]
 JUDGE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "judge.py")
-SHEET = ('REM DATE 1999\nREM GENRE "民谣"\nPERFORMER "歌手甲"\nTITLE "专辑·一"\nFILE "tone_steps.mp3" MP3\n'
+SHEET = ('REM DATE 1999\nREM GENRE "民谣"\nPERFORMER "歌手甲"\nTITLE "专辑·一"\nFILE "tone_steps.wav" WAVE\n'
          '  TRACK 01 AUDIO\n    TITLE "第一首"\n    INDEX 01 00:00:00\n'
          '  TRACK 02 AUDIO\n    TITLE "第二首: 慢?"\n    PERFORMER "歌手乙"\n    INDEX 00 00:19:00\n    INDEX 01 00:20:37\n'
-         '  TRACK 03 AUDIO\n    TITLE "第三首"\n    INDEX 01 00:50:00\n')
+         '  TRACK 03 AUDIO\n    TITLE "第三首 "现场""\n    INDEX 01 00:50:00\n')  # the MP3 made of the WAV
 STARTS, END = [0, 20 * 75 + 37, 50 * 75], None
 failures = []
 
@@ -41,7 +42,7 @@ work = tempfile.mkdtemp()
 source = os.path.join(work, "tone_steps.mp3")
 open(source, "wb").write(open(os.path.join(FIXTURES, "tone_steps.mp3"), "rb").read())
 total = samples(source)
-names = ["01 - 第一首.mp3", "02 - 第二首_ 慢_.mp3", "03 - 第三首.mp3"]
+names = ["01 - 第一首.mp3", "02 - 第二首_ 慢_.mp3", "03 - 第三首 _现场_.mp3"]
 made = {}
 for encoding, bytes_ in (("gbk", SHEET.encode("gbk")), ("utf-8-bom", b"\xef\xbb\xbf" + SHEET.encode()),
                          ("utf-16", SHEET.encode("utf-16"))):
@@ -62,7 +63,7 @@ for k, name in enumerate(names):
         continue
     check(samples(path) == ends[k] - round(STARTS[k] * 44100 / 75), "%s: not the samples of its track" % name)
     tag = mutagen.id3.ID3(path)
-    want = {"TIT2": ["第一首", "第二首: 慢?", "第三首"][k], "TPE1": "歌手乙" if k == 1 else "歌手甲", "TALB": "专辑·一",
+    want = {"TIT2": ["第一首", "第二首: 慢?", '第三首 "现场"'][k], "TPE1": "歌手乙" if k == 1 else "歌手甲", "TALB": "专辑·一",
             "TRCK": "%d/3" % (k + 1), "TDRC": "1999", "TCON": "民谣"}
     check({key: str(tag.get(key)) for key in want} == want, "%s: tags %s" % (name, tag.pprint()))
 
