@@ -1,17 +1,19 @@
 // One fuzz target through every parser: the frame scan and its levels, our ID3v2 reading, a
 // cut's layout from exactly the bytes held and the read-back check of what it
 // emits (a failed check aborts), the load step's tag reading and the cut's tag
-// writing. The first four bytes choose the span, the rest is the file; the
-// sanitizers catch the rest.
+// writing, and the bytes as a cue sheet split over the frames found. The first
+// four bytes choose the span, the rest is the file; the sanitizers catch the rest.
 #include "app_state.h"
 #include "cut_check.h"
 #include "cut_layout.h"
+#include "cue_sheet.h"
 #include "cutter.h"
 #include "frame_index.h"
 #include "frame_scan.h"
 #include "id3v2_text.h"
 #include "info_frame.h"
 #include "sound_level.h"
+#include "split_plan.h"
 #include "tag_carry.h"
 
 #include <algorithm>
@@ -66,6 +68,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t bytes)
         if (!layout.infoFrame.empty()) std::copy(layout.infoFrame.begin(), layout.infoFrame.end(), cut.begin());
         const CutWritten written{layout.nFrames, layout.nBytes, layout.nMusicCrc};
         if (int64_t(cut.size()) != layout.nBytes || !MP3CheckCutBytes(cut.data(), layout.nBytes, written)) abort();
+    }
+
+    CueSheet sheet;
+    std::string error;
+    if (ParseCueSheet(std::string(reinterpret_cast<const char*>(data), size_t(size)), sheet, error)) {
+        const int entry = ChooseCueFile(sheet, "x.mp3", error);
+        SplitTimeline timeline;
+        timeline.played = index.timeline.nEndSample - index.timeline.nFirstSample;
+        std::vector<SplitPart> parts;
+        if (entry >= 0 && PlanCueSplit(sheet, size_t(entry), timeline, parts, error))
+            for (const SplitPart& part : parts)
+                if (part.first < 0 || part.end <= part.first || part.end > timeline.played) abort();
     }
 
     static const std::string path = "/dev/shm/zdv-fuzz-" + std::to_string(getpid()) + ".mp3";
