@@ -131,14 +131,41 @@ bool LoadSource(const PathArgument& source, bool exact, FrameIndex& index, float
     return true;
 }
 
+// A file name without its extension.
+template <typename Text>
+Text StemOf(const Text& name)
+{
+    const size_t dot = name.rfind('.');
+    return dot == Text::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
 // The new files of source are named after it (the output rule's source and
-// title).
-void NameAfterSource(const PathArgument& source, OutputRule& rule)
+// title) in folder (UTF-8), or beside it when folder is empty. A source whose
+// name does not end in ".mp3" (a .mp2, .mpga or a name without one) lends
+// its name with ".mp3" instead, in its own folder where none is given: the
+// new files are MP3 files, and the first name tried beside it would be the
+// source itself.
+void NameAfterSource(const PathArgument& source, std::string folder, OutputRule& rule)
 {
     rule.source = source.text;
     rule.sourceOriginal = source.original;
     const char* title = FindLastSeparator(source.text.c_str(), kOsPathSeparator);
     rule.title = title ? title + 1 : source.text;
+    if (!HasMp3Extension(rule.title)) {
+        rule.title = StemOf(rule.title) + ".mp3";
+        if (!source.original.empty()) rule.titleOriginal = StemOf(FileTitleOf(source.original)) + u".mp3";
+        if (folder.empty()) {
+            const std::string shown = source.Shown();
+            const size_t slash = shown.find_last_of("/\\");
+            folder = slash == std::string::npos ? "." : shown.substr(0, slash + 1);
+        }
+    }
+    rule.bBesideSource = folder.empty();
+    if (!folder.empty()) {
+        const PathArgument at = FolderOf(folder);
+        rule.folder = at.text;
+        rule.folderOriginal = at.original;
+    }
 }
 
 // LoadSource, or a line on the standard error saying why not.
@@ -381,18 +408,13 @@ int RunSplit(const CutCommandLine& command)
     job.pSourceTags = &sourceTags;
     job.bTakeWritten = true;
     job.fDuration = duration;
-    NameAfterSource(source, job.rule);
-    job.rule.bBesideSource = command.folder.empty() && parts[0].name.empty();
+    // Parts named by the sheet go beside the source unless a folder is given.
     std::string folder = command.folder;
     if (folder.empty() && !parts[0].name.empty()) {
         const size_t slash = sourceName.find_last_of("/\\");
         folder = slash == std::string::npos ? "." : sourceName.substr(0, slash + 1);
     }
-    if (!folder.empty()) {
-        const PathArgument at = FolderOf(folder);
-        job.rule.folder = at.text;
-        job.rule.folderOriginal = at.original;
-    }
+    NameAfterSource(source, folder, job.rule);
     // Each part is written while the one before it is checked and named on
     // a thread of its own; the lines come in the parts' order.
     std::vector<PathArgument> made;
@@ -493,13 +515,7 @@ int Run(const std::vector<std::string>& words)
     CutJob job;
     job.texts = texts;
     job.fDuration = duration;
-    NameAfterSource(source, job.rule);
-    job.rule.bBesideSource = command.folder.empty();
-    if (!command.folder.empty()) {
-        const PathArgument folder = FolderOf(command.folder);
-        job.rule.folder = folder.text;
-        job.rule.folderOriginal = folder.original;
-    }
+    NameAfterSource(source, command.folder, job.rule);
     int status = 0;
     for (size_t k = 0; k < command.ranges.size(); ++k) {
         std::tie(job.fStart, job.fEnd) = command.ranges[k];

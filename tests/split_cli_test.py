@@ -2,11 +2,11 @@
 """The splits of the command line, end to end: split_cli_test.py PROGRAM FIXTURES
 
 A cue sheet in code page 936, UTF-8 with a BOM and UTF-16, made for the WAV of a lame-made file: the same files
-from the MP3 beside it, named, tagged (mutagen), each the exact samples of its track (mpg123); bad input: its message,
-a non-zero exit, the folder as it was; --snap lands the split points in the silences of silence_parts.mp3. Over an
-hour of lame's frames (those of tone_steps.mp3 over and over): --split-every 10:00 and --split-parts 4 judged by
-judge.py split, and --split-every 1:00 killed at several moments: every .mp3 left decodes to its full minute and a
-rerun completes the set."""
+from the MP3 beside it, named, tagged (mutagen), each the exact samples of its track (mpg123); a source not named
+.mp3 gives parts that are; bad input: its message, a non-zero exit, the folder as it was; --snap lands the split
+points in the silences of silence_parts.mp3. Over an hour of lame's frames (those of tone_steps.mp3 over and over):
+--split-every 10:00 and --split-parts 4 judged by judge.py split, and --split-every 1:00 killed at several moments:
+every .mp3 left decodes to its full minute and a rerun completes the set."""
 import os, signal, subprocess, sys, tempfile, time
 import mutagen.id3
 
@@ -66,6 +66,12 @@ for k, name in enumerate(names):
     want = {"TIT2": ["第一首", "第二首: 慢?", '第三首 "现场"'][k], "TPE1": "歌手乙" if k == 1 else "歌手甲", "TALB": "专辑·一",
             "TRCK": "%d/3" % (k + 1), "TDRC": "1999", "TCON": "民谣"}
     check({key: str(tag.get(key)) for key in want} == want, "%s: tags %s" % (name, tag.pprint()))
+
+# A source whose name does not end in .mp3 lends it with .mp3: the parts beside it, numbered as ever.
+recording = os.path.join(work, "录音.mpga")
+open(recording, "wb").write(open(source, "rb").read())
+parts = run("--split-parts", "2", recording).stdout.splitlines()
+check(parts == [os.path.join(work, n) for n in ("录音.mp3", "录音(1).mp3")], "录音.mpga: %s" % parts)
 
 # Bad input: one line naming the file and the reason, exit non-zero, nothing written.
 bad_sheets = [("FILE \"tone_steps.mp3\" MP3\n  TRACK 01 AUDIO\n    INDEX 01 00:61:00\n", "line 3: expected INDEX"),
