@@ -63,6 +63,6 @@ bool ReadAndIndexSource(SourceFile& file, bool log);
 
 // Builds the frame index of szSourcePath into nFrames, pFrames and
 // nSourceBytes of g_state, with its log lines. The file is opened for reading only. When it cannot be
-// read (missing, unreadable, 2 GiB or more) the index is left empty, never
+// read (missing, unreadable, 64 GiB or more) the index is left empty, never
 // describing a previous file.
 void MP3GetFrames();

@@ -38,7 +38,7 @@ struct SourceBytes {
 enum class SourceRead {
     Ok,          // the file is open (or every byte is in memory)
     CannotOpen,  // missing, a folder, no rights to read
-    TooLarge,    // 2 GiB or more; nothing allocated
+    TooLarge,    // kSourceLimitBytes (64 GiB) or more; nothing allocated
     Failed,      // opened, but the bytes could not be read or held in memory
 };
 

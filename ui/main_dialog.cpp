@@ -8,6 +8,7 @@
 #include "dialog_dispatch.h"
 #include "engine_ui.h"
 #include "handed_files.h"
+#include "level_overview.h"
 #include "os.h"
 #include "output_folder.h"
 #include "path_controls.h"
@@ -165,6 +166,7 @@ BOOL OnInitDialog(HWND hwnd, HWND, LPARAM lParam)
     ShowSourceNames(hwnd);
     SetTitleFont(hwnd);
     SetUpSlider(hwnd);
+    StartLevelOverview();  // of the file loaded above, now that the slider is there to show it
     InstallShortcuts(hwnd);
     return TRUE;  // the focus goes to the first tab stop, 2037
 }

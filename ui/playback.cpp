@@ -57,7 +57,23 @@ void StartPositionTimer(HWND hMainDlg)
 
 void OnPositionTimer(HWND hMainDlg)
 {
-    if (BASS_ChannelIsActive(g_state.hChannel) != BASS_ACTIVE_PLAYING) return;
+    if (BASS_ChannelIsActive(g_state.hChannel) != BASS_ACTIVE_PLAYING) {
+        // A stream that played out by itself before a tick saw it reach an
+        // end (the selection's end at the file's end, a damaged file that
+        // ends early) ends selection playback and a range all the same.
+        const bool selection = g_state.bPlaySelection != 0 &&
+                               IsDlgButtonChecked(hMainDlg, IDC_CHECK_PLAY_SELECTION) == BST_CHECKED;
+        const bool playedOut = g_state.hChannel != 0 && (selection || g_rangeEnd >= 0) &&
+                               BASS_ChannelGetPosition(g_state.hChannel) >= BASS_ChannelGetLength(g_state.hChannel);
+        if (playedOut && selection) {
+            EndSelectionPlayback(hMainDlg);
+            SetPosition(g_state.fEnd);
+        } else if (playedOut) {
+            SetPosition(g_rangeEnd);
+            g_rangeEnd = -1;
+        }
+        return;
+    }
     g_state.qwLength = BASS_ChannelGetPosition(g_state.hChannel);
     const float t = BASS_ChannelBytes2Seconds(g_state.hChannel, g_state.qwLength);
     if (g_state.bPlaySelection != 0 && !(t < g_state.fEnd)) {
@@ -108,10 +124,15 @@ void TogglePlaySelection(HWND hMainDlg)
 void PlayRange(HWND hMainDlg, float from, float to)
 {
     if (g_state.bPlaySelection != 0) EndSelectionPlayback(hMainDlg);
-    g_rangeEnd = to;
-    g_rangeSeconds = to - from;
     SetPosition(from);
     SeekToPosition();
+    g_rangeEnd = to;
+    g_rangeSeconds = to - from;
     g_rangeStartMs = GetTickCount64();
     BASS_ChannelPlay(g_state.hChannel, FALSE);
+}
+
+void ForgetPlayRange()
+{
+    g_rangeEnd = -1;
 }

@@ -16,8 +16,9 @@ void StartPositionTimer(HWND hMainDlg);
 
 // WM_TIMER: while the stream plays, the cursor follows it; selection
 // playback that has reached fEnd stops there, with 2045 unchecked and the
-// cursor exactly at fEnd, and a range of PlayRange at its end likewise.
-// Does nothing while the stream does not play.
+// cursor exactly at fEnd, and a range of PlayRange at its end likewise, also
+// where the stream played out by itself between two ticks. Does nothing else
+// while the stream does not play.
 void OnPositionTimer(HWND hMainDlg);
 
 // Commands: play from where the stream stands (2010; ends selection
@@ -34,3 +35,7 @@ void TogglePlaySelection(HWND hMainDlg);
 // at fEnd, but not before to - from seconds have passed (selection playback
 // that runs ends first; 2045 stays unchecked).
 void PlayRange(HWND hMainDlg, float from, float to);
+
+// A seek of the user's ends a range of PlayRange: playback goes on from
+// where the user went, as ordinary playback does.
+void ForgetPlayRange();

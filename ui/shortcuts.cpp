@@ -25,6 +25,7 @@ constexpr int kTipShowMs = 30000;
 enum MenuItem { kMenuPreviewStart = 1, kMenuPreviewEnd, kMenuStartHere, kMenuEndHere };
 
 HHOOK g_filter = nullptr;
+HWND g_tip = nullptr;  // the slider's tooltip
 int g_wheelDelta = 0;  // of notches not yet whole
 
 // The button's command, posted as its click posts it.
@@ -195,9 +196,11 @@ bool OnDialogMessage(const MSG& msg)
 {
     HWND main = g_state.hMainDlg;
     if (!main) return false;
-    // The wheel over the slider, whichever window of ours it came to (the
-    // slider's tooltip may lie over it).
-    if (msg.message == WM_MOUSEWHEEL && GetAncestor(msg.hwnd, GA_ROOTOWNER) == main && OverSlider(msg.lParam)) {
+    // The wheel over the slider, whichever part of the window it came to
+    // (the slider's tooltip may lie over it); not to a box or dialog the
+    // window has open over it, which keeps its wheel.
+    const bool ours = msg.hwnd == main || msg.hwnd == g_tip || IsChild(main, msg.hwnd);
+    if (msg.message == WM_MOUSEWHEEL && ours && IsWindowEnabled(main) && OverSlider(msg.lParam)) {
         OnWheel(msg.wParam);
         return true;
     }
@@ -224,6 +227,7 @@ void AddKeyListTip(HWND hMainDlg)
     HWND tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hMainDlg, nullptr,
                                g_state.hInstance, nullptr);
+    g_tip = tip;
     TTTOOLINFOA tool = {};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;

@@ -4,6 +4,7 @@
 #include "bass.h"
 #include "cutter.h"
 #include "level_overview.h"
+#include "playback.h"
 #include "resource.h"
 #include "slider_mapping.h"
 #include "sound_level.h"
@@ -202,6 +203,7 @@ void SyncSelectionUI()
 
 void SeekToPosition()
 {
+    ForgetPlayRange();
     const QWORD lengthBytes = BASS_ChannelGetLength(g_state.hChannel);
     BASS_ChannelSetPosition(g_state.hChannel, SeekByteOf(lengthBytes, g_state.fPosition, g_state.fDuration));
 }

@@ -34,8 +34,9 @@ void SetPosition(float t);
 void SyncSelectionUI();
 
 // Moves the audio stream to fPosition: byte trunc(L x fPosition / fDuration)
-// of its length L, read fresh. Playing or stopped state stays; the library's
-// result is ignored (with no source it asks for byte 0 of handle 0).
+// of its length L, read fresh. Playing or stopped state stays, a preview's
+// range is forgotten; the library's result is ignored (with no source it asks
+// for byte 0 of handle 0).
 void SeekToPosition();
 
 // Commands: start := position (2025, 2029), end := position (2026, 2030),

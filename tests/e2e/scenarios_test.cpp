@@ -654,6 +654,26 @@ TEST(UserRun, FilesHandedOverFromOutsideOpenAsIfChosen)
     ExpectLog(copy.Read(L"log.txt"), log);
 }
 
+// The levels the slider's channel shows (in the selection): a letter a share of the file, L where they are shown
+// near it, S where not. The picture is saved as a BMP file.
+std::string LevelsShown(HWND slider, const std::vector<double>& shares)
+{
+    const RECT channel = ChannelRect(slider);
+    const int margin = ThumbMarginOf(int(Send(slider, TBM_GETTICPOS, 0)), int(Send(slider, TBM_GETTICPOS, 1)));
+    int width = 0, height = 0;
+    const std::vector<DWORD> pixels = Pixels(slider, width, height, Wide(ZDV_ARTIFACT_DIR "\\level_overview.bmp"));
+    std::string seen;
+    for (double share : shares) {
+        const int x = channel.left + margin + int((channel.right - channel.left - 2 * margin) * share);
+        bool levels = false;
+        for (int y = channel.top; y < channel.bottom; ++y)  // beside the caption's glyphs too
+            for (int dx = -4; dx <= 4; ++dx)
+                levels = levels || Near(pixels[size_t((height - 1 - y) * width + x + dx)], RGB(90, 140, 255), 8);
+        seen += levels ? 'L' : 'S';
+    }
+    return seen;
+}
+
 // A load that takes a while (100 MB dropped on the window, each step slowed): it answers all along (WM_NULL within
 // 250 ms), shows its progress in the slider's caption, and ends with the file loaded; a file too large is refused.
 TEST(UserRun, ALongLoadKeepsAnsweringAndShowsItsProgress)
@@ -677,25 +697,9 @@ TEST(UserRun, ALongLoadKeepsAnsweringAndShowsItsProgress)
         return Text(w.Item(IDC_STATIC_FILE_TITLE)) == "长 long.mp3" && IsWindowEnabled(w.main);
     }, 60000)) << slowest;
     EXPECT_TRUE(shown.count("正在读取...")) << ::testing::PrintToString(shown);
-    // The slider's channel shows the levels (in the selection), decoded behind the load: a letter a share of the
-    // file, L where they are shown near it, S where not.
+    // The slider's channel shows the levels (in the selection), decoded behind the load.
     HWND slider = w.Item(IDC_SLIDER);
-    const RECT channel = ChannelRect(slider);
-    const int margin = ThumbMarginOf(int(Send(slider, TBM_GETTICPOS, 0)), int(Send(slider, TBM_GETTICPOS, 1)));
-    const auto levelsShown = [&](const std::vector<double>& shares) {  // saved as a BMP file
-        int width = 0, height = 0;
-        const std::vector<DWORD> pixels = Pixels(slider, width, height, Wide(ZDV_ARTIFACT_DIR "\\level_overview.bmp"));
-        std::string seen;
-        for (double share : shares) {
-            const int x = channel.left + margin + int((channel.right - channel.left - 2 * margin) * share);
-            bool levels = false;
-            for (int y = channel.top; y < channel.bottom; ++y)  // beside the caption's glyphs too
-                for (int dx = -4; dx <= 4; ++dx)
-                    levels = levels || Near(pixels[size_t((height - 1 - y) * width + x + dx)], RGB(90, 140, 255), 8);
-            seen += levels ? 'L' : 'S';
-        }
-        return seen;
-    };
+    const auto levelsShown = [&](const std::vector<double>& shares) { return LevelsShown(slider, shares); };
     // The hour and more of tones: at its start, not yet at its end, once the load has ended; then all along it.
     const ULONGLONG loaded = GetTickCount64();
     std::string first;
@@ -803,6 +807,8 @@ TEST(Listening, TheSelectionFrom10To14PlaysAndStopsAtItsEnd)
     Program program = copy.Start();
     const Window w{program, program.WaitForMainWindow()};
     ASSERT_NE(w.main, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return LevelsShown(w.Item(IDC_SLIDER), {0.05, 0.95}) == "LL"; }, 10000))
+        << "the file loaded at the start shows its levels";
     TypeTime(w.Item(IDC_TIME_END), 0, 14);
     TypeTime(w.Item(IDC_TIME_START), 0, 10);
     HWND box = w.Item(IDC_CHECK_PLAY_SELECTION);
@@ -875,7 +881,10 @@ TEST(Listening, KeysAloneCutWhatTheButtonsCutAndHearTheEnds)
     EXPECT_TRUE(at(IDC_TIME_START, 10) && at(IDC_TIME_END, 30));
     Keys({VK_CONTROL}, 'S');
     std::optional<MessageBoxSeen> box = WaitForMessageBox(program.Id(), w.main);
+    const double before = w.Position();
+    Wheel(slider, 2);  // over the box, which keeps its wheel: the source behind it stays
     ASSERT_TRUE(box && box->text == kCutDone && Answer(*box, IDNO));
+    EXPECT_EQ(w.Position(), before);
     const RECT channel = ChannelRect(slider);  // the context menu's third item: the start where it was opened
     PostMessageW(slider, WM_RBUTTONUP, 0, MAKELPARAM((channel.left + channel.right) / 2, channel.bottom));
     ASSERT_TRUE(WaitUntil([] { return IsWindowVisible(FindWindowW(L"#32768", nullptr)); }));
@@ -894,6 +903,14 @@ TEST(Listening, KeysAloneCutWhatTheButtonsCutAndHearTheEnds)
                              "Key: NUDGE START -0.1 S", "Key: NUDGE END +1 FRAME", "Button: SPLIT", "Menu: SET START HERE",
                              "Button: SPLIT"})
         EXPECT_NE(from = log.find(std::string("    ") + line + "\r\n", from + 1), std::string::npos) << line;
+    // A stream that ends before the selection does (at the change of rate of a file; a damaged file) ends
+    // selection playback with it.
+    copy.Write(L"switch.mp3", Fixture("switch_v1_44100_48000.mp3"));
+    DropFiles(w.main, {copy.PathOf(L"switch.mp3")});
+    ASSERT_TRUE(WaitUntil([&] { return Text(w.Item(IDC_STATIC_FILE_TITLE)) == "switch.mp3"; }));
+    HWND selection = w.Item(IDC_CHECK_PLAY_SELECTION);
+    ASSERT_TRUE(w.ClickUntil(IDC_BUTTON_PLAY_SELECTION, [&] { return Checked(selection); }));
+    EXPECT_TRUE(WaitUntil([&] { return !Checked(selection); }, 4000)) << "it ends with the stream";
     EXPECT_TRUE(program.CloseNormally(w.main));
 }
 
