@@ -416,12 +416,16 @@ int RunSplit(const CutCommandLine& command)
     }
     NameAfterSource(source, folder, job.rule);
     // Each part is written while the one before it is checked and named on
-    // a thread of its own; the lines come in the parts' order.
+    // a thread of its own; the lines come in the parts' order. A part is
+    // never taken for written by the file of another part of this run.
     std::vector<PathArgument> made;
+    std::vector<std::pair<std::string, std::u16string>> names;  // of the parts this run made, once named
+    job.pMadeBefore = &names;
     const auto report = [&](const CutResult& result) {
         const PathArgument path = {result.made.path, result.made.original};
         if (result.status == CutStatus::Done) {
             if (!result.bFound) made.push_back(path);
+            if (!result.bFound) names.emplace_back(path.text, path.original);
             printf("%s\n", path.Shown().c_str());
             fflush(stdout);
             return true;
@@ -466,6 +470,8 @@ int RunSplit(const CutCommandLine& command)
         };
         WrittenCut& cut = cuts[k % 2];
         const bool written = MP3WriteCut(job, index, noLog, progress, cut);
+        // The name it is to take, before it takes it on the other thread.
+        if (written) names.emplace_back(cut.result.made.path, cut.result.made.original);
         if (finishing.joinable()) finishing.join();
         if (pending && !report(finished)) {
             if (written) OsDeleteFile(cut.result.made.TempPath());

@@ -185,6 +185,16 @@ bool HoldsCut(const OsPath& path, SourceFile& source, const FrameEntry* frames, 
     return final->nBytes == layout.nBytes && MP3CheckCutFile(path, *final);
 }
 
+// Whether path names a file that a cut before this one in the same run made.
+bool MadeBefore(const CutJob& job, const OsPath& path)
+{
+    if (!job.pMadeBefore) return false;
+    const std::u16string original = path.wide ? path.wide : u"";
+    for (const auto& [text, made] : *job.pMadeBefore)
+        if (text == path.ansi && made == original) return true;
+    return false;
+}
+
 // The error box of a failed file operation: the text and the system's
 // reason; without a reason, the audio library's box.
 void ShowFileError(const char* text, uint32_t reason)
@@ -308,7 +318,7 @@ bool MP3WriteCut(const CutJob& job, FrameIndex& index, const CutLog& log, const 
                                  : MakeCutTags(OsPath(job.rule.source, job.rule.sourceOriginal), job.texts, lengthMs);
         std::unique_ptr<CutLayout> final;
         const auto holds = [&](const OsPath& path) {
-            return HoldsCut(path, sourceFile, index.frames.data(), layout, tags, final);
+            return !MadeBefore(job, path) && HoldsCut(path, sourceFile, index.frames.data(), layout, tags, final);
         };
         if (job.bTakeWritten && MP3FindNamedFile(job.rule, made, holds)) {
             result.status = CutStatus::Done;

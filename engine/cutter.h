@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 // What a selection takes: index entries i to j - 1 (none when i >= j), and
 // of their decoded samples those from nFirstSample to nEndSample - 1, the
@@ -47,7 +49,10 @@ double MP3SelectionSize();
 // once, else from the source as it is now. With bTakeWritten, a file at one
 // of the names the cut would try before the first free one that holds
 // exactly what it would write (its tags byte for byte, its frames as the
-// read-back check finds them) is taken for the cut's, and nothing is written.
+// read-back check finds them) is taken for the cut's, and nothing is written;
+// but never one of pMadeBefore, the files (paths and originals) that cuts
+// before it in the same run made, which may hold the same bytes (two parts
+// of silence).
 struct CutJob {
     OutputRule rule;
     float fStart = 0;
@@ -58,6 +63,7 @@ struct CutJob {
     TagTexts texts;
     const CutSourceTags* pSourceTags = nullptr;
     bool bTakeWritten = false;
+    const std::vector<std::pair<std::string, std::u16string>>* pMadeBefore = nullptr;
 };
 
 // What a cut did.

@@ -4,9 +4,10 @@
 A cue sheet in code page 936, UTF-8 with a BOM and UTF-16, made for the WAV of a lame-made file: the same files
 from the MP3 beside it, named, tagged (mutagen), each the exact samples of its track (mpg123); a source not named
 .mp3 gives parts that are; bad input: its message, a non-zero exit, the folder as it was; --snap lands the split
-points in the silences of silence_parts.mp3. Over an hour of lame's frames (those of tone_steps.mp3 over and over):
---split-every 10:00 and --split-parts 4 judged by judge.py split, and --split-every 1:00 killed at several moments:
-every .mp3 left decodes to its full minute and a rerun completes the set."""
+points in the silences of silence_parts.mp3, whose silent parts, alike to the byte, are each written. Over an hour
+of lame's frames (those of tone_steps.mp3 over and over): --split-every 10:00 and --split-parts 4 judged by
+judge.py split, and --split-every 1:00 killed at several moments: every .mp3 left decodes to its full minute and a
+rerun completes the set."""
 import os, signal, subprocess, sys, tempfile, time
 import mutagen.id3
 
@@ -141,6 +142,11 @@ for words in (["--split-every", "1:00", "--snap", "20"], ["--split-parts", "5", 
     points = [sum(lengths[:k]) / 44100 for k in range(1, len(parts))]
     inside = all(any(a + 2 < t < b - 2 for a, b in ((60, 120), (165, 195), (235, 255))) for t in points)
     check(len(parts) == 5 and inside and sum(lengths) == samples(quiet), "%s: split at %s" % (words, points))
+
+# Parts of silence alike to the byte (441 whole frames each) are each written, none taken for another's.
+out = tempfile.mkdtemp(dir=work)
+parts = run("--split-every", "11.52", quiet, "-o", out).stdout.splitlines()
+check(len(parts) == len(set(parts)) == len(os.listdir(out)) == 27, "alike parts: %s, %s" % (parts, os.listdir(out)))
 
 print("\n".join("FAILED: " + f for f in failures) or "split: all checks passed")
 sys.exit(1 if failures else 0)

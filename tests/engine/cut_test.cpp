@@ -500,7 +500,9 @@ TEST(DecodedLevels, AreThoseOfEachFramesDecodedSamples)
     const std::vector<LevelsJudged> found = JudgeLevels(judged);
     ASSERT_EQ(found.size(), judged.size());
     for (size_t k = 0; k < found.size(); ++k) {
-        if (k == 1) EXPECT_GE(found[k].rho, 0.9) << "the columns";
+        if (k == 1) {
+            EXPECT_GE(found[k].rho, 0.9) << "the columns";
+        }
         EXPECT_TRUE(found[k].off.empty()) << judged[k].first << " " << ::testing::PrintToString(found[k].off);
     }
 }
