@@ -208,16 +208,18 @@ std::vector<SilentSpan> SilencesOf(const FrameIndex& index, float duration, cons
 {
     const double frames = static_cast<double>(index.frames.size());
     const double minFrames = duration > 0 ? std::ceil(command.minSeconds * frames / duration) : 1;
-    return FindSilences(index.levels, command.thresholdDb, static_cast<int32_t>(std::min(minFrames, frames)));
+    // A silence longer than the file is none: the least length stays above its frames.
+    return FindSilences(index.levels, command.thresholdDb, static_cast<int32_t>(std::min(minFrames, frames + 1)));
 }
 
 int PrintSilences(const FrameIndex& index, float duration, const CutCommandLine& command)
 {
     // Where a frame begins on the timeline the source plays, in seconds.
     const SourceTimeline& timeline = index.timeline;
-    const auto at = [&timeline](int64_t frame) {
+    const auto at = [&timeline](int64_t frame) {  // within the samples it plays
         const int64_t sample = frame * timeline.nSamplesPerFrame - timeline.nFirstSample;
-        return static_cast<double>(std::max<int64_t>(0, sample)) / std::max(1, timeline.nRate);
+        const int64_t played = timeline.nEndSample - timeline.nFirstSample;
+        return static_cast<double>(std::clamp<int64_t>(sample, 0, played)) / std::max(1, timeline.nRate);
     };
     for (const SilentSpan& silence : SilencesOf(index, duration, command))
         printf("%s %s\n", TimeText(at(silence.first)).c_str(), TimeText(at(silence.end)).c_str());
@@ -381,7 +383,8 @@ int RunSplit(const CutCommandLine& command)
     FrameIndex index;
     float duration = 0;
     TagTexts texts;
-    if (!LoadOrSay(source, false, index, duration, texts, command.snap > 0)) return 1;
+    const bool atSilences = command.kind == CutCommandLine::Kind::SplitSilences;
+    if (!LoadOrSay(source, false, index, duration, texts, command.snap > 0 || atSilences)) return 1;
     const SourceTimeline& timeline = index.timeline;
     SplitTimeline plan;
     plan.played = timeline.nEndSample - timeline.nFirstSample;
@@ -389,10 +392,18 @@ int RunSplit(const CutCommandLine& command)
     plan.perFrame = timeline.nSamplesPerFrame;
     plan.rate = timeline.nRate;
     std::vector<SplitPart> parts;
+    for (const auto& [first, end] : atSilences ? SplitAtSilences(SilencesOf(index, duration, command), index)
+                                               : std::vector<std::pair<int64_t, int64_t>>()) {
+        parts.emplace_back();
+        parts.back().first = first;
+        parts.back().end = end;
+    }
     const bool planned =
-        command.kind == CutCommandLine::Kind::SplitCue
+        atSilences ? !parts.empty()
+        : command.kind == CutCommandLine::Kind::SplitCue
             ? PlanCueSplit(sheet, size_t(entry), plan, parts, error)
             : PlanEvenSplit(plan, std::llround(double(command.every) * plan.rate), command.parts, parts, error);
+    if (atSilences && parts.empty()) error = "the range holds no audio";
     if (!planned) {
         const std::string named =
             command.kind == CutCommandLine::Kind::SplitCue ? PathOf(command.sheet).Shown() : source.Shown();
@@ -500,23 +511,16 @@ int Run(const std::vector<std::string>& words)
         return 0;
     }
     if (command.kind == CutCommandLine::Kind::SplitCue || command.kind == CutCommandLine::Kind::SplitEvery ||
-        command.kind == CutCommandLine::Kind::SplitParts)
+        command.kind == CutCommandLine::Kind::SplitParts || command.kind == CutCommandLine::Kind::SplitSilences)
         return RunSplit(command);
     const PathArgument source = PathOf(command.source);
     FrameIndex index;
     float duration = 0;
     TagTexts texts;
-    const bool silences =
-        command.kind == CutCommandLine::Kind::Silences || command.kind == CutCommandLine::Kind::SplitSilences;
+    const bool silences = command.kind == CutCommandLine::Kind::Silences;
     if (!LoadOrSay(source, true, index, duration, texts, silences)) return 1;
     if (command.kind == CutCommandLine::Kind::Info) return PrintInfo(source, index, duration, texts);
-    if (command.kind == CutCommandLine::Kind::Silences) return PrintSilences(index, duration, command);
-    // The parts between silences, each exactly in samples.
-    std::vector<std::pair<int64_t, int64_t>> samples;
-    if (command.kind == CutCommandLine::Kind::SplitSilences) {
-        samples = SplitAtSilences(SilencesOf(index, duration, command), index);
-        command.ranges.assign(samples.size(), {0.0f, 0.0f});
-    }
+    if (silences) return PrintSilences(index, duration, command);
 
     CutJob job;
     job.texts = texts;
@@ -525,7 +529,6 @@ int Run(const std::vector<std::string>& words)
     int status = 0;
     for (size_t k = 0; k < command.ranges.size(); ++k) {
         std::tie(job.fStart, job.fEnd) = command.ranges[k];
-        if (!samples.empty()) std::tie(job.nFirstSample, job.nEndSample) = samples[k];
         const CutResult result = MP3CutSource(job, index, [](const std::string&) {});
         const PathArgument made = {result.made.path, result.made.original};
         if (result.status == CutStatus::Done) {

@@ -4,10 +4,10 @@
 A cue sheet in code page 936, UTF-8 with a BOM and UTF-16, made for the WAV of a lame-made file: the same files
 from the MP3 beside it, named, tagged (mutagen), each the exact samples of its track (mpg123); a source not named
 .mp3 gives parts that are; bad input: its message, a non-zero exit, the folder as it was; --snap lands the split
-points in the silences of silence_parts.mp3, whose silent parts, alike to the byte, are each written. Over an hour
-of lame's frames (those of tone_steps.mp3 over and over): --split-every 10:00 and --split-parts 4 judged by
-judge.py split, and --split-every 1:00 killed at several moments: every .mp3 left decodes to its full minute and a
-rerun completes the set."""
+points in the silences of silence_parts.mp3, whose silent parts, alike to the byte, are each written, and a split
+at its silences run again completes its set. Over an hour of lame's frames (those of tone_steps.mp3 over and
+over): --split-every 10:00 and --split-parts 4 judged by judge.py split, and --split-every 1:00 killed at several
+moments: every .mp3 left decodes to its full minute and a rerun completes the set."""
 import os, signal, subprocess, sys, tempfile, time
 import mutagen.id3
 
@@ -142,6 +142,11 @@ for words in (["--split-every", "1:00", "--snap", "20"], ["--split-parts", "5", 
     points = [sum(lengths[:k]) / 44100 for k in range(1, len(parts))]
     inside = all(any(a + 2 < t < b - 2 for a, b in ((60, 120), (165, 195), (235, 255))) for t in points)
     check(len(parts) == 5 and inside and sum(lengths) == samples(quiet), "%s: split at %s" % (words, points))
+
+# Split at the silences, and again into the same folder: the same 4 parts, taken the second time.
+out = tempfile.mkdtemp(dir=work)
+parts = [run("--split-at-silences", quiet, "-o", out).stdout.splitlines() for _ in range(2)]
+check(len(parts[0]) == 4 and parts[0] == parts[1] and len(os.listdir(out)) == 4, "at silences: %s" % parts)
 
 # Parts of silence alike to the byte (441 whole frames each) are each written, none taken for another's.
 out = tempfile.mkdtemp(dir=work)
