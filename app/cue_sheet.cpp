@@ -102,6 +102,16 @@ std::string NameOfFileLine(const std::string& line)
     return line.substr(at, line.find_last_not_of(" \t", type) + 1 - at);
 }
 
+// A word that may be a command: letters, then letters, digits or '_'.
+bool IsCommandWord(const std::string& word)
+{
+    const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    if (word.empty() || !letter(word[0])) return false;
+    for (char c : word)
+        if (!letter(c) && !(c >= '0' && c <= '9') && c != '_') return false;
+    return true;
+}
+
 bool Is(const std::string& word, const char* keyword)
 {
     size_t k = 0;
@@ -130,7 +140,10 @@ std::string CueTextOf(const std::string& bytes)
 bool ParseCueSheet(const std::string& bytes, CueSheet& sheet, std::string& error)
 {
     sheet = CueSheet();
-    const std::string text = CueTextOf(bytes);
+    // Lines end in LF, CR LF or a CR alone.
+    std::string text = CueTextOf(bytes);
+    for (size_t k = 0; (k = text.find('\r', k)) != std::string::npos; ++k)
+        if (k + 1 == text.size() || text[k + 1] != '\n') text[k] = '\n';
     std::vector<std::string> words;
     int number = 0;
     const auto fail = [&](const char* expected) {
@@ -163,6 +176,7 @@ bool ParseCueSheet(const std::string& bytes, CueSheet& sheet, std::string& error
         } else if (Is(key, "FILE")) {
             const std::string name = NameOfFileLine(line);
             if (name.empty()) return fail("FILE \"name\" TYPE");
+            if (track && track->start < 0) return fail("INDEX 01 before the next FILE");
             sheet.files.push_back({name, {}});
             track = nullptr;
         } else if (Is(key, "TRACK")) {
@@ -178,8 +192,8 @@ bool ParseCueSheet(const std::string& bytes, CueSheet& sheet, std::string& error
             if (!track) return fail("TRACK before INDEX");
             if (words.size() != 3 || !Number(value, n) || !CueTime(words[2], frames)) return fail("INDEX nn mm:ss:ff");
             if (n == 1) track->start = frames;
-        } else if (!Is(key, "CATALOG") && !Is(key, "CDTEXTFILE") && !Is(key, "FLAGS") && !Is(key, "ISRC") &&
-                   !Is(key, "PREGAP") && !Is(key, "POSTGAP") && !Is(key, "SONGWRITER")) {
+        } else if (!IsCommandWord(key)) {
+            // Other commands (CATALOG, ISRC, FLAGS, PREGAP, SONGWRITER, COMPOSER, ...) are passed over.
             return fail("a cue command (REM, TITLE, PERFORMER, FILE, TRACK, INDEX, ...)");
         }
     }

@@ -37,6 +37,7 @@ struct CueSheet {
 // page 936.
 std::string CueTextOf(const std::string& bytes);
 
-// Reads a sheet's bytes. False, with "line N: expected ..." in error, when a
-// line does not parse, a track has no INDEX 01, or no track is there.
+// Reads a sheet's bytes (lines ending in LF, CR LF or CR). Commands it has no
+// use for are passed over. False, with "line N: expected ..." in error, when
+// a line does not parse, a track has no INDEX 01, or no track is there.
 bool ParseCueSheet(const std::string& bytes, CueSheet& sheet, std::string& error);

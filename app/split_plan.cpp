@@ -7,14 +7,26 @@
 
 namespace {
 
-// "NN - TITLE.mp3", with what cannot stand in a file name replaced by '_'.
+// The most bytes of a title (UTF-8) a file name takes: with "NN - ", a
+// number, ".mp3" and ".partial" it stays within the 255 a name may have.
+constexpr size_t kTitleNameBytes = 200;
+
+// "NN - TITLE.mp3", with what cannot stand in a file name replaced by '_', a
+// long title cut at a character's edge, and "Track NN" for a title that
+// leaves nothing.
 std::string TrackFileName(int number, const std::string& title)
 {
     std::string name = std::to_string(number / 10) + std::to_string(number % 10) + " - ";
-    std::string rest = title.empty() ? "Track " + name.substr(0, 2) : title;
+    std::string rest = title;
     for (char& c : rest)
         if (static_cast<unsigned char>(c) < 0x20 || std::string("\\/:*?\"<>|").find(c) != std::string::npos) c = '_';
+    if (rest.size() > kTitleNameBytes) {
+        size_t cut = kTitleNameBytes;
+        while (cut > 0 && (static_cast<unsigned char>(rest[cut]) & 0xC0) == 0x80) --cut;
+        rest.resize(cut);
+    }
     while (!rest.empty() && (rest.back() == '.' || rest.back() == ' ')) rest.pop_back();
+    if (rest.empty()) rest = "Track " + name.substr(0, 2);
     return name + rest + ".mp3";
 }
 

@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
 """The splits of the command line, end to end: split_cli_test.py PROGRAM FIXTURES
 
-A cue sheet in code page 936, UTF-8 with a BOM and UTF-16, made for the WAV of a lame-made file: the same files
-from the MP3 beside it, named, tagged (mutagen), each the exact samples of its track (mpg123); a source not named
-.mp3 gives parts that are; bad input: its message, a non-zero exit, the folder as it was; --snap lands the split
-points in the silences of silence_parts.mp3, whose silent parts, alike to the byte, are each written, and a split
-at its silences run again completes its set. Over an hour of lame's frames (those of tone_steps.mp3 over and
-over): --split-every 10:00 and --split-parts 4 judged by judge.py split, and --split-every 1:00 killed at several
-moments: every .mp3 left decodes to its full minute and a rerun completes the set."""
+A cue sheet in code page 936, UTF-8 with a BOM and UTF-16 (lines ending in CR), made for the WAV of a lame-made
+file: the same files from the MP3 beside it, named, tagged (mutagen), each the exact samples of its track (mpg123);
+a source not named .mp3 gives parts that are; a long title is cut; bad input: its message, a non-zero exit, the
+folder as it was; --snap lands the split points in the silences of silence_parts.mp3, whose silent parts, alike to
+the byte, are each written, and a split at its silences run again completes its set. Over an hour of lame's
+frames (those of tone_steps.mp3 over and over): --split-every 10:00 and --split-parts 4 judged by judge.py split,
+and --split-every 1:00 killed at several moments: every .mp3 left decodes to its full minute and a rerun completes
+the set."""
 import os, signal, subprocess, sys, tempfile, time
 import mutagen.id3
 
@@ -17,7 +18,7 @@ import judge  # noqa: E402
 PROGRAM, FIXTURES = sys.argv[1], sys.argv[2]
 JUDGE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "judge.py")
 SHEET = ('REM DATE 1999\nREM GENRE "民谣"\nPERFORMER "歌手甲"\nTITLE "专辑·一"\nFILE "tone_steps.wav" WAVE\n'
-         '  TRACK 01 AUDIO\n    TITLE "第一首"\n    INDEX 01 00:00:00\n'
+         '  TRACK 01 AUDIO\n    TITLE "第一首"\n    COMPOSER "作曲者"\n    INDEX 01 00:00:00\n'
          '  TRACK 02 AUDIO\n    TITLE "第二首: 慢?"\n    PERFORMER "歌手乙"\n    INDEX 00 00:19:00\n    INDEX 01 00:20:37\n'
          '  TRACK 03 AUDIO\n    TITLE "第三首 "现场""\n    INDEX 01 00:50:00\n')  # the MP3 made of the WAV
 STARTS, END = [0, 20 * 75 + 37, 50 * 75], None
@@ -46,7 +47,7 @@ total = samples(source)
 names = ["01 - 第一首.mp3", "02 - 第二首_ 慢_.mp3", "03 - 第三首 _现场_.mp3"]
 made = {}
 for encoding, bytes_ in (("gbk", SHEET.encode("gbk")), ("utf-8-bom", b"\xef\xbb\xbf" + SHEET.encode()),
-                         ("utf-16", SHEET.encode("utf-16"))):
+                         ("utf-16", SHEET.replace("\n", "\r").encode("utf-16"))):  # lines ending in CR alone
     out = os.path.join(work, encoding)
     os.mkdir(out)
     sheet = os.path.join(work, encoding + ".cue")
@@ -74,6 +75,13 @@ open(recording, "wb").write(open(source, "rb").read())
 parts = run("--split-parts", "2", recording).stdout.splitlines()
 check(parts == [os.path.join(work, n) for n in ("录音.mp3", "录音(1).mp3")], "录音.mpga: %s" % parts)
 
+# A title too long for a file name is cut at a character; one of dots alone names the track by its number.
+sheet = os.path.join(work, "long.cue")
+open(sheet, "w").write('FILE "tone_steps.mp3" MP3\n TRACK 01 AUDIO\n  TITLE "%s"\n  INDEX 01 00:00:00\n'
+                       ' TRACK 02 AUDIO\n  TITLE "..."\n  INDEX 01 00:30:00\n' % ("长" * 150))
+parts = run("--split-cue", sheet, "-o", tempfile.mkdtemp(dir=work)).stdout.splitlines()
+check([os.path.basename(p) for p in parts] == ["01 - " + "长" * 66 + ".mp3", "02 - Track 02.mp3"], "titles: %s" % parts)
+
 # Bad input: one line naming the file and the reason, exit non-zero, nothing written.
 bad_sheets = [("FILE \"tone_steps.mp3\" MP3\n  TRACK 01 AUDIO\n    INDEX 01 00:61:00\n", "line 3: expected INDEX"),
               ("TRACK 01 AUDIO\n", "line 1: expected FILE before TRACK"),
@@ -85,7 +93,9 @@ bad_sheets = [("FILE \"tone_steps.mp3\" MP3\n  TRACK 01 AUDIO\n    INDEX 01 00:6
               ("FILE \"tone_steps.mp3\" MP3\n  TRACK 01 AUDIO\n    INDEX 01 01:20:00\n", "past the end of the audio"),
               ("FILE \"gone.mp3\" MP3\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n", "gone.mp3: cannot be read"),
               ("FILE \"a.mp3\" MP3\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\nFILE \"b.mp3\" MP3\n  TRACK 02 AUDIO\n"
-               "    INDEX 01 00:00:00\n", "tracks of several files (a.mp3, b.mp3)")]
+               "    INDEX 01 00:00:00\n", "tracks of several files (a.mp3, b.mp3)"),
+              ("FILE \"tone_steps.mp3\" MP3\n  TRACK 01 AUDIO\n    INDEX 00 00:00:00\nFILE \"b.mp3\" MP3\n",
+               "line 4: expected INDEX 01 before the next FILE")]
 bad = os.path.join(work, "bad")
 os.mkdir(bad)
 cases = [(["--split-cue", os.path.join(work, "bad%d.cue" % k), "-o", bad], text, sheet)
