@@ -462,6 +462,9 @@ int RunSplit(const CutCommandLine& command)
         }
     };
     bool pending = false;  // a part waits for finished
+    std::string lastTitle;  // the name of the part before, and its number
+    std::u16string lastTitleOriginal;
+    int lastNumber = 0;
     const double total = static_cast<double>(plan.played);
     for (size_t k = 0; k < parts.size(); ++k) {
         const SplitPart& part = parts[k];
@@ -479,8 +482,14 @@ int RunSplit(const CutCommandLine& command)
             if (what && strcmp(what, "写入") == 0)
                 ShowSplitProgress((part.first + double(part.end - part.first) * percent / 100) / total);
         };
+        // A part named as the one before it tries the numbered names after that one's only.
+        const bool sameName = job.rule.title == lastTitle && job.rule.titleOriginal == lastTitleOriginal;
+        job.rule.nFromNumber = sameName ? lastNumber + 1 : 0;
         WrittenCut& cut = cuts[k % 2];
         const bool written = MP3WriteCut(job, index, noLog, progress, cut);
+        lastTitle = job.rule.title;
+        lastTitleOriginal = job.rule.titleOriginal;
+        lastNumber = cut.result.made.number;
         // The name it is to take, before it takes it on the other thread.
         if (written) names.emplace_back(cut.result.made.path, cut.result.made.original);
         if (finishing.joinable()) finishing.join();

@@ -62,6 +62,13 @@ bool NextNumberedName(NewFile& made, const std::string& first, const std::u16str
     return made.path.size() < kTextBufferBytes;
 }
 
+// Whether the names are to be tried from the numbered name nFromNumber on,
+// the first candidate and those below it passed over.
+bool SkipNumbers(const OutputRule& rule, const NewFile& made)
+{
+    return rule.nFromNumber > 0 && HasMp3Extension(made.first);
+}
+
 }  // namespace
 
 const char kPartialSuffix[] = ".partial";
@@ -78,13 +85,16 @@ OutputFile MP3CreateNewFile(const OutputRule& rule, NewFile& made, uint32_t* rea
     made.firstOriginal = firstOriginal;
     made.path = first;
     made.original = firstOriginal;
-    CreateNewResult result = TryCandidate(made, reason);
-    if (result != CreateNewResult::Exists) return Outcome(result);
-    if (!HasMp3Extension(first)) return OutputFile::NotMp3;
-
+    if (!SkipNumbers(rule, made)) {
+        const CreateNewResult result = TryCandidate(made, reason);
+        if (result != CreateNewResult::Exists) return Outcome(result);
+        if (!HasMp3Extension(first)) return OutputFile::NotMp3;
+    } else {
+        made.number = rule.nFromNumber - 1;
+    }
     while (NextNumberedName(made, first, firstOriginal)) {
         tried(made.path);
-        result = TryCandidate(made, reason);
+        const CreateNewResult result = TryCandidate(made, reason);
         if (result != CreateNewResult::Exists) return Outcome(result);
     }
     return OutputFile::Failed;
@@ -98,6 +108,10 @@ bool MP3FindNamedFile(const OutputRule& rule, NewFile& made, const std::function
     made.original = made.firstOriginal;
     const std::string first = made.first;
     const std::u16string firstOriginal = made.firstOriginal;
+    if (SkipNumbers(rule, made)) {
+        made.number = rule.nFromNumber - 1;
+        if (!NextNumberedName(made, first, firstOriginal)) return false;
+    }
     for (;;) {
         if (made.path.size() >= kTextBufferBytes || !OsPathExists(made.Path())) return false;
         if (matches(made.Path())) return true;

@@ -30,6 +30,7 @@ struct OutputRule {
     std::u16string sourceOriginal;
     std::string title;               // the source's file name, or the name to give
     std::u16string titleOriginal;    // the name's original, when it is not the source's
+    int nFromNumber = 0;             // numbered names below this one are not tried (a run's parts before took them)
 };
 
 // A new file: written under a name of its own that is no ".mp3" (its
