@@ -542,6 +542,7 @@ int Run(const std::vector<std::string>& words)
         const PathArgument made = {result.made.path, result.made.original};
         if (result.status == CutStatus::Done) {
             printf("%s\n", made.Shown().c_str());
+            fflush(stdout);  // each line as its file is done, in order with the errors
             continue;
         }
         const bool named = !result.made.path.empty();
