@@ -131,14 +131,6 @@ bool LoadSource(const PathArgument& source, bool exact, FrameIndex& index, float
     return true;
 }
 
-// A file name without its extension.
-template <typename Text>
-Text StemOf(const Text& name)
-{
-    const size_t dot = name.rfind('.');
-    return dot == Text::npos || dot == 0 ? name : name.substr(0, dot);
-}
-
 // The new files of source are named after it (the output rule's source and
 // title) in folder (UTF-8), or beside it when folder is empty. A source whose
 // name does not end in ".mp3" (a .mp2, .mpga or a name without one) lends

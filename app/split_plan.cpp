@@ -42,13 +42,6 @@ std::string FileNameOf(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// A file name without its extension.
-std::string StemOf(const std::string& name)
-{
-    const size_t dot = name.rfind('.');
-    return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
-}
-
 // The path with its file name's extension (if any) replaced by ".mp3".
 std::string WithMp3Extension(const std::string& path)
 {

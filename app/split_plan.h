@@ -53,6 +53,15 @@ bool PlanCueSplit(const CueSheet& sheet, size_t file, const SplitTimeline& timel
 // with the reason in error when there is none.
 int ChooseCueFile(const CueSheet& sheet, const std::string& sourceName, std::string& error);
 
+// A file name (UTF-8, or UTF-16) without its extension; a name that only
+// begins with a dot keeps it.
+template <typename Text>
+Text StemOf(const Text& name)
+{
+    const size_t dot = name.rfind('.');
+    return dot == Text::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
 // Where the source of a sheet's FILE entry may be, in order: the name as
 // written (beside the sheet unless it is absolute), then, for a sheet made
 // for a WAV, FLAC or APE rip that was turned into an MP3, that name with the
