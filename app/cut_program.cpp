@@ -422,13 +422,13 @@ int RunSplit(const CutCommandLine& command)
     // a thread of its own; the lines come in the parts' order. A part is
     // never taken for written by the file of another part of this run.
     std::vector<PathArgument> made;
-    std::vector<std::pair<std::string, std::u16string>> names;  // of the parts this run made, once named
+    std::vector<std::pair<std::string, std::u16string>> names;  // of the parts this run made or took
     job.pMadeBefore = &names;
     const auto report = [&](const CutResult& result) {
         const PathArgument path = {result.made.path, result.made.original};
         if (result.status == CutStatus::Done) {
             if (!result.bFound) made.push_back(path);
-            if (!result.bFound) names.emplace_back(path.text, path.original);
+            names.emplace_back(path.text, path.original);
             printf("%s\n", path.Shown().c_str());
             fflush(stdout);
             return true;

@@ -185,7 +185,7 @@ bool HoldsCut(const OsPath& path, SourceFile& source, const FrameEntry* frames, 
     return final->nBytes == layout.nBytes && MP3CheckCutFile(path, *final);
 }
 
-// Whether path names a file that a cut before this one in the same run made.
+// Whether path names a file that a cut before this one in the same run made or took.
 bool MadeBefore(const CutJob& job, const OsPath& path)
 {
     if (!job.pMadeBefore) return false;

@@ -51,8 +51,8 @@ double MP3SelectionSize();
 // exactly what it would write (its tags byte for byte, its frames as the
 // read-back check finds them) is taken for the cut's, and nothing is written;
 // but never one of pMadeBefore, the files (paths and originals) that cuts
-// before it in the same run made, which may hold the same bytes (two parts
-// of silence).
+// before it in the same run made or took, which may hold the same bytes (two
+// parts of silence).
 struct CutJob {
     OutputRule rule;
     float fStart = 0;
