@@ -33,6 +33,9 @@ constexpr DWORD kFullPathChars = 4096;
 constexpr int kHandOverTries = 50;
 constexpr DWORD kHandOverWaitMs = 100;
 constexpr UINT kHandOverTimeoutMs = 5000;
+// How long the word to every window waits for each: one of another program
+// that does not answer holds a second start that long only.
+constexpr UINT kBroadcastWaitMs = 1000;
 const wchar_t kMainWindowTitle[] = L"Zor DU3 Vodizaro";  // the caption of IDD_MAIN
 // CreateFillBmp's arguments: kind 1 over a 128 x 128 tile, 30, 15, 0, 0.
 constexpr RECT kFillTile = {0, 0, 128, 128};
@@ -126,7 +129,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
         // Let the running copy take the foreground, which this new process owns.
         AllowSetForegroundWindow(ASFW_ANY);
         if (g_startFile.empty()) {
-            SendMessageA(HWND_BROADCAST, g_state.msgMutex, 0, 0);
+            SendMessageTimeoutA(HWND_BROADCAST, g_state.msgMutex, 0, 0, SMTO_ABORTIFHUNG, kBroadcastWaitMs, nullptr);
         } else {
             HandOverStartFile(g_startFile);
         }

@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <set>
+#include <thread>
 
 namespace e2e {
 namespace {
@@ -478,7 +479,16 @@ TEST(UserRun, AFirstRunWalksEveryCommandAndTheRestartReadsWhatItLeft)
             return IsIconic(w.main) != 0;
         }));
         const std::string logBefore = copy.Read(L"log.txt");
+        // A window of another program that does not answer does not hold the second start.
+        HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        std::thread hung([release] {
+            CreateWindowExW(0, L"STATIC", L"hung", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+            WaitForSingleObject(release, INFINITE);
+        });
         EXPECT_EQ(copy.Start().WaitForExit(), std::optional<DWORD>(0));
+        SetEvent(release);
+        hung.join();
+        CloseHandle(release);
         EXPECT_TRUE(WaitUntil([&] { return !IsIconic(w.main) && GetForegroundWindow() == w.main; }));
         EXPECT_EQ(copy.Read(L"log.txt"), logBefore);
         EXPECT_EQ(copy.Read(L"settings.ini"), settings);
