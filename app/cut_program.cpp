@@ -78,6 +78,13 @@ std::string Shown(const TagText& text)
     return text.bPresent ? PathArgument::ShownText(text.text) : "-";
 }
 
+// "cannot be read", with the system's words for why where it has them.
+std::string CannotBeRead(uint32_t reason)
+{
+    const std::string words = reason ? PathArgument::ShownText(OsErrorText(reason)) : std::string();
+    return words.empty() ? "cannot be read" : "cannot be read: " + words;
+}
+
 // What the window learns of a source when it loads it: the frame index, the
 // duration from the decoder and the tag texts ("-" for none). The decoder's
 // measure reads the whole file, as the index does: it runs on a thread of
@@ -95,7 +102,7 @@ bool LoadSource(const PathArgument& source, bool exact, FrameIndex& index, float
     const SourceRead opened = file.Open(source.Path());
     if (opened == SourceRead::TooLarge) error = "larger than the program supports";
     if (opened != SourceRead::Ok) {
-        if (error.empty()) error = "cannot be read: " + PathArgument::ShownText(OsErrorText(OsLastError()));
+        if (error.empty()) error = CannotBeRead(OsLastError());
         return false;
     }
     Mp3Decoder decoder;
@@ -111,7 +118,7 @@ bool LoadSource(const PathArgument& source, bool exact, FrameIndex& index, float
     const uint32_t reason = OsLastError();
     if (measuring.joinable()) measuring.join();
     if (!indexed) {
-        if (error.empty()) error = "cannot be read: " + PathArgument::ShownText(OsErrorText(reason));
+        if (error.empty()) error = CannotBeRead(reason);
         return false;
     }
     if (decoded != DecoderOpenResult::Ok || index.frames.empty()) {
@@ -354,7 +361,7 @@ int RunSplit(const CutCommandLine& command)
     if (command.kind == CutCommandLine::Kind::SplitCue) {
         const PathArgument sheetPath = PathOf(command.sheet);
         std::string bytes;
-        if (!ReadSmallFile(sheetPath.Path(), bytes)) error = "cannot be read";
+        if (!ReadSmallFile(sheetPath.Path(), bytes)) error = CannotBeRead(OsLastError());
         if (error.empty() && !ParseCueSheet(bytes, sheet, error)) error = error.empty() ? "not a cue sheet" : error;
         if (error.empty()) entry = ChooseCueFile(sheet, command.source, error);
         if (!error.empty()) {
