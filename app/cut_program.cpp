@@ -553,6 +553,15 @@ int Run(const std::vector<std::string>& words)
     return status;
 }
 
+// The exit status of a run: where the lines of the new files could not all
+// be handed on (a full disk, a closed pipe), not 0, with a line saying so.
+int Finished(int status)
+{
+    if (fflush(stdout) == 0 && !ferror(stdout)) return status;
+    fprintf(stderr, "vodizaro-cut: the list of new files cannot be written\n");
+    return status != 0 ? status : 1;
+}
+
 }  // namespace
 
 #ifdef _WIN32
@@ -561,11 +570,11 @@ int wmain(int argc, wchar_t** argv)
     SetConsoleOutputCP(CP_UTF8);
     std::vector<std::string> words;
     for (int k = 1; k < argc; ++k) words.push_back(OsUtf16ToUtf8(reinterpret_cast<const char16_t*>(argv[k])));
-    return Run(words);
+    return Finished(Run(words));
 }
 #else
 int main(int argc, char** argv)
 {
-    return Run(std::vector<std::string>(argv + 1, argv + argc));
+    return Finished(Run(std::vector<std::string>(argv + 1, argv + argc)));
 }
 #endif

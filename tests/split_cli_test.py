@@ -3,12 +3,12 @@
 
 A cue sheet in code page 936, UTF-8 with a BOM and UTF-16 (lines ending in CR), made for the WAV of a lame-made
 file: the same files from the MP3 beside it, named, tagged (mutagen), each the exact samples of its track (mpg123);
-a source not named .mp3 gives parts that are; a long title is cut; bad input: its message, a non-zero exit, the
-folder as it was; --snap lands the split points in the silences of silence_parts.mp3, whose silent parts, alike to
-the byte, are each written, and a split at its silences run again completes its set. Over an hour of lame's
-frames (those of tone_steps.mp3 over and over): --split-every 10:00 and --split-parts 4 judged by judge.py split,
-and --split-every 1:00 killed at several moments: every .mp3 left decodes to its full minute and a rerun completes
-the set."""
+a source not named .mp3 gives parts that are; a long title is cut; a list of new files that cannot be written fails;
+bad input: its message, a non-zero exit, the folder as it was; --snap lands the split points in the silences of
+silence_parts.mp3, whose silent parts, alike to the byte, are each written, and a split at its silences run again
+completes its set. Over an hour of lame's frames (those of tone_steps.mp3 over and over): --split-every 10:00 and
+--split-parts 4 judged by judge.py split, and --split-every 1:00 killed at several moments: every .mp3 left decodes
+to its full minute and a rerun completes the set."""
 import os, signal, subprocess, sys, tempfile, time
 import mutagen.id3
 
@@ -74,6 +74,12 @@ recording = os.path.join(work, "录音.mpga")
 open(recording, "wb").write(open(source, "rb").read())
 parts = run("--split-parts", "2", recording).stdout.splitlines()
 check(parts == [os.path.join(work, n) for n in ("录音.mp3", "录音(1).mp3")], "录音.mpga: %s" % parts)
+
+# The list of new files that cannot be written is a failure, not a success.
+with open("/dev/full", "w") as full:
+    result = subprocess.run([PROGRAM, "--split-parts", "2", source, "-o", tempfile.mkdtemp(dir=work)], stdout=full,
+                            stderr=subprocess.PIPE, text=True)
+check(result.returncode != 0 and "cannot be written" in result.stderr, "the list: %s" % result.stderr)
 
 # A title too long for a file name is cut at a character; one of dots alone names the track by its number.
 sheet = os.path.join(work, "long.cue")
