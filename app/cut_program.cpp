@@ -78,11 +78,25 @@ std::string Shown(const TagText& text)
     return text.bPresent ? PathArgument::ShownText(text.text) : "-";
 }
 
-// "cannot be read", with the system's words for why where it has them.
-std::string CannotBeRead(uint32_t reason)
+// ": " and the system's words for why, where it has them; else nothing.
+std::string BecauseOf(uint32_t reason)
 {
     const std::string words = reason ? PathArgument::ShownText(OsErrorText(reason)) : std::string();
-    return words.empty() ? "cannot be read" : "cannot be read: " + words;
+    return words.empty() ? std::string() : ": " + words;
+}
+
+std::string CannotBeRead(uint32_t reason)
+{
+    return "cannot be read" + BecauseOf(reason);
+}
+
+// The folder source lies in, as a folder is given on the command line: "."
+// for a bare name.
+std::string FolderOfSource(const PathArgument& source)
+{
+    const std::string shown = source.Shown();
+    const size_t slash = shown.find_last_of("/\\");
+    return slash == std::string::npos ? "." : shown.substr(0, slash + 1);
 }
 
 // What the window learns of a source when it loads it: the frame index, the
@@ -153,11 +167,7 @@ void NameAfterSource(const PathArgument& source, std::string folder, OutputRule&
     if (!HasMp3Extension(rule.title)) {
         rule.title = StemOf(rule.title) + ".mp3";
         if (!source.original.empty()) rule.titleOriginal = StemOf(FileTitleOf(source.original)) + u".mp3";
-        if (folder.empty()) {
-            const std::string shown = source.Shown();
-            const size_t slash = shown.find_last_of("/\\");
-            folder = slash == std::string::npos ? "." : shown.substr(0, slash + 1);
-        }
+        if (folder.empty()) folder = FolderOfSource(source);
     }
     rule.bBesideSource = folder.empty();
     if (!folder.empty()) {
@@ -237,6 +247,15 @@ const char* ReasonOf(const CutResult& result)
     case CutStatus::Done: break;
     }
     return "";
+}
+
+// The line on the standard error of a cut that failed, naming its new file,
+// or the source where it had none yet.
+void SayCutFailed(const CutResult& result, const PathArgument& source)
+{
+    const PathArgument made = {result.made.path, result.made.original};
+    fprintf(stderr, "vodizaro-cut: %s: %s%s\n", (result.made.path.empty() ? source : made).Shown().c_str(),
+            ReasonOf(result), BecauseOf(result.nReason).c_str());
 }
 
 // The UTF-16 of UTF-8 text (valid, as a sheet's text is once read).
@@ -369,7 +388,8 @@ int RunSplit(const CutCommandLine& command)
             return 1;
         }
         if (sourceName.empty()) {  // the first that is there, else the name as written
-            const std::vector<std::string> candidates = CueSourceCandidates(command.sheet, sheet.files[size_t(entry)].name);
+            const std::string& name = sheet.files[size_t(entry)].name;
+            const std::vector<std::string> candidates = CueSourceCandidates(command.sheet, name);
             sourceName = candidates[0];
             for (const std::string& candidate : candidates)
                 if (OsPathExists(PathOf(candidate).Path())) {
@@ -419,11 +439,8 @@ int RunSplit(const CutCommandLine& command)
     job.bTakeWritten = true;
     job.fDuration = duration;
     // Parts named by the sheet go beside the source unless a folder is given.
-    std::string folder = command.folder;
-    if (folder.empty() && !parts[0].name.empty()) {
-        const size_t slash = sourceName.find_last_of("/\\");
-        folder = slash == std::string::npos ? "." : sourceName.substr(0, slash + 1);
-    }
+    const bool named = !parts[0].name.empty();
+    const std::string folder = command.folder.empty() && named ? FolderOfSource(source) : command.folder;
     NameAfterSource(source, folder, job.rule);
     // Each part is written while the one before it is checked and named on
     // a thread of its own; the lines come in the parts' order. A part is
@@ -441,10 +458,7 @@ int RunSplit(const CutCommandLine& command)
             return true;
         }
         ShowSplitProgress(1);
-        const bool named = !result.made.path.empty();
-        const std::string reason = result.nReason ? ": " + PathArgument::ShownText(OsErrorText(result.nReason)) : "";
-        fprintf(stderr, "vodizaro-cut: %s: %s%s\n", (named ? path : source).Shown().c_str(), ReasonOf(result),
-                reason.c_str());
+        SayCutFailed(result, source);
         for (const PathArgument& written : made) OsDeleteFile(written.Path());
         return false;
     };
@@ -544,10 +558,7 @@ int Run(const std::vector<std::string>& words)
             fflush(stdout);  // each line as its file is done, in order with the errors
             continue;
         }
-        const bool named = !result.made.path.empty();
-        const std::string reason = result.nReason ? ": " + PathArgument::ShownText(OsErrorText(result.nReason)) : "";
-        fprintf(stderr, "vodizaro-cut: %s: %s%s\n", (named ? made : source).Shown().c_str(), ReasonOf(result),
-                reason.c_str());
+        SayCutFailed(result, source);
         status = 1;
     }
     return status;

@@ -1,7 +1,6 @@
 #include "lame_crc.h"
 
 #include <array>
-#include <cstring>
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
@@ -73,7 +72,8 @@ constexpr uint64_t ReversedPower(int n)
     return reversed;
 }
 
-// The constants that move a block on by d bits: for its low half, then its high half.
+// The block moved on by the bits the constants stand for (the one for its low
+// half in the low half of constants, the other in the high), added to next.
 __attribute__((target("pclmul,sse2"))) inline __m128i Fold(__m128i block, __m128i constants, __m128i next)
 {
     const __m128i low = _mm_clmulepi64_si128(block, constants, 0x00);
